@@ -1,0 +1,108 @@
+#include "app/entreprise.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTextStream>
+
+namespace {
+
+// The words of the settings file, as a stream reads them one after another:
+// white space before a word is skipped, and white space at the very end yields
+// one last, empty word.
+QStringList motsParametres(const QString &contenu)
+{
+    QStringList mots;
+    qsizetype i = 0;
+    const qsizetype fin = contenu.size();
+    while (i < fin) {
+        while (i < fin && contenu.at(i).isSpace())
+            ++i;
+        const qsizetype debut = i;
+        while (i < fin && !contenu.at(i).isSpace())
+            ++i;
+        mots << contenu.mid(debut, i - debut);
+    }
+    return mots;
+}
+
+} // namespace
+
+Entreprise::Entreprise(QWidget *parent)
+    : QWidget(parent)
+{
+    setFixedSize(650, 600);
+    setWindowTitle(QStringLiteral("TABLORAN"));
+
+    QStringList parametres = { QStringLiteral("localhost"), QStringLiteral("test"),
+                               QStringLiteral("root"), QString() };
+    QFile fichier(QStringLiteral("config/base.sni"));
+    if (fichier.open(QIODevice::ReadOnly)) {
+        QTextStream flux(&fichier);
+        const QStringList mots = motsParametres(flux.readAll());
+        // The settings have four values; anything after the fourth word is ignored.
+        for (int n = 0; n < mots.size() && n < parametres.size(); ++n)
+            parametres[n] = mots.at(n);
+    } else {
+        QMessageBox::warning(this, QStringLiteral("Fichier inexistant"),
+                             QStringLiteral("Le fichier data.dat n'existe pas.\nLa base prend la "
+                                            "configuration par défaut"));
+    }
+
+    db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"));
+    // An unreachable server must not freeze the window for minutes.
+    db.setConnectOptions(QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=3"));
+    db.setHostName(parametres.at(0));
+    db.setDatabaseName(parametres.at(1));
+    db.setUserName(parametres.at(2));
+    db.setPassword(parametres.at(3));
+
+    auto *entete = new QLabel(
+        QStringLiteral(
+            "Les données dans cette page sont sauvegardées dans une base de donnée MYSQL"),
+        this);
+    entete->setStyleSheet(QStringLiteral("color:olive; font-weight:bold;font-size:13px;"));
+    entete->move(5, 5);
+
+    pageAccueil();
+}
+
+Entreprise::~Entreprise()
+{
+    // Whatever still uses the connection goes first, then the connection itself.
+    qDeleteAll(findChildren<QDialog *>(Qt::FindDirectChildrenOnly));
+    const QString nom = db.connectionName();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(nom);
+}
+
+void Entreprise::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setBrush(QBrush(Qt::gray));
+    painter.drawRect(0, 0, 650, 600);
+}
+
+QDialog *Entreprise::nouveauDialogue(const QString &titre, int largeur, int hauteur)
+{
+    dialog = new QDialog(this);
+    // exec() destroys the dialog, with its widgets and models, once it is closed.
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(titre);
+    if (largeur > 0)
+        dialog->setFixedSize(largeur, hauteur);
+    return dialog;
+}
+
+int Entreprise::typeCourant() const
+{
+    return typeCombo->currentIndex() + 1;
+}
+
+QString Entreprise::motType() const
+{
+    return typeCombo->currentText().toLower();
+}

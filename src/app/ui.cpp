@@ -1,0 +1,85 @@
+#include "app/ui.h"
+
+#include <QCompleter>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+QLabel *etiquette(QWidget *parent, const QString &texte, const QString &style, const QRect &place,
+                  Qt::Alignment alignement)
+{
+    auto *label = new QLabel(texte, parent);
+    label->setStyleSheet(style);
+    label->setGeometry(place);
+    label->setAlignment(alignement);
+    return label;
+}
+
+QLabel *legende(QWidget *parent, const QString &texte, const QString &style, int x, int y)
+{
+    auto *label = new QLabel(texte, parent);
+    label->setTextFormat(Qt::PlainText);
+    if (!style.isEmpty())
+        label->setStyleSheet(style);
+    label->move(x, y);
+    return label;
+}
+
+int idDepuisEntree(const QString &entree, const QString &prefixe)
+{
+    const QRegularExpression motif(QLatin1Char('^') + QRegularExpression::escape(prefixe)
+                                   + QStringLiteral("([0-9]+)"));
+    const QRegularExpressionMatch trouve = motif.match(entree);
+    return trouve.hasMatch() ? trouve.captured(1).toInt(nullptr, 10) : 0;
+}
+
+void remplacerCompleteur(QLineEdit *champ, QSqlQuery &requete, int colonnes)
+{
+    QStringList textes;
+    while (requete.next()) {
+        for (int c = 0; c < colonnes; ++c)
+            textes << requete.value(c).toString();
+    }
+    // Owned by the field: the field deletes the completer it replaces.
+    auto *completeur = new QCompleter(textes, champ);
+    completeur->setCaseSensitivity(Qt::CaseInsensitive);
+    champ->setCompleter(completeur);
+}
+
+QString texteNombre(const QVariant &valeur)
+{
+    switch (valeur.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(valeur.toDouble(), 'g', 15);
+    default:
+        return valeur.toString();
+    }
+}
+
+double lireNombre(const QString &texte, bool *ok)
+{
+    bool lu = false;
+    double nombre = QLocale().toDouble(texte, &lu);
+    if (!lu)
+        nombre = texte.toDouble(&lu);
+    if (ok)
+        *ok = lu;
+    return lu ? nombre : 0.0;
+}
+
+QString html(const QString &texte)
+{
+    return texte.toHtmlEscaped();
+}
+
+QString motifContient(const QString &texte)
+{
+    QString echappe = texte;
+    echappe.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    echappe.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+    echappe.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    return QLatin1Char('%') + echappe + QLatin1Char('%');
+}

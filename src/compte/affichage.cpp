@@ -1,0 +1,11 @@
+#include "app/entreprise.h"
+
+void Entreprise::afficheDonne()
+{
+    if (!connexionCompte())
+        return;
+}
+
+void Entreprise::changementEtat()
+{
+}

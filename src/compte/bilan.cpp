@@ -1,0 +1,7 @@
+#include "app/entreprise.h"
+
+void Entreprise::bilan()
+{
+    if (!connexionCompte())
+        return;
+}

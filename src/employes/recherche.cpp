@@ -1,0 +1,12 @@
+#include "app/entreprise.h"
+
+void Entreprise::employeCher()
+{
+    if (!connexionEmploye())
+        return;
+}
+
+void Entreprise::triggerType()
+{
+    rafraichirCompleteurEmployes();
+}

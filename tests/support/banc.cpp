@@ -1,0 +1,284 @@
+#include "banc.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextDocument>
+#include <QTimer>
+
+Pilote::Pilote()
+{
+    QTimer::singleShot(5, this, &Pilote::surveiller);
+}
+
+void Pilote::dialogue(std::function<void(QDialog *)> action)
+{
+    attentes << [action](QWidget *fenetre) {
+        auto *d = qobject_cast<QDialog *>(fenetre);
+        if (!d || qobject_cast<QMessageBox *>(fenetre)) {
+            QFAIL(qPrintable(QStringLiteral("a dialog was expected, not «%1»")
+                                 .arg(fenetre->windowTitle())));
+        }
+        action(d);
+    };
+}
+
+void Pilote::boite(QMessageBox::StandardButton reponse)
+{
+    attentes << [this, reponse](QWidget *fenetre) {
+        auto *box = qobject_cast<QMessageBox *>(fenetre);
+        if (!box) {
+            QFAIL(qPrintable(QStringLiteral("a message box was expected, not «%1»")
+                                 .arg(fenetre->windowTitle())));
+        }
+        boites << Boite{ box->icon(), box->windowTitle(), box->text(),
+                         box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
+                         box->standardButtons() };
+        QAbstractButton *bouton = box->button(reponse);
+        if (!bouton)
+            QFAIL(qPrintable(QStringLiteral("the box «%1» has no such button").arg(box->text())));
+        bouton->click();
+    };
+}
+
+QStringList Pilote::anomalies() const
+{
+    QStringList liste = inattendus;
+    if (!attentes.isEmpty())
+        liste << QStringLiteral("%1 expected window(s) never appeared").arg(attentes.size());
+    return liste;
+}
+
+void Pilote::effacer()
+{
+    boites.clear();
+    inattendus.clear();
+    attentes.clear();
+}
+
+void Pilote::surveiller()
+{
+    // Scheduled again first, so that it also runs inside the event loops that
+    // the handlers open.
+    QTimer::singleShot(5, this, &Pilote::surveiller);
+
+    QWidget *fenetre = QApplication::activeModalWidget();
+    if (!fenetre || !fenetre->isVisible())
+        return;
+    vus.removeAll(nullptr);
+    for (const QPointer<QWidget> &vu : std::as_const(vus)) {
+        if (vu == fenetre)
+            return;
+    }
+    vus << fenetre;
+
+    const QPointer<QWidget> garde(fenetre);
+    if (attentes.isEmpty()) {
+        auto *box = qobject_cast<QMessageBox *>(fenetre);
+        inattendus << QStringLiteral("unexpected window «%1» %2")
+                              .arg(fenetre->windowTitle(), box ? box->text() : QString());
+    } else {
+        attentes.takeFirst()(fenetre);
+        if (garde && garde->isVisible())
+            inattendus << QStringLiteral("window «%1» was left open").arg(garde->windowTitle());
+    }
+    if (garde && garde->isVisible()) {
+        if (auto *d = qobject_cast<QDialog *>(garde.data()))
+            d->reject();
+        else
+            garde->close();
+    }
+}
+
+namespace {
+
+int numeroBase = 0;
+
+QString nomDeBase()
+{
+    QString nom = QString::fromLatin1(QTest::currentTestFunction());
+    if (const char *tag = QTest::currentDataTag())
+        nom += QLatin1Char('_') + QString::fromUtf8(tag);
+    nom = nom.toLower().replace(QRegularExpression(QStringLiteral("[^a-z0-9_]")), QStringLiteral("_"));
+    return QStringLiteral("t%1_%2").arg(++numeroBase).arg(nom.left(50));
+}
+
+} // namespace
+
+Banc::Banc(const char *parametres, bool demarrerMaintenant)
+    : nomBase(nomDeBase())
+{
+    ancienDossier = QDir::currentPath();
+    QDir::setCurrent(dossier.path());
+
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("admin"));
+        admin.setHostName(QStringLiteral("localhost"));
+        admin.setUserName(QStringLiteral("root"));
+        if (!admin.open())
+            qFatal("no test server: %s", qPrintable(admin.lastError().text()));
+        QSqlQuery q(admin);
+        q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nomBase);
+        if (!q.exec(QStringLiteral("CREATE DATABASE ") + nomBase))
+            qFatal("cannot create the test database: %s", qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("admin"));
+
+    verification = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("verification"));
+    verification.setHostName(QStringLiteral("localhost"));
+    verification.setUserName(QStringLiteral("root"));
+    verification.setDatabaseName(nomBase);
+    verification.open();
+
+    if (parametres) {
+        QDir().mkdir(QStringLiteral("config"));
+        QFile fichier(QStringLiteral("config/base.sni"));
+        fichier.open(QIODevice::WriteOnly);
+        fichier.write(QString::fromUtf8(parametres).replace(QStringLiteral("%1"), nomBase).toUtf8());
+    }
+    if (demarrerMaintenant)
+        demarrer();
+}
+
+Banc::~Banc()
+{
+    principale.reset();
+    {
+        QSqlQuery q(verification);
+        q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nomBase);
+    }
+    verification.close();
+    verification = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("verification"));
+    QDir::setCurrent(ancienDossier);
+}
+
+void Banc::demarrer()
+{
+    principale = std::make_unique<Entreprise>();
+    principale->show();
+    QVERIFY(QTest::qWaitForWindowExposed(principale.get()));
+}
+
+QSqlQuery Banc::sql(const QString &requete, const QVariantList &valeurs)
+{
+    QSqlQuery q(verification);
+    q.prepare(requete);
+    for (const QVariant &v : valeurs)
+        q.addBindValue(v);
+    if (!q.exec())
+        qWarning("test SQL failed: %s: %s", qPrintable(requete), qPrintable(q.lastError().text()));
+    return q;
+}
+
+QVariant Banc::valeur(const QString &requete, const QVariantList &valeurs)
+{
+    QSqlQuery q = sql(requete, valeurs);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+QList<QVariantList> Banc::lignes(const QString &requete)
+{
+    QList<QVariantList> resultat;
+    QSqlQuery q = sql(requete);
+    while (q.next()) {
+        QVariantList ligne;
+        for (int c = 0; c < q.record().count(); ++c)
+            ligne << q.value(c);
+        resultat << ligne;
+    }
+    return resultat;
+}
+
+int Banc::compte(const QString &table)
+{
+    return valeur(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
+}
+
+Button *Banc::bouton(const QString &groupe, const QString &texte)
+{
+    QWidget *racine = principale.get();
+    if (!groupe.isEmpty()) {
+        racine = nullptr;
+        for (QGroupBox *g : principale->findChildren<QGroupBox *>()) {
+            if (g->title() == groupe)
+                racine = g;
+        }
+        if (!racine)
+            return nullptr;
+    }
+    for (Button *b : racine->findChildren<Button *>(Qt::FindDirectChildrenOnly)) {
+        if (b->text() == texte)
+            return b;
+    }
+    return nullptr;
+}
+
+void Banc::clic(QAbstractButton *bouton)
+{
+    QVERIFY(bouton);
+    QTest::mouseClick(bouton, Qt::LeftButton, {}, bouton->rect().center());
+}
+
+Button *boutonTexte(QWidget *racine, const QString &texte)
+{
+    for (Button *b : racine->findChildren<Button *>()) {
+        if (b->text() == texte)
+            return b;
+    }
+    return nullptr;
+}
+
+QLabel *etiquetteTexte(QWidget *racine, const QString &texte)
+{
+    for (QLabel *l : racine->findChildren<QLabel *>()) {
+        if (l->text() == texte)
+            return l;
+    }
+    return nullptr;
+}
+
+QStringList elements(QComboBox *liste)
+{
+    QStringList textes;
+    for (int i = 0; i < liste->count(); ++i)
+        textes << liste->itemText(i);
+    return textes;
+}
+
+QString texteVisible(const QString &richText)
+{
+    QTextDocument document;
+    document.setHtml(richText);
+    return document.toPlainText();
+}
+
+bool operator==(const Boite &a, const Boite &b)
+{
+    return a.icone == b.icone && a.titre == b.titre && a.texte == b.texte;
+}
+
+char *toString(const Boite &boite)
+{
+    static const char *const noms[] = { "none", "information", "warning", "critical", "question" };
+    const int i = int(boite.icone);
+    return QTest::toString(QStringLiteral("%1 «%2» «%3»")
+                               .arg(QString::fromLatin1(i >= 0 && i < 5 ? noms[i] : "?"),
+                                    boite.titre, boite.texte));
+}
+
+Boite attendue(QMessageBox::Icon icone, const QString &titre, const QString &texte)
+{
+    Boite b;
+    b.icone = icone;
+    b.titre = titre;
+    b.texte = texte;
+    return b;
+}

@@ -1,0 +1,137 @@
+#ifndef BANC_H
+#define BANC_H
+
+// What every test of the program needs: a fresh database on the run's private
+// server, a working directory with its settings file, the main window, a
+// driver that answers dialogs and message boxes from inside their event loops,
+// and finders for what the user sees.
+
+#include "app/entreprise.h"
+#include "widgets/button.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+// A message box as the user saw it.
+struct Boite
+{
+    QMessageBox::Icon icone = QMessageBox::NoIcon;
+    QString titre;
+    QString texte;
+    // The window title of the box's parent: "TABLORAN" for the main window.
+    QString parent;
+    QMessageBox::StandardButtons boutons;
+};
+
+// Answers modal windows in the order they appear. Each expected window gets a
+// handler; a window nobody expected is closed and reported, so that a test
+// never hangs on a box it did not foresee, and a handler that leaves its
+// window open gets it closed for it.
+class Pilote : public QObject
+{
+    Q_OBJECT
+
+public:
+    Pilote();
+
+    // The next modal window is a dialog: the action fills it, presses its
+    // buttons, and must close it.
+    void dialogue(std::function<void(QDialog *)> action);
+    // The next modal window is a message box: record it and press a button.
+    void boite(QMessageBox::StandardButton reponse = QMessageBox::Ok);
+
+    // Every message box seen so far, in order.
+    QList<Boite> boites;
+    // Modal windows nobody expected, and handlers that were never used.
+    QStringList anomalies() const;
+    // Forgets what was seen, so that the next step of a test starts clean.
+    void effacer();
+
+private:
+    void surveiller();
+
+    QList<std::function<void(QWidget *)>> attentes;
+    QList<QPointer<QWidget>> vus;
+    QStringList inattendus;
+};
+
+class Banc
+{
+public:
+    // A fresh database named after the test, with the given settings file
+    // content (nullptr: no settings file at all). The placeholder %1 in the
+    // content stands for the database's name.
+    explicit Banc(const char *parametres = "localhost %1 root ", bool demarrerMaintenant = true);
+    ~Banc();
+
+    Entreprise &fenetre() { return *principale; }
+    Pilote pilote;
+    QString nomBase;
+
+    // SQL on a connection of the test's own, to set up and check the database.
+    QSqlQuery sql(const QString &requete, const QVariantList &valeurs = {});
+    QVariant valeur(const QString &requete, const QVariantList &valeurs = {});
+    QList<QVariantList> lignes(const QString &requete);
+    int compte(const QString &table);
+
+    // A home-page button, found in the group box whose title is given
+    // (empty: the main window's own buttons).
+    Button *bouton(const QString &groupe, const QString &texte);
+    // Presses a button with the mouse, as the user does.
+    static void clic(QAbstractButton *bouton);
+
+    // Builds and shows the main window (the constructor of the bench does it
+    // unless told not to).
+    void demarrer();
+    // The working directory of the program, where config/base.sni lives.
+    QString dossierTravail() const { return dossier.path(); }
+
+private:
+    QTemporaryDir dossier;
+    QString ancienDossier;
+    QSqlDatabase verification;
+    std::unique_ptr<Entreprise> principale;
+};
+
+// Finders for the widgets of a window.
+template<class T>
+QList<T *> enfants(QWidget *racine)
+{
+    return racine->findChildren<T *>();
+}
+
+template<class T>
+T *enfantA(QWidget *racine, const QRect &place)
+{
+    for (T *w : racine->findChildren<T *>()) {
+        if (w->geometry() == place)
+            return w;
+    }
+    return nullptr;
+}
+
+Button *boutonTexte(QWidget *racine, const QString &texte);
+QLabel *etiquetteTexte(QWidget *racine, const QString &texte);
+QStringList elements(QComboBox *liste);
+
+// The texts of a label, a message box, a rich-text page, as a person reads them.
+QString texteVisible(const QString &richText);
+
+bool operator==(const Boite &a, const Boite &b);
+char *toString(const Boite &boite);
+
+// A message box expected: its kind, title and text.
+Boite attendue(QMessageBox::Icon icone, const QString &titre, const QString &texte);
+
+#endif // BANC_H

@@ -1,0 +1,123 @@
+#include "widgets/button.h"
+
+#include <QtTest>
+
+// The button paints its own looks; what matters is the colour the user sees
+// in each state and the transparent corners of the rounded shape.
+class TestButton : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QColor couleur(Button &b, int x, int y) { return b.grab().toImage().pixelColor(x, y); }
+    static bool proche(const QColor &a, const QColor &b, int tolerance = 12)
+    {
+        return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
+            && qAbs(a.blue() - b.blue()) <= tolerance;
+    }
+
+private Q_SLOTS:
+    void plainLooksFollowTheMouse()
+    {
+        QWidget fenetre;
+        fenetre.resize(200, 100);
+        Button b(Couleurs::vert(), false, 0, 0, QString(), 120, 40, &fenetre);
+        fenetre.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
+
+        // The window may open under the mouse: start from a mouse outside.
+        QEvent sortie(QEvent::Leave);
+        QApplication::sendEvent(&b, &sortie);
+        QVERIFY(proche(couleur(b, 2, 2), QColor("#0abd00")));
+        QVERIFY(proche(couleur(b, 2, 37), QColor("#0abd00")));
+
+        QTest::mouseMove(&b, QPoint(60, 20));
+        QEnterEvent entree(QPointF(60, 20), QPointF(60, 20), QPointF(60, 20));
+        QApplication::sendEvent(&b, &entree);
+        QVERIFY(proche(couleur(b, 2, 2), QColor("#0de900")));
+
+        // Any mouse button shows the pressed look; only the left one clicks.
+        QSignalSpy clics(&b, &Button::clicked);
+        QTest::mousePress(&b, Qt::RightButton, {}, QPoint(60, 20));
+        QVERIFY(proche(couleur(b, 60, 20), QColor("#078400")));
+        QTest::mouseRelease(&b, Qt::RightButton, {}, QPoint(60, 20));
+        QCOMPARE(clics.count(), 0);
+        QVERIFY(proche(couleur(b, 60, 20), QColor("#0de900")));
+
+        QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(60, 20));
+        QCOMPARE(clics.count(), 1);
+
+        QApplication::sendEvent(&b, &sortie);
+        QVERIFY(proche(couleur(b, 60, 20), QColor("#0abd00")));
+
+        // A disabled button keeps its normal look whatever the mouse does.
+        b.setEnabled(false);
+        QApplication::sendEvent(&b, &entree);
+        QVERIFY(proche(couleur(b, 60, 20), QColor("#0abd00")));
+    }
+
+    void gradientRunsFromBaseToHover()
+    {
+        Button b(Couleurs::bleu(), true, 0, 0, QString(), 100, 100);
+        b.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&b));
+        QEvent sortie(QEvent::Leave);
+        QApplication::sendEvent(&b, &sortie);
+        QVERIFY(proche(couleur(b, 50, 0), QColor("#275fb3")));
+        QVERIFY(proche(couleur(b, 50, 99), QColor("#508fd8")));
+
+        QEnterEvent entree(QPointF(50, 50), QPointF(50, 50), QPointF(50, 50));
+        QApplication::sendEvent(&b, &entree);
+        QVERIFY(proche(couleur(b, 50, 0), QColor("#508fd8")));
+        QVERIFY(proche(couleur(b, 50, 99), QColor("#275fb3")));
+    }
+
+    void roundedCornersStayTransparent()
+    {
+        Button rond(Couleurs::vert(), false, 20, 20, QString(), 280, 40);
+        rond.resize(280, 40);
+        QImage image(rond.size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        rond.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+        QCOMPARE(image.pixelColor(279, 39).alpha(), 0);
+        QCOMPARE(image.pixelColor(140, 20).alpha(), 255);
+
+        Button carre(Couleurs::vert(), false, 0, 0, QString(), 280, 40);
+        QImage plein(carre.size(), QImage::Format_ARGB32);
+        plein.fill(Qt::transparent);
+        carre.render(&plein, QPoint(), QRegion(), QWidget::DrawChildren);
+        QCOMPARE(plein.pixelColor(0, 0).alpha(), 255);
+    }
+
+    void textIsDrawnInTheTextColour()
+    {
+        Button b(Couleurs::rouge().avecTexte(Qt::black), false, 0, 0,
+                 QStringLiteral("MMMMMMMM"), 200, 40);
+        b.setTextStyle(7, QStringLiteral("bold"));
+        QImage image = b.grab().toImage();
+        int sombres = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y)
+                sombres += image.pixelColor(x, y).lightness() < 60;
+        }
+        QVERIFY(sombres > 20);
+        QCOMPARE(b.font().pointSize(), 7);
+        QVERIFY(b.font().bold());
+    }
+
+    void iconReplacesText()
+    {
+        Button b(Couleurs::bleu(), false, 0, 0, QStringLiteral("texte"), 90, 60);
+        b.show();
+        QPixmap rouge(10, 10);
+        rouge.fill(Qt::red);
+        b.setButtonIcon(QIcon(rouge));
+        const QImage image = b.grab().toImage();
+        QVERIFY(proche(image.pixelColor(45, 30), Qt::red));
+        QVERIFY(proche(image.pixelColor(3, 3), QColor("#275fb3")));
+    }
+};
+
+QTEST_MAIN(TestButton)
+#include "tst_button.moc"

@@ -1,0 +1,490 @@
+#include "support/banc.h"
+
+#include <QCompleter>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QStringListModel>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const Boite baseInaccessible = attendue(
+    QMessageBox::Critical, QStringLiteral("Base de donnée inaccessible"),
+    QStringLiteral("Le programme n'a pas pu se connecter à la base de donnée.\nPour l'information, "
+                   "par défaut serveur = localhost, base_de_donnée = test, utilisateur = root et "
+                   "mot_de_passe est vide."));
+
+// The four values the settings dialog shows, in order.
+QStringList valeursAffichees(Banc &banc)
+{
+    QStringList valeurs;
+    banc.pilote.dialogue([&](QDialog *d) {
+        for (int y : { 50, 80, 110, 140 }) {
+            QLineEdit *champ = enfantA<QLineEdit>(d, QRect(170, y, 200, 25));
+            valeurs << (champ ? champ->text() : QStringLiteral("<missing>"));
+        }
+        Banc::clic(boutonTexte(d, QStringLiteral("Fermer")));
+    });
+    Banc::clic(banc.bouton(QString(), QStringLiteral("Modifier les paramètres")));
+    return valeurs;
+}
+
+QStringList propositions(QLineEdit *champ)
+{
+    if (!champ->completer())
+        return {};
+    auto *modele = qobject_cast<QStringListModel *>(champ->completer()->model());
+    return modele ? modele->stringList() : QStringList();
+}
+
+// A peer on the loopback that accepts connections and never says a word.
+class PairMuet
+{
+public:
+    PairMuet()
+    {
+        sock = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in adresse {};
+        adresse.sin_family = AF_INET;
+        adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(sock, reinterpret_cast<sockaddr *>(&adresse), sizeof adresse);
+        ::listen(sock, 16);
+        socklen_t taille = sizeof adresse;
+        ::getsockname(sock, reinterpret_cast<sockaddr *>(&adresse), &taille);
+        port = ntohs(adresse.sin_port);
+    }
+    ~PairMuet() { ::close(sock); }
+    int port = 0;
+
+private:
+    int sock = -1;
+};
+
+// A loopback port where nothing listens: connections are refused at once.
+int portFerme()
+{
+    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in adresse {};
+    adresse.sin_family = AF_INET;
+    adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(sock, reinterpret_cast<sockaddr *>(&adresse), sizeof adresse);
+    socklen_t taille = sizeof adresse;
+    ::getsockname(sock, reinterpret_cast<sockaddr *>(&adresse), &taille);
+    ::close(sock);
+    return ntohs(adresse.sin_port);
+}
+
+// Every command of the three sections, by panel and button text.
+const QList<QPair<QString, QString>> commandesDesSections = {
+    { "Faites le bilan de vos dépenses", "Ajouter" },
+    { "Faites le bilan de vos dépenses", "Supprimer" },
+    { "Faites le bilan de vos dépenses", "Vider" },
+    { "Faites le bilan de vos dépenses", "Afficher/Modifier" },
+    { "Faites le bilan de vos dépenses", "Bilan" },
+    { "gestion commandes/clients", "Ajouter" },
+    { "gestion commandes/clients", "Supprimer" },
+    { "gestion commandes/clients", "Vider" },
+    { "gestion commandes/clients", "Rechercher" },
+    { "gestion commandes/clients", "Informations" },
+    { "gestion commandes/clients", "Afficher et/ou modifier" },
+    { "Gestions des employés et des stagiaires", "Ajouter" },
+    { "Gestions des employés et des stagiaires", "Supprimer" },
+    { "Gestions des employés et des stagiaires", "Vider" },
+    { "Gestions des employés et des stagiaires", "Ajouter une absence" },
+    { "Gestions des employés et des stagiaires", "Chercher" },
+    { "Gestions des employés et des stagiaires", "Afficher et/ou modifier" },
+    { "Gestions des employés et des stagiaires", "Supprimer une absence" },
+    { "Gestions des employés et des stagiaires", "Informations" },
+};
+
+} // namespace
+
+class TestShell : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void settingsFileIsReadWordByWord_data()
+    {
+        QTest::addColumn<QString>("contenu");
+        QTest::addColumn<QStringList>("valeurs");
+        QTest::newRow("as written") << "hote base user secret" << QStringList{ "hote", "base", "user", "secret" };
+        QTest::newRow("three words") << "hote base user" << QStringList{ "hote", "base", "user", "" };
+        QTest::newRow("empty password") << "hote base user " << QStringList{ "hote", "base", "user", "" };
+        QTest::newRow("two words and a line break") << "hote base\n" << QStringList{ "hote", "base", "", "" };
+        QTest::newRow("four lines") << "hote\nbase\nuser\nsecret" << QStringList{ "hote", "base", "user", "secret" };
+        QTest::newRow("empty database") << "hote  user secret" << QStringList{ "hote", "user", "secret", "" };
+        QTest::newRow("line break after four") << "hote base user secret\n" << QStringList{ "hote", "base", "user", "secret" };
+        QTest::newRow("fifth word ignored") << "hote base user mot de passe" << QStringList{ "hote", "base", "user", "mot" };
+        QTest::newRow("accents") << "hôte bäse üser sécret" << QStringList{ "hôte", "bäse", "üser", "sécret" };
+    }
+
+    void settingsFileIsReadWordByWord()
+    {
+        QFETCH(QString, contenu);
+        QFETCH(QStringList, valeurs);
+        const QByteArray octets = contenu.toUtf8();
+        Banc banc(octets.constData());
+        QCOMPARE(valeursAffichees(banc), valeurs);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    void missingSettingsFileWarnsAndKeepsDefaults()
+    {
+        Banc banc(nullptr, false);
+        banc.pilote.boite();
+        banc.demarrer();
+        QCOMPARE(banc.pilote.boites.size(), 1);
+        QCOMPARE(banc.pilote.boites.first(),
+                 attendue(QMessageBox::Warning, QStringLiteral("Fichier inexistant"),
+                          QStringLiteral("Le fichier data.dat n'existe pas.\nLa base prend la "
+                                         "configuration par défaut")));
+        QCOMPARE(banc.pilote.boites.first().parent, QStringLiteral("TABLORAN"));
+        QCOMPARE(valeursAffichees(banc), (QStringList{ "localhost", "test", "root", "" }));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    void homePageShowsTheThreeSections()
+    {
+        Banc banc;
+        Entreprise &f = banc.fenetre();
+        QCOMPARE(f.windowTitle(), QStringLiteral("TABLORAN"));
+        QCOMPARE(f.size(), QSize(650, 600));
+        QCOMPARE(f.minimumSize(), QSize(650, 600));
+        QCOMPARE(f.maximumSize(), QSize(650, 600));
+        QVERIFY(!f.windowIcon().isNull());
+        QCOMPARE(QImage(QStringLiteral(":release/logo.png")).size(), QSize(329, 437));
+
+        QLabel *entete = etiquetteTexte(&f, QStringLiteral("Les données dans cette page sont sauvegardées dans une base de donnée MYSQL"));
+        QVERIFY(entete);
+        QCOMPARE(entete->pos(), QPoint(5, 5));
+
+        struct Attendu
+        {
+            const char *groupe;
+            QRect cadre;
+            QList<QPair<QString, QRect>> boutons;
+        };
+        const QList<Attendu> sections = {
+            { "Faites le bilan de vos dépenses", QRect(10, 30, 280, 200),
+              { { "Ajouter", QRect(10, 80, 80, 25) }, { "Supprimer", QRect(100, 80, 80, 25) },
+                { "Afficher/Modifier", QRect(10, 120, 260, 25) }, { "Bilan", QRect(10, 160, 260, 25) },
+                { "Vider", QRect(190, 80, 80, 25) } } },
+            { "gestion commandes/clients", QRect(300, 30, 340, 230),
+              { { "Ajouter", QRect(10, 70, 120, 25) }, { "Supprimer", QRect(135, 70, 120, 25) },
+                { "Vider", QRect(260, 70, 70, 25) }, { "Rechercher", QRect(235, 110, 100, 25) },
+                { "Informations", QRect(10, 190, 320, 25) },
+                { "Afficher et/ou modifier", QRect(155, 150, 170, 25) } } },
+            { "Gestions des employés et des stagiaires", QRect(300, 280, 340, 290),
+              { { "Ajouter", QRect(10, 90, 155, 25) }, { "Supprimer", QRect(175, 90, 155, 25) },
+                { "Vider", QRect(10, 130, 155, 25) }, { "Ajouter une absence", QRect(175, 130, 155, 25) },
+                { "Chercher", QRect(215, 170, 115, 25) }, { "Afficher et/ou modifier", QRect(10, 210, 155, 25) },
+                { "Supprimer une absence", QRect(175, 210, 155, 25) }, { "Informations", QRect(10, 250, 320, 25) } } },
+        };
+        for (const Attendu &section : sections) {
+            const QString titre = QString::fromUtf8(section.groupe);
+            QGroupBox *groupe = nullptr;
+            for (QGroupBox *g : enfants<QGroupBox>(&f))
+                groupe = g->title() == titre ? g : groupe;
+            QVERIFY2(groupe, qPrintable(titre));
+            QCOMPARE(groupe->geometry(), section.cadre);
+            QCOMPARE(enfants<Button>(groupe).size(), section.boutons.size());
+            for (const auto &[texte, place] : section.boutons) {
+                Button *b = banc.bouton(titre, texte);
+                QVERIFY2(b, qPrintable(texte));
+                QCOMPARE(b->geometry(), place);
+            }
+        }
+        QCOMPARE(banc.bouton(QString(), "Infos sur la base de donnée")->geometry(), QRect(10, 430, 280, 40));
+        QCOMPARE(banc.bouton(QString(), "Modifier les paramètres")->geometry(), QRect(10, 480, 280, 40));
+        QCOMPARE(banc.bouton(QString(), "Fermer le programme")->geometry(), QRect(10, 530, 280, 40));
+
+        auto *clientCombo = enfantA<QComboBox>(&f, QRect(5, 110, 100, 25));
+        QVERIFY(clientCombo);
+        QCOMPARE(elements(clientCombo), (QStringList{ "Nom du produit", "Nom du client" }));
+        auto *commandCombo = enfantA<QComboBox>(&f, QRect(10, 150, 140, 25));
+        QVERIFY(commandCombo);
+        QCOMPARE(elements(commandCombo), (QStringList{ "Commandes", "Clients", "Commandes et Clients" }));
+        auto *typeCombo = enfantA<QComboBox>(&f, QRect(10, 50, 320, 30));
+        QVERIFY(typeCombo);
+        QCOMPARE(elements(typeCombo), (QStringList{ "Employé", "Stagiaire" }));
+        QVERIFY(enfantA<QLineEdit>(&f, QRect(110, 110, 120, 25)));
+        QVERIFY(enfantA<QLineEdit>(&f, QRect(90, 170, 120, 25)));
+        QVERIFY(etiquetteTexte(&f, QStringLiteral("Nom ou Prenom")));
+        QVERIFY(enfantA<QLCDNumber>(&f, QRect(20, 290, 250, 80)));
+        QLabel *date = enfantA<QLabel>(&f, QRect(20, 370, 280, 30));
+        QVERIFY(date);
+        QCOMPARE(date->text(), QLocale().toString(QDate::currentDate(), QStringLiteral("le dd MMMM yyyy")));
+
+        // The grey board behind the white texts, away from every widget.
+        const QImage image = f.grab().toImage();
+        QCOMPARE(image.pixelColor(645, 595), QColor(Qt::gray));
+        QCOMPARE(image.pixelColor(295, 250), QColor(Qt::gray));
+    }
+
+    void slotsAreDeclaredInOrder()
+    {
+        const QStringList attendus = {
+            "infoDialog", "parametreDialog", "executeParametre", "ajoutSujet", "ajoutValeur",
+            "supprimeSujet", "supprimeValeur", "viderTable", "afficheDonne", "bilan",
+            "changementEtat", "commandAjout", "validerCommand", "commandAfficheClick",
+            "commandComboChange", "modifierCommand", "annulerCommand", "commandSupprimeDialog",
+            "produitBoxChange", "supprimeProCl", "vidageProduit", "produitVider",
+            "clientComboChange", "rechercheCommande", "commandeInfo", "employeAjout",
+            "employeSupp", "employeVide", "employeInfo", "employeCher", "employeAff",
+            "employeAbsc", "employeAjoutValide", "employeSuppValide", "employeAbscValide",
+            "employeSAbsValide", "employeSAbs", "employeModValide", "triggerType", "updateDate",
+        };
+        const QMetaObject &meta = Entreprise::staticMetaObject;
+        QStringList declares;
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+            if (meta.method(i).methodType() == QMetaMethod::Slot)
+                declares << QString::fromLatin1(meta.method(i).name());
+        }
+        QCOMPARE(declares, attendus);
+    }
+
+    void clockBlinksItsColon()
+    {
+        Banc banc;
+        auto *horloge = enfantA<QLCDNumber>(&banc.fenetre(), QRect(20, 290, 250, 80));
+        QVERIFY(horloge);
+        QCOMPARE(horloge->digitCount(), 5);
+        QCOMPARE(horloge->segmentStyle(), QLCDNumber::Filled);
+
+        // What the clock shows, compared with a clock that shows a known text.
+        auto montre = [&](const QString &texte) {
+            QLCDNumber reference(5, horloge->parentWidget());
+            reference.setSegmentStyle(QLCDNumber::Filled);
+            reference.setGeometry(horloge->geometry());
+            reference.display(texte);
+            return reference.grab().toImage() == horloge->grab().toImage();
+        };
+        bool pair = false, impair = false;
+        for (int essai = 0; essai < 40 && !(pair && impair); ++essai) {
+            const QTime avant = QTime::currentTime();
+            banc.fenetre().updateDate();
+            const QTime apres = QTime::currentTime();
+            if (avant.second() != apres.second()) {
+                continue;
+            }
+            QString attendu = avant.toString(QStringLiteral("hh:mm"));
+            if (avant.second() % 2 == 0) {
+                attendu[2] = QLatin1Char(' ');
+                pair = true;
+            } else {
+                impair = true;
+            }
+            QVERIFY2(montre(attendu), qPrintable(attendu));
+            QTest::qWait(100);
+        }
+        QVERIFY(pair && impair);
+    }
+
+    void completersOfferStoredNames()
+    {
+        Banc banc(nullptr, false);
+        QSqlQuery(banc.sql(QStringLiteral("CREATE TABLE commandes (id INT AUTO_INCREMENT PRIMARY KEY, nom VARCHAR(60))")));
+        banc.sql(QStringLiteral("INSERT INTO commandes (nom) VALUES ('Lait'), ('petit lait'), ('Beurre')"));
+        banc.sql(QStringLiteral("CREATE TABLE employes (id INT AUTO_INCREMENT PRIMARY KEY, type TINYINT, nom VARCHAR(60), prenom VARCHAR(60), nom_prenom VARCHAR(120))"));
+        banc.sql(QStringLiteral("INSERT INTO employes (type, nom, prenom, nom_prenom) VALUES (1, 'Martin', 'Anne', 'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')"));
+        QFile fichier(QStringLiteral("config/base.sni"));
+        QDir().mkdir(QStringLiteral("config"));
+        QVERIFY(fichier.open(QIODevice::WriteOnly));
+        fichier.write(QStringLiteral("localhost %1 root ").arg(banc.nomBase).toUtf8());
+        fichier.close();
+        banc.demarrer();
+
+        auto *recherche = enfantA<QLineEdit>(&banc.fenetre(), QRect(110, 110, 120, 25));
+        QCOMPARE(propositions(recherche), (QStringList{ "Lait", "petit lait", "Beurre" }));
+        QCompleter *completeur = recherche->completer();
+        QCOMPARE(completeur->caseSensitivity(), Qt::CaseInsensitive);
+        completeur->setCompletionPrefix(QStringLiteral("la"));
+        QCOMPARE(completeur->currentCompletion(), QStringLiteral("Lait"));
+
+        auto *personnes = enfantA<QLineEdit>(&banc.fenetre(), QRect(90, 170, 120, 25));
+        QCOMPARE(propositions(personnes), (QStringList{ "Martin", "Anne", "Martin Anne" }));
+
+        // Switching to interns offers their names instead; a completer that is
+        // replaced is released.
+        QPointer<QCompleter> ancien = personnes->completer();
+        enfantA<QComboBox>(&banc.fenetre(), QRect(10, 50, 320, 30))->setCurrentIndex(1);
+        QCOMPARE(propositions(personnes), (QStringList{ "Durand", "Paul", "Durand Paul" }));
+        QVERIFY(ancien.isNull());
+    }
+
+    void serverDownStopsEveryCommandAtTheGate()
+    {
+        Banc banc("127.0.0.1 test root ");
+        QSqlDatabase::database(QSqlDatabase::defaultConnection, false).setPort(portFerme());
+        for (const auto &[groupe, texte] : commandesDesSections) {
+            banc.pilote.effacer();
+            banc.pilote.boite();
+            Banc::clic(banc.bouton(groupe, texte));
+            QVERIFY2(banc.pilote.anomalies().isEmpty(), qPrintable(texte + QLatin1Char(' ') + banc.pilote.anomalies().join(QLatin1Char(','))));
+            QCOMPARE(banc.pilote.boites.size(), 1);
+            QCOMPARE(banc.pilote.boites.first(), baseInaccessible);
+            QCOMPARE(banc.pilote.boites.first().parent, QStringLiteral("TABLORAN"));
+        }
+        QVERIFY(banc.fenetre().findChildren<QDialog *>().isEmpty());
+    }
+
+    void silentPeerFailsWithinTheConnectTimeout()
+    {
+        PairMuet pair;
+        Banc banc("127.0.0.1 test root ");
+        QSqlDatabase::database(QSqlDatabase::defaultConnection, false).setPort(pair.port);
+        QElapsedTimer chrono;
+        chrono.start();
+        banc.pilote.boite();
+        QVERIFY(!banc.fenetre().connexionCompte());
+        QVERIFY2(chrono.elapsed() < 10000, "the gate waited too long for the server");
+        QCOMPARE(banc.pilote.boites.value(0), baseInaccessible);
+    }
+
+    void eachGateCreatesItsOwnTables()
+    {
+        Banc banc;
+        auto tables = [&] {
+            QStringList noms;
+            for (const QVariantList &ligne : banc.lignes(QStringLiteral("SHOW TABLES")))
+                noms << ligne.value(0).toString();
+            noms.sort();
+            return noms;
+        };
+        QCOMPARE(tables(), QStringList());
+        QVERIFY(banc.fenetre().connexionCompte());
+        QCOMPARE(tables(), QStringList{ "compte" });
+        QVERIFY(banc.fenetre().connexionCommande());
+        QCOMPARE(tables(), (QStringList{ "clients", "commandes", "compte" }));
+        QVERIFY(banc.fenetre().connexionEmploye());
+        QCOMPARE(tables(), (QStringList{ "absence", "clients", "commandes", "compte", "employes" }));
+        QCOMPARE(banc.valeur(QStringLiteral("SELECT COUNT(*) FROM information_schema.statistics WHERE table_schema = DATABASE() AND column_name IN ('client_id', 'employe_id')")).toInt(), 2);
+
+        // Rows stay when the gate passes again.
+        banc.sql(QStringLiteral("INSERT INTO compte SET sujet='Gain', valeur='5', date_insert=NOW()"));
+        QVERIFY(banc.fenetre().connexionCompte());
+        QCOMPARE(banc.compte(QStringLiteral("compte")), 1);
+
+        // The program's own session speaks French and refuses bad values.
+        QSqlQuery session(QSqlDatabase::database());
+        QVERIFY(session.exec(QStringLiteral("SELECT DATE_FORMAT('2013-03-05', '%M'), @@SESSION.sql_mode")));
+        QVERIFY(session.next());
+        QCOMPARE(session.value(0).toString(), QStringLiteral("mars"));
+        QVERIFY(session.value(1).toString().contains(QStringLiteral("STRICT_ALL_TABLES")));
+        QVERIFY(!session.value(1).toString().contains(QStringLiteral("ONLY_FULL_GROUP_BY")));
+    }
+
+    void gateReconnectsWhenTheConnectionIsLost()
+    {
+        Banc banc;
+        QVERIFY(banc.fenetre().connexionCompte());
+        QSqlQuery id(QSqlDatabase::database());
+        QVERIFY(id.exec(QStringLiteral("SELECT CONNECTION_ID()")) && id.next());
+        const qlonglong avant = id.value(0).toLongLong();
+        banc.sql(QStringLiteral("KILL ") + QString::number(avant));
+
+        QVERIFY(banc.fenetre().connexionCompte());
+        QSqlQuery session(QSqlDatabase::database());
+        QVERIFY(session.exec(QStringLiteral("SELECT CONNECTION_ID(), DATE_FORMAT('2013-08-05', '%M')")) && session.next());
+        QVERIFY(session.value(0).toLongLong() != avant);
+        QCOMPARE(session.value(1).toString(), QStringLiteral("août"));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    void settingsDialogWritesTheFileAndAppliesAtOnce()
+    {
+        Banc banc;
+        banc.sql(QStringLiteral("DROP DATABASE IF EXISTS ") + banc.nomBase + QStringLiteral("_b"));
+        banc.sql(QStringLiteral("CREATE DATABASE ") + banc.nomBase + QStringLiteral("_b"));
+        QVERIFY(QDir(QStringLiteral("config")).removeRecursively());
+
+        banc.pilote.dialogue([&](QDialog *d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("Modification des paramètres"));
+            QCOMPARE(d->size(), QSize(400, 220));
+            QLineEdit *motDePasse = enfantA<QLineEdit>(d, QRect(170, 140, 200, 25));
+            QCOMPARE(motDePasse->echoMode(), QLineEdit::Password);
+            enfantA<QLineEdit>(d, QRect(170, 80, 200, 25))->setText(banc.nomBase + QStringLiteral("_b"));
+            Banc::clic(boutonTexte(d, QStringLiteral("Valider")));
+        });
+        banc.pilote.boite();
+        Banc::clic(banc.bouton(QString(), QStringLiteral("Modifier les paramètres")));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.value(0),
+                 attendue(QMessageBox::Information, QStringLiteral("Changement effectué"),
+                          QStringLiteral("Les paramêtres de connexion de la base de donnée ont été "
+                                         "modifiés avec succes")));
+        QCOMPARE(banc.pilote.boites.value(0).parent, QStringLiteral("Modification des paramètres"));
+
+        QFile fichier(QStringLiteral("config/base.sni"));
+        QVERIFY(fichier.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(fichier.readAll()),
+                 QStringLiteral("localhost %1_b root ").arg(banc.nomBase));
+        QCOMPARE(fichier.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther
+                                          | QFileDevice::WriteGroup | QFileDevice::WriteOther),
+                 QFileDevice::Permissions());
+
+        // The next command connects to the new database, without a restart.
+        QVERIFY(banc.fenetre().connexionCompte());
+        QCOMPARE(banc.valeur(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = '%1_b' AND table_name = 'compte'").arg(banc.nomBase)).toInt(), 1);
+        banc.sql(QStringLiteral("DROP DATABASE ") + banc.nomBase + QStringLiteral("_b"));
+
+        // Closed dialogs do not pile up.
+        QTRY_VERIFY(banc.fenetre().findChildren<QDialog *>().isEmpty());
+    }
+
+    void unwritableSettingsFileIsReported()
+    {
+        Banc banc;
+        QVERIFY(QDir(QStringLiteral("config")).removeRecursively());
+        QFile obstacle(QStringLiteral("config"));
+        QVERIFY(obstacle.open(QIODevice::WriteOnly));
+        obstacle.close();
+
+        banc.pilote.dialogue([&](QDialog *d) {
+            enfantA<QLineEdit>(d, QRect(170, 110, 200, 25))->setText(QStringLiteral("autre"));
+            Banc::clic(boutonTexte(d, QStringLiteral("Valider")));
+        });
+        banc.pilote.boite();
+        Banc::clic(banc.bouton(QString(), QStringLiteral("Modifier les paramètres")));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.value(0),
+                 attendue(QMessageBox::Warning, QStringLiteral("Erreur d'enregistrement"),
+                          QStringLiteral("Les paramètres ont été appliqués pour cette session, "
+                                         "mais le fichier config/base.sni n'a pas pu être écrit")));
+        QCOMPARE(banc.pilote.boites.value(0).parent, QStringLiteral("Modification des paramètres"));
+        QCOMPARE(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).userName(), QStringLiteral("autre"));
+    }
+
+    void informationPageDescribesTheDefaults()
+    {
+        Banc banc("autrehote autrebase autreuser x");
+        banc.pilote.dialogue([&](QDialog *d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("Informations sur la base de donnée"));
+            QCOMPARE(d->size(), QSize(400, 350));
+            QVERIFY(etiquetteTexte(d, QStringLiteral("Informations et paramêtre de la base de donnée")));
+            QLabel *corps = enfantA<QLabel>(d, QRect(10, 50, 380, 270));
+            QVERIFY(corps);
+            QVERIFY(corps->text().startsWith(QStringLiteral("Cette page utilise \"MYSQL\" comme base de donnée.\nPar défaut host = \"localhost\"")));
+            QVERIFY(corps->text().contains(QStringLiteral("\"Modifier les paramêtres\".\n\nCe programme")));
+            QVERIFY(corps->text().endsWith(QStringLiteral("\"employes\" et \"absence\"")));
+            QCOMPARE(boutonTexte(d, QStringLiteral("Fermer la page"))->geometry(), QRect(10, 300, 380, 40));
+            Banc::clic(boutonTexte(d, QStringLiteral("Fermer la page")));
+        });
+        Banc::clic(banc.bouton(QString(), QStringLiteral("Infos sur la base de donnée")));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
