@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when
-# some are missing; then configures and builds the program in build/.
+# some are missing; then configures and builds in build/: the given targets,
+# or everything (program and tests).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -34,4 +35,6 @@ build_type=${BUILD_TYPE:-Release}
 if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
 fi
-cmake --build build --parallel "$(nproc)"
+cibles=()
+for cible in "$@"; do cibles+=(--target "$cible"); done
+cmake --build build --parallel "$(nproc)" "${cibles[@]}"
