@@ -92,8 +92,8 @@ private Q_SLOTS:
 
     void textIsDrawnInTheTextColour()
     {
-        Button b(Couleurs::rouge().avecTexte(Qt::black), false, 0, 0,
-                 QStringLiteral("MMMMMMMM"), 200, 40);
+        Button b(Couleurs::rouge().avecTexte(Qt::black), false, 0, 0, QStringLiteral("MMMMMMMM"),
+                 200, 40);
         b.setTextStyle(7, QStringLiteral("bold"));
         QImage image = b.grab().toImage();
         int sombres = 0;

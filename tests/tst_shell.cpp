@@ -118,15 +118,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("contenu");
         QTest::addColumn<QStringList>("valeurs");
-        QTest::newRow("as written") << "hote base user secret" << QStringList{ "hote", "base", "user", "secret" };
-        QTest::newRow("three words") << "hote base user" << QStringList{ "hote", "base", "user", "" };
-        QTest::newRow("empty password") << "hote base user " << QStringList{ "hote", "base", "user", "" };
-        QTest::newRow("two words and a line break") << "hote base\n" << QStringList{ "hote", "base", "", "" };
-        QTest::newRow("four lines") << "hote\nbase\nuser\nsecret" << QStringList{ "hote", "base", "user", "secret" };
-        QTest::newRow("empty database") << "hote  user secret" << QStringList{ "hote", "user", "secret", "" };
-        QTest::newRow("line break after four") << "hote base user secret\n" << QStringList{ "hote", "base", "user", "secret" };
-        QTest::newRow("fifth word ignored") << "hote base user mot de passe" << QStringList{ "hote", "base", "user", "mot" };
-        QTest::newRow("accents") << "hôte bäse üser sécret" << QStringList{ "hôte", "bäse", "üser", "sécret" };
+        QTest::newRow("as written")
+            << "hote base user secret" << QStringList { "hote", "base", "user", "secret" };
+        QTest::newRow("three words")
+            << "hote base user" << QStringList { "hote", "base", "user", "" };
+        QTest::newRow("empty password")
+            << "hote base user " << QStringList { "hote", "base", "user", "" };
+        QTest::newRow("two words and a line break") << "hote base\n"
+                                                    << QStringList { "hote", "base", "", "" };
+        QTest::newRow("four lines")
+            << "hote\nbase\nuser\nsecret" << QStringList { "hote", "base", "user", "secret" };
+        QTest::newRow("empty database")
+            << "hote  user secret" << QStringList { "hote", "user", "secret", "" };
+        QTest::newRow("line break after four") << "hote base user secret\n"
+                                               << QStringList { "hote", "base", "user", "secret" };
+        QTest::newRow("fifth word ignored")
+            << "hote base user mot de passe" << QStringList { "hote", "base", "user", "mot" };
+        QTest::newRow("accents") << "hôte bäse üser sécret"
+                                 << QStringList { "hôte", "bäse", "üser", "sécret" };
     }
 
     void settingsFileIsReadWordByWord()
@@ -150,7 +159,7 @@ private Q_SLOTS:
                           QStringLiteral("Le fichier data.dat n'existe pas.\nLa base prend la "
                                          "configuration par défaut")));
         QCOMPARE(banc.pilote.boites.first().parent, QStringLiteral("TABLORAN"));
-        QCOMPARE(valeursAffichees(banc), (QStringList{ "localhost", "test", "root", "" }));
+        QCOMPARE(valeursAffichees(banc), (QStringList { "localhost", "test", "root", "" }));
         QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 
@@ -165,7 +174,10 @@ private Q_SLOTS:
         QVERIFY(!f.windowIcon().isNull());
         QCOMPARE(QImage(QStringLiteral(":release/logo.png")).size(), QSize(329, 437));
 
-        QLabel *entete = etiquetteTexte(&f, QStringLiteral("Les données dans cette page sont sauvegardées dans une base de donnée MYSQL"));
+        QLabel *entete = etiquetteTexte(
+            &f,
+            QStringLiteral(
+                "Les données dans cette page sont sauvegardées dans une base de donnée MYSQL"));
         QVERIFY(entete);
         QCOMPARE(entete->pos(), QPoint(5, 5));
 
@@ -176,20 +188,31 @@ private Q_SLOTS:
             QList<QPair<QString, QRect>> boutons;
         };
         const QList<Attendu> sections = {
-            { "Faites le bilan de vos dépenses", QRect(10, 30, 280, 200),
-              { { "Ajouter", QRect(10, 80, 80, 25) }, { "Supprimer", QRect(100, 80, 80, 25) },
-                { "Afficher/Modifier", QRect(10, 120, 260, 25) }, { "Bilan", QRect(10, 160, 260, 25) },
+            { "Faites le bilan de vos dépenses",
+              QRect(10, 30, 280, 200),
+              { { "Ajouter", QRect(10, 80, 80, 25) },
+                { "Supprimer", QRect(100, 80, 80, 25) },
+                { "Afficher/Modifier", QRect(10, 120, 260, 25) },
+                { "Bilan", QRect(10, 160, 260, 25) },
                 { "Vider", QRect(190, 80, 80, 25) } } },
-            { "gestion commandes/clients", QRect(300, 30, 340, 230),
-              { { "Ajouter", QRect(10, 70, 120, 25) }, { "Supprimer", QRect(135, 70, 120, 25) },
-                { "Vider", QRect(260, 70, 70, 25) }, { "Rechercher", QRect(235, 110, 100, 25) },
+            { "gestion commandes/clients",
+              QRect(300, 30, 340, 230),
+              { { "Ajouter", QRect(10, 70, 120, 25) },
+                { "Supprimer", QRect(135, 70, 120, 25) },
+                { "Vider", QRect(260, 70, 70, 25) },
+                { "Rechercher", QRect(235, 110, 100, 25) },
                 { "Informations", QRect(10, 190, 320, 25) },
                 { "Afficher et/ou modifier", QRect(155, 150, 170, 25) } } },
-            { "Gestions des employés et des stagiaires", QRect(300, 280, 340, 290),
-              { { "Ajouter", QRect(10, 90, 155, 25) }, { "Supprimer", QRect(175, 90, 155, 25) },
-                { "Vider", QRect(10, 130, 155, 25) }, { "Ajouter une absence", QRect(175, 130, 155, 25) },
-                { "Chercher", QRect(215, 170, 115, 25) }, { "Afficher et/ou modifier", QRect(10, 210, 155, 25) },
-                { "Supprimer une absence", QRect(175, 210, 155, 25) }, { "Informations", QRect(10, 250, 320, 25) } } },
+            { "Gestions des employés et des stagiaires",
+              QRect(300, 280, 340, 290),
+              { { "Ajouter", QRect(10, 90, 155, 25) },
+                { "Supprimer", QRect(175, 90, 155, 25) },
+                { "Vider", QRect(10, 130, 155, 25) },
+                { "Ajouter une absence", QRect(175, 130, 155, 25) },
+                { "Chercher", QRect(215, 170, 115, 25) },
+                { "Afficher et/ou modifier", QRect(10, 210, 155, 25) },
+                { "Supprimer une absence", QRect(175, 210, 155, 25) },
+                { "Informations", QRect(10, 250, 320, 25) } } },
         };
         for (const Attendu &section : sections) {
             const QString titre = QString::fromUtf8(section.groupe);
@@ -205,26 +228,31 @@ private Q_SLOTS:
                 QCOMPARE(b->geometry(), place);
             }
         }
-        QCOMPARE(banc.bouton(QString(), "Infos sur la base de donnée")->geometry(), QRect(10, 430, 280, 40));
-        QCOMPARE(banc.bouton(QString(), "Modifier les paramètres")->geometry(), QRect(10, 480, 280, 40));
-        QCOMPARE(banc.bouton(QString(), "Fermer le programme")->geometry(), QRect(10, 530, 280, 40));
+        QCOMPARE(banc.bouton(QString(), "Infos sur la base de donnée")->geometry(),
+                 QRect(10, 430, 280, 40));
+        QCOMPARE(banc.bouton(QString(), "Modifier les paramètres")->geometry(),
+                 QRect(10, 480, 280, 40));
+        QCOMPARE(banc.bouton(QString(), "Fermer le programme")->geometry(),
+                 QRect(10, 530, 280, 40));
 
         auto *clientCombo = enfantA<QComboBox>(&f, QRect(5, 110, 100, 25));
         QVERIFY(clientCombo);
-        QCOMPARE(elements(clientCombo), (QStringList{ "Nom du produit", "Nom du client" }));
+        QCOMPARE(elements(clientCombo), (QStringList { "Nom du produit", "Nom du client" }));
         auto *commandCombo = enfantA<QComboBox>(&f, QRect(10, 150, 140, 25));
         QVERIFY(commandCombo);
-        QCOMPARE(elements(commandCombo), (QStringList{ "Commandes", "Clients", "Commandes et Clients" }));
+        QCOMPARE(elements(commandCombo),
+                 (QStringList { "Commandes", "Clients", "Commandes et Clients" }));
         auto *typeCombo = enfantA<QComboBox>(&f, QRect(10, 50, 320, 30));
         QVERIFY(typeCombo);
-        QCOMPARE(elements(typeCombo), (QStringList{ "Employé", "Stagiaire" }));
+        QCOMPARE(elements(typeCombo), (QStringList { "Employé", "Stagiaire" }));
         QVERIFY(enfantA<QLineEdit>(&f, QRect(110, 110, 120, 25)));
         QVERIFY(enfantA<QLineEdit>(&f, QRect(90, 170, 120, 25)));
         QVERIFY(etiquetteTexte(&f, QStringLiteral("Nom ou Prenom")));
         QVERIFY(enfantA<QLCDNumber>(&f, QRect(20, 290, 250, 80)));
         QLabel *date = enfantA<QLabel>(&f, QRect(20, 370, 280, 30));
         QVERIFY(date);
-        QCOMPARE(date->text(), QLocale().toString(QDate::currentDate(), QStringLiteral("le dd MMMM yyyy")));
+        QCOMPARE(date->text(),
+                 QLocale().toString(QDate::currentDate(), QStringLiteral("le dd MMMM yyyy")));
 
         // The grey board behind the white texts, away from every widget.
         const QImage image = f.grab().toImage();
@@ -235,15 +263,26 @@ private Q_SLOTS:
     void slotsAreDeclaredInOrder()
     {
         const QStringList attendus = {
-            "infoDialog", "parametreDialog", "executeParametre", "ajoutSujet", "ajoutValeur",
-            "supprimeSujet", "supprimeValeur", "viderTable", "afficheDonne", "bilan",
-            "changementEtat", "commandAjout", "validerCommand", "commandAfficheClick",
-            "commandComboChange", "modifierCommand", "annulerCommand", "commandSupprimeDialog",
-            "produitBoxChange", "supprimeProCl", "vidageProduit", "produitVider",
-            "clientComboChange", "rechercheCommande", "commandeInfo", "employeAjout",
-            "employeSupp", "employeVide", "employeInfo", "employeCher", "employeAff",
-            "employeAbsc", "employeAjoutValide", "employeSuppValide", "employeAbscValide",
-            "employeSAbsValide", "employeSAbs", "employeModValide", "triggerType", "updateDate",
+            "infoDialog",         "parametreDialog",
+            "executeParametre",   "ajoutSujet",
+            "ajoutValeur",        "supprimeSujet",
+            "supprimeValeur",     "viderTable",
+            "afficheDonne",       "bilan",
+            "changementEtat",     "commandAjout",
+            "validerCommand",     "commandAfficheClick",
+            "commandComboChange", "modifierCommand",
+            "annulerCommand",     "commandSupprimeDialog",
+            "produitBoxChange",   "supprimeProCl",
+            "vidageProduit",      "produitVider",
+            "clientComboChange",  "rechercheCommande",
+            "commandeInfo",       "employeAjout",
+            "employeSupp",        "employeVide",
+            "employeInfo",        "employeCher",
+            "employeAff",         "employeAbsc",
+            "employeAjoutValide", "employeSuppValide",
+            "employeAbscValide",  "employeSAbsValide",
+            "employeSAbs",        "employeModValide",
+            "triggerType",        "updateDate",
         };
         const QMetaObject &meta = Entreprise::staticMetaObject;
         QStringList declares;
@@ -294,10 +333,16 @@ private Q_SLOTS:
     void completersOfferStoredNames()
     {
         Banc banc(nullptr, false);
-        QSqlQuery(banc.sql(QStringLiteral("CREATE TABLE commandes (id INT AUTO_INCREMENT PRIMARY KEY, nom VARCHAR(60))")));
-        banc.sql(QStringLiteral("INSERT INTO commandes (nom) VALUES ('Lait'), ('petit lait'), ('Beurre')"));
-        banc.sql(QStringLiteral("CREATE TABLE employes (id INT AUTO_INCREMENT PRIMARY KEY, type TINYINT, nom VARCHAR(60), prenom VARCHAR(60), nom_prenom VARCHAR(120))"));
-        banc.sql(QStringLiteral("INSERT INTO employes (type, nom, prenom, nom_prenom) VALUES (1, 'Martin', 'Anne', 'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')"));
+        QSqlQuery(banc.sql(QStringLiteral(
+            "CREATE TABLE commandes (id INT AUTO_INCREMENT PRIMARY KEY, nom VARCHAR(60))")));
+        banc.sql(QStringLiteral(
+            "INSERT INTO commandes (nom) VALUES ('Lait'), ('petit lait'), ('Beurre')"));
+        banc.sql(QStringLiteral(
+            "CREATE TABLE employes (id INT AUTO_INCREMENT PRIMARY KEY, type TINYINT, nom "
+            "VARCHAR(60), prenom VARCHAR(60), nom_prenom VARCHAR(120))"));
+        banc.sql(QStringLiteral(
+            "INSERT INTO employes (type, nom, prenom, nom_prenom) VALUES (1, 'Martin', 'Anne', "
+            "'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')"));
         QFile fichier(QStringLiteral("config/base.sni"));
         QDir().mkdir(QStringLiteral("config"));
         QVERIFY(fichier.open(QIODevice::WriteOnly));
@@ -306,20 +351,20 @@ private Q_SLOTS:
         banc.demarrer();
 
         auto *recherche = enfantA<QLineEdit>(&banc.fenetre(), QRect(110, 110, 120, 25));
-        QCOMPARE(propositions(recherche), (QStringList{ "Lait", "petit lait", "Beurre" }));
+        QCOMPARE(propositions(recherche), (QStringList { "Lait", "petit lait", "Beurre" }));
         QCompleter *completeur = recherche->completer();
         QCOMPARE(completeur->caseSensitivity(), Qt::CaseInsensitive);
         completeur->setCompletionPrefix(QStringLiteral("la"));
         QCOMPARE(completeur->currentCompletion(), QStringLiteral("Lait"));
 
         auto *personnes = enfantA<QLineEdit>(&banc.fenetre(), QRect(90, 170, 120, 25));
-        QCOMPARE(propositions(personnes), (QStringList{ "Martin", "Anne", "Martin Anne" }));
+        QCOMPARE(propositions(personnes), (QStringList { "Martin", "Anne", "Martin Anne" }));
 
         // Switching to interns offers their names instead; a completer that is
         // replaced is released.
         QPointer<QCompleter> ancien = personnes->completer();
         enfantA<QComboBox>(&banc.fenetre(), QRect(10, 50, 320, 30))->setCurrentIndex(1);
-        QCOMPARE(propositions(personnes), (QStringList{ "Durand", "Paul", "Durand Paul" }));
+        QCOMPARE(propositions(personnes), (QStringList { "Durand", "Paul", "Durand Paul" }));
         QVERIFY(ancien.isNull());
     }
 
@@ -331,7 +376,9 @@ private Q_SLOTS:
             banc.pilote.effacer();
             banc.pilote.boite();
             Banc::clic(banc.bouton(groupe, texte));
-            QVERIFY2(banc.pilote.anomalies().isEmpty(), qPrintable(texte + QLatin1Char(' ') + banc.pilote.anomalies().join(QLatin1Char(','))));
+            QVERIFY2(banc.pilote.anomalies().isEmpty(),
+                     qPrintable(texte + QLatin1Char(' ')
+                                + banc.pilote.anomalies().join(QLatin1Char(','))));
             QCOMPARE(banc.pilote.boites.size(), 1);
             QCOMPARE(banc.pilote.boites.first(), baseInaccessible);
             QCOMPARE(banc.pilote.boites.first().parent, QStringLiteral("TABLORAN"));
@@ -364,21 +411,29 @@ private Q_SLOTS:
         };
         QCOMPARE(tables(), QStringList());
         QVERIFY(banc.fenetre().connexionCompte());
-        QCOMPARE(tables(), QStringList{ "compte" });
+        QCOMPARE(tables(), QStringList { "compte" });
         QVERIFY(banc.fenetre().connexionCommande());
-        QCOMPARE(tables(), (QStringList{ "clients", "commandes", "compte" }));
+        QCOMPARE(tables(), (QStringList { "clients", "commandes", "compte" }));
         QVERIFY(banc.fenetre().connexionEmploye());
-        QCOMPARE(tables(), (QStringList{ "absence", "clients", "commandes", "compte", "employes" }));
-        QCOMPARE(banc.valeur(QStringLiteral("SELECT COUNT(*) FROM information_schema.statistics WHERE table_schema = DATABASE() AND column_name IN ('client_id', 'employe_id')")).toInt(), 2);
+        QCOMPARE(tables(),
+                 (QStringList { "absence", "clients", "commandes", "compte", "employes" }));
+        QCOMPARE(
+            banc.valeur(QStringLiteral(
+                            "SELECT COUNT(*) FROM information_schema.statistics WHERE table_schema "
+                            "= DATABASE() AND column_name IN ('client_id', 'employe_id')"))
+                .toInt(),
+            2);
 
         // Rows stay when the gate passes again.
-        banc.sql(QStringLiteral("INSERT INTO compte SET sujet='Gain', valeur='5', date_insert=NOW()"));
+        banc.sql(
+            QStringLiteral("INSERT INTO compte SET sujet='Gain', valeur='5', date_insert=NOW()"));
         QVERIFY(banc.fenetre().connexionCompte());
         QCOMPARE(banc.compte(QStringLiteral("compte")), 1);
 
         // The program's own session speaks French and refuses bad values.
         QSqlQuery session(QSqlDatabase::database());
-        QVERIFY(session.exec(QStringLiteral("SELECT DATE_FORMAT('2013-03-05', '%M'), @@SESSION.sql_mode")));
+        QVERIFY(session.exec(
+            QStringLiteral("SELECT DATE_FORMAT('2013-03-05', '%M'), @@SESSION.sql_mode")));
         QVERIFY(session.next());
         QCOMPARE(session.value(0).toString(), QStringLiteral("mars"));
         QVERIFY(session.value(1).toString().contains(QStringLiteral("STRICT_ALL_TABLES")));
@@ -396,7 +451,9 @@ private Q_SLOTS:
 
         QVERIFY(banc.fenetre().connexionCompte());
         QSqlQuery session(QSqlDatabase::database());
-        QVERIFY(session.exec(QStringLiteral("SELECT CONNECTION_ID(), DATE_FORMAT('2013-08-05', '%M')")) && session.next());
+        QVERIFY(
+            session.exec(QStringLiteral("SELECT CONNECTION_ID(), DATE_FORMAT('2013-08-05', '%M')"))
+            && session.next());
         QVERIFY(session.value(0).toLongLong() != avant);
         QCOMPARE(session.value(1).toString(), QStringLiteral("août"));
         QCOMPARE(banc.pilote.anomalies(), QStringList());
@@ -414,7 +471,8 @@ private Q_SLOTS:
             QCOMPARE(d->size(), QSize(400, 220));
             QLineEdit *motDePasse = enfantA<QLineEdit>(d, QRect(170, 140, 200, 25));
             QCOMPARE(motDePasse->echoMode(), QLineEdit::Password);
-            enfantA<QLineEdit>(d, QRect(170, 80, 200, 25))->setText(banc.nomBase + QStringLiteral("_b"));
+            enfantA<QLineEdit>(d, QRect(170, 80, 200, 25))
+                ->setText(banc.nomBase + QStringLiteral("_b"));
             Banc::clic(boutonTexte(d, QStringLiteral("Valider")));
         });
         banc.pilote.boite();
@@ -430,13 +488,18 @@ private Q_SLOTS:
         QVERIFY(fichier.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(fichier.readAll()),
                  QStringLiteral("localhost %1_b root ").arg(banc.nomBase));
-        QCOMPARE(fichier.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther
-                                          | QFileDevice::WriteGroup | QFileDevice::WriteOther),
+        QCOMPARE(fichier.permissions()
+                     & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup
+                        | QFileDevice::WriteOther),
                  QFileDevice::Permissions());
 
         // The next command connects to the new database, without a restart.
         QVERIFY(banc.fenetre().connexionCompte());
-        QCOMPARE(banc.valeur(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = '%1_b' AND table_name = 'compte'").arg(banc.nomBase)).toInt(), 1);
+        QCOMPARE(banc.valeur(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE "
+                                            "table_schema = '%1_b' AND table_name = 'compte'")
+                                 .arg(banc.nomBase))
+                     .toInt(),
+                 1);
         banc.sql(QStringLiteral("DROP DATABASE ") + banc.nomBase + QStringLiteral("_b"));
 
         // Closed dialogs do not pile up.
@@ -463,7 +526,8 @@ private Q_SLOTS:
                           QStringLiteral("Les paramètres ont été appliqués pour cette session, "
                                          "mais le fichier config/base.sni n'a pas pu être écrit")));
         QCOMPARE(banc.pilote.boites.value(0).parent, QStringLiteral("Modification des paramètres"));
-        QCOMPARE(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).userName(), QStringLiteral("autre"));
+        QCOMPARE(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).userName(),
+                 QStringLiteral("autre"));
     }
 
     void informationPageDescribesTheDefaults()
@@ -472,13 +536,18 @@ private Q_SLOTS:
         banc.pilote.dialogue([&](QDialog *d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Informations sur la base de donnée"));
             QCOMPARE(d->size(), QSize(400, 350));
-            QVERIFY(etiquetteTexte(d, QStringLiteral("Informations et paramêtre de la base de donnée")));
+            QVERIFY(etiquetteTexte(
+                d, QStringLiteral("Informations et paramêtre de la base de donnée")));
             QLabel *corps = enfantA<QLabel>(d, QRect(10, 50, 380, 270));
             QVERIFY(corps);
-            QVERIFY(corps->text().startsWith(QStringLiteral("Cette page utilise \"MYSQL\" comme base de donnée.\nPar défaut host = \"localhost\"")));
-            QVERIFY(corps->text().contains(QStringLiteral("\"Modifier les paramêtres\".\n\nCe programme")));
+            QVERIFY(corps->text().startsWith(
+                QStringLiteral("Cette page utilise \"MYSQL\" comme base de donnée.\nPar défaut "
+                               "host = \"localhost\"")));
+            QVERIFY(corps->text().contains(
+                QStringLiteral("\"Modifier les paramêtres\".\n\nCe programme")));
             QVERIFY(corps->text().endsWith(QStringLiteral("\"employes\" et \"absence\"")));
-            QCOMPARE(boutonTexte(d, QStringLiteral("Fermer la page"))->geometry(), QRect(10, 300, 380, 40));
+            QCOMPARE(boutonTexte(d, QStringLiteral("Fermer la page"))->geometry(),
+                     QRect(10, 300, 380, 40));
             Banc::clic(boutonTexte(d, QStringLiteral("Fermer la page")));
         });
         Banc::clic(banc.bouton(QString(), QStringLiteral("Infos sur la base de donnée")));

@@ -12,9 +12,11 @@ const QString tableCompte = QStringLiteral(
 
 const QString tableCommandes = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS commandes (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, client_id "
-    "SMALLINT UNSIGNED NOT NULL, nom VARCHAR(60) NOT NULL, poids FLOAT, poids_unite VARCHAR(10) NOT "
+    "SMALLINT UNSIGNED NOT NULL, nom VARCHAR(60) NOT NULL, poids FLOAT, poids_unite VARCHAR(10) "
+    "NOT "
     "NULL, quantite INT NOT NULL, prix_unitaire VARCHAR(20) NOT NULL, prix_total VARCHAR(20) NOT "
-    "NULL, commentaire TEXT, date_command DATETIME NOT NULL, PRIMARY KEY(id)) DEFAULT CHARSET=utf8;");
+    "NULL, commentaire TEXT, date_command DATETIME NOT NULL, PRIMARY KEY(id)) DEFAULT "
+    "CHARSET=utf8;");
 
 const QString tableClients = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS clients (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, nom "
@@ -23,29 +25,31 @@ const QString tableClients = QStringLiteral(
 
 // Orders are joined to their customer, and absences to their person, by
 // columns that the tables themselves do not index.
-const QString indexCommandes =
-    QStringLiteral("CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)");
+const QString indexCommandes
+    = QStringLiteral("CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)");
 
 const QString tableEmployes = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS employes (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, type "
     "TINYINT NOT NULL, nom VARCHAR(60) NOT NULL, prenom VARCHAR(60) NOT NULL, nom_prenom "
     "VARCHAR(120) NOT NULL, sexe CHAR(1) NOT NULL, domaine VARCHAR(255) NOT NULL, date_naissance "
-    "DATE NOT NULL, date_embouche DATE NOT NULL, duree TINYINT UNSIGNED, date_fin DATE, commentaire "
+    "DATE NOT NULL, date_embouche DATE NOT NULL, duree TINYINT UNSIGNED, date_fin DATE, "
+    "commentaire "
     "TEXT, PRIMARY KEY (id)) DEFAULT CHARSET=utf8;");
 
 const QString tableAbsence = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS absence (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, employe_id "
-    "SMALLINT UNSIGNED NOT NULL, date_absence DATE NOT NULL, nbre_heure SMALLINT UNSIGNED NOT NULL, "
+    "SMALLINT UNSIGNED NOT NULL, date_absence DATE NOT NULL, nbre_heure SMALLINT UNSIGNED NOT "
+    "NULL, "
     "PRIMARY KEY(id)) DEFAULT CHARSET=utf8;");
 
-const QString indexAbsence =
-    QStringLiteral("CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)");
+const QString indexAbsence
+    = QStringLiteral("CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)");
 
 // Every value is stored as typed or refused, never silently cut or replaced,
 // whatever the server's own default mode.
-const QString modeStrict = QStringLiteral(
-    "SET SESSION sql_mode = 'STRICT_ALL_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,"
-    "ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION'");
+const QString modeStrict
+    = QStringLiteral("SET SESSION sql_mode = 'STRICT_ALL_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,"
+                     "ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION'");
 
 } // namespace
 

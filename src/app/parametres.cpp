@@ -33,14 +33,17 @@ bool ecrireParametres(const QStringList &valeurs)
 void Entreprise::infoDialog()
 {
     QDialog *page = nouveauDialogue(QStringLiteral("Informations sur la base de donnée"), 400, 350);
-    etiquette(page, QStringLiteral("Informations et paramêtre de la base de donnée"),
-              QStringLiteral("color:orange;font-weight:bold;font-size:15px;text-decoration:underline;"),
-              QRect(0, 10, 400, 30));
+    etiquette(
+        page, QStringLiteral("Informations et paramêtre de la base de donnée"),
+        QStringLiteral("color:orange;font-weight:bold;font-size:15px;text-decoration:underline;"),
+        QRect(0, 10, 400, 30));
     const QStringList lignes = {
         QStringLiteral("Cette page utilise \"MYSQL\" comme base de donnée."),
-        QStringLiteral("Par défaut host = \"localhost\", databaseName = \"test\", user = \"root\" et "
-                       "password=\"\" (vide)."),
-        QStringLiteral("Pour modifier cette configuration cliquez sur \"Modifier les paramêtres\"."),
+        QStringLiteral(
+            "Par défaut host = \"localhost\", databaseName = \"test\", user = \"root\" et "
+            "password=\"\" (vide)."),
+        QStringLiteral(
+            "Pour modifier cette configuration cliquez sur \"Modifier les paramêtres\"."),
         QString(),
         QStringLiteral("Ce programme crée automatiquement les tables nécessaire pour son bon "
                        "fonctionnement."),
@@ -55,7 +58,8 @@ void Entreprise::infoDialog()
                               QStringLiteral("color:blue;font-size:12px;"), QRect(10, 50, 380, 270),
                               Qt::AlignJustify);
     corps->setWordWrap(true);
-    auto *fermer = new Button(Couleurs::bleu(), true, 10.0, 20.0, QStringLiteral("Fermer la page"), 380, 40, page);
+    auto *fermer = new Button(Couleurs::bleu(), true, 10.0, 20.0, QStringLiteral("Fermer la page"),
+                              380, 40, page);
     fermer->move(10, 300);
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
@@ -64,9 +68,10 @@ void Entreprise::infoDialog()
 void Entreprise::parametreDialog()
 {
     QDialog *fenetre = nouveauDialogue(QStringLiteral("Modification des paramètres"), 400, 220);
-    etiquette(fenetre, QStringLiteral("Modification des paramètres"),
-              QStringLiteral("color:orange;font-size:15px;font-weight:bold;text-decoration:underline;"),
-              QRect(0, 10, 400, 30));
+    etiquette(
+        fenetre, QStringLiteral("Modification des paramètres"),
+        QStringLiteral("color:orange;font-size:15px;font-weight:bold;text-decoration:underline;"),
+        QRect(0, 10, 400, 30));
     const QString style = QStringLiteral("font-size:12px;color:green;");
     legende(fenetre, QStringLiteral("nom du serveur (host) :"), style, 10, 55);
     legende(fenetre, QStringLiteral("nom de la base de donnée :"), style, 10, 85);
@@ -84,9 +89,11 @@ void Entreprise::parametreDialog()
     passwordEdit = champ(db.password(), 140);
     passwordEdit->setEchoMode(QLineEdit::Password);
 
-    auto *valider = new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Valider"), 185, 25, fenetre);
+    auto *valider
+        = new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Valider"), 185, 25, fenetre);
     valider->move(10, 180);
-    auto *fermer = new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Fermer"), 185, 25, fenetre);
+    auto *fermer
+        = new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Fermer"), 185, 25, fenetre);
     fermer->move(205, 180);
     connect(valider, &Button::clicked, this, &Entreprise::executeParametre);
     connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
@@ -102,15 +109,16 @@ void Entreprise::executeParametre()
     // The next command connects with the new values.
     db.close();
 
-    if (ecrireParametres({ hostEdit->text(), baseEdit->text(), userEdit->text(),
-                           passwordEdit->text() })) {
+    if (ecrireParametres(
+            { hostEdit->text(), baseEdit->text(), userEdit->text(), passwordEdit->text() })) {
         QMessageBox::information(dialog, QStringLiteral("Changement effectué"),
                                  QStringLiteral("Les paramêtres de connexion de la base de donnée "
                                                 "ont été modifiés avec succes"));
     } else {
-        QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
-                             QStringLiteral("Les paramètres ont été appliqués pour cette session, "
-                                            "mais le fichier config/base.sni n'a pas pu être écrit"));
+        QMessageBox::warning(
+            dialog, QStringLiteral("Erreur d'enregistrement"),
+            QStringLiteral("Les paramètres ont été appliqués pour cette session, "
+                           "mais le fichier config/base.sni n'a pas pu être écrit"));
     }
     dialog->accept();
 }

@@ -23,8 +23,8 @@ void Pilote::dialogue(std::function<void(QDialog *)> action)
     attentes << [action](QWidget *fenetre) {
         auto *d = qobject_cast<QDialog *>(fenetre);
         if (!d || qobject_cast<QMessageBox *>(fenetre)) {
-            QFAIL(qPrintable(QStringLiteral("a dialog was expected, not «%1»")
-                                 .arg(fenetre->windowTitle())));
+            QFAIL(qPrintable(
+                QStringLiteral("a dialog was expected, not «%1»").arg(fenetre->windowTitle())));
         }
         action(d);
     };
@@ -38,9 +38,9 @@ void Pilote::boite(QMessageBox::StandardButton reponse)
             QFAIL(qPrintable(QStringLiteral("a message box was expected, not «%1»")
                                  .arg(fenetre->windowTitle())));
         }
-        boites << Boite{ box->icon(), box->windowTitle(), box->text(),
-                         box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
-                         box->standardButtons() };
+        boites << Boite { box->icon(), box->windowTitle(), box->text(),
+                          box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
+                          box->standardButtons() };
         QAbstractButton *bouton = box->button(reponse);
         if (!bouton)
             QFAIL(qPrintable(QStringLiteral("the box «%1» has no such button").arg(box->text())));
@@ -83,7 +83,7 @@ void Pilote::surveiller()
     if (attentes.isEmpty()) {
         auto *box = qobject_cast<QMessageBox *>(fenetre);
         inattendus << QStringLiteral("unexpected window «%1» %2")
-                              .arg(fenetre->windowTitle(), box ? box->text() : QString());
+                          .arg(fenetre->windowTitle(), box ? box->text() : QString());
     } else {
         attentes.takeFirst()(fenetre);
         if (garde && garde->isVisible())
@@ -106,7 +106,8 @@ QString nomDeBase()
     QString nom = QString::fromLatin1(QTest::currentTestFunction());
     if (const char *tag = QTest::currentDataTag())
         nom += QLatin1Char('_') + QString::fromUtf8(tag);
-    nom = nom.toLower().replace(QRegularExpression(QStringLiteral("[^a-z0-9_]")), QStringLiteral("_"));
+    nom = nom.toLower().replace(QRegularExpression(QStringLiteral("[^a-z0-9_]")),
+                                QStringLiteral("_"));
     return QStringLiteral("t%1_%2").arg(++numeroBase).arg(nom.left(50));
 }
 
@@ -119,7 +120,8 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     QDir::setCurrent(dossier.path());
 
     {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("admin"));
+        QSqlDatabase admin
+            = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("admin"));
         admin.setHostName(QStringLiteral("localhost"));
         admin.setUserName(QStringLiteral("root"));
         if (!admin.open())
@@ -131,7 +133,8 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("admin"));
 
-    verification = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("verification"));
+    verification
+        = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("verification"));
     verification.setHostName(QStringLiteral("localhost"));
     verification.setUserName(QStringLiteral("root"));
     verification.setDatabaseName(nomBase);
@@ -141,7 +144,8 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
         QDir().mkdir(QStringLiteral("config"));
         QFile fichier(QStringLiteral("config/base.sni"));
         fichier.open(QIODevice::WriteOnly);
-        fichier.write(QString::fromUtf8(parametres).replace(QStringLiteral("%1"), nomBase).toUtf8());
+        fichier.write(
+            QString::fromUtf8(parametres).replace(QStringLiteral("%1"), nomBase).toUtf8());
     }
     if (demarrerMaintenant)
         demarrer();
@@ -269,9 +273,9 @@ char *toString(const Boite &boite)
 {
     static const char *const noms[] = { "none", "information", "warning", "critical", "question" };
     const int i = int(boite.icone);
-    return QTest::toString(QStringLiteral("%1 «%2» «%3»")
-                               .arg(QString::fromLatin1(i >= 0 && i < 5 ? noms[i] : "?"),
-                                    boite.titre, boite.texte));
+    return QTest::toString(
+        QStringLiteral("%1 «%2» «%3»")
+            .arg(QString::fromLatin1(i >= 0 && i < 5 ? noms[i] : "?"), boite.titre, boite.texte));
 }
 
 Boite attendue(QMessageBox::Icon icone, const QString &titre, const QString &texte)

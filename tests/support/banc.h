@@ -105,14 +105,12 @@ private:
 };
 
 // Finders for the widgets of a window.
-template<class T>
-QList<T *> enfants(QWidget *racine)
+template<class T> QList<T *> enfants(QWidget *racine)
 {
     return racine->findChildren<T *>();
 }
 
-template<class T>
-T *enfantA(QWidget *racine, const QRect &place)
+template<class T> T *enfantA(QWidget *racine, const QRect &place)
 {
     for (T *w : racine->findChildren<T *>()) {
         if (w->geometry() == place)
