@@ -145,6 +145,9 @@ private:
     // Orders: delete and empty dialogs
     QComboBox *produitBox = nullptr;
     QComboBox *elementBox = nullptr;
+    // Orders: true when at least one customer is stored; otherwise tells the
+    // user there is nothing to show.
+    bool clientsEnregistres();
 
     // Staff: add dialog
     QLineEdit *nomEdit = nullptr;

@@ -1,11 +1,216 @@
 #include "app/entreprise.h"
+#include "app/ui.h"
+#include "widgets/button.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QSqlQuery>
+#include <QTextEdit>
+
+namespace {
+
+// A case-insensitive completer over the first column of every row of a statement.
+QCompleter *completeurDe(const QString &requete, QSqlDatabase &db, QObject *proprietaire)
+{
+    QStringList textes;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.exec(requete);
+    while (q.next())
+        textes << q.value(0).toString();
+    auto *completeur = new QCompleter(textes, proprietaire);
+    completeur->setCaseSensitivity(Qt::CaseInsensitive);
+    return completeur;
+}
+
+// Typed text as bound: an empty field is empty text, not NULL.
+QString saisie(const QString &texte)
+{
+    return texte.isNull() ? QString::fromLatin1("") : texte;
+}
+
+QLineEdit *champ(QWidget *parent, const QRect &place, QCompleter *completeur = nullptr)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setGeometry(place);
+    if (completeur)
+        edit->setCompleter(completeur);
+    return edit;
+}
+
+// The unit price is the run of digits and points the text starts with, whatever
+// currency mark follows it ("1500CFA" → "1500"); a null text when there is none.
+QString prixUnitaire(const QString &texte)
+{
+    static const QRegularExpression debut(QStringLiteral("^([0-9.]+)"));
+    const QRegularExpressionMatch trouve = debut.match(texte);
+    return trouve.hasMatch() ? trouve.captured(1) : QString();
+}
+
+// The total, unit price times quantity, as the server computes it; a null text
+// when the unit price is not a number ("1.2.3").
+QString prixTotal(QSqlDatabase &db, const QString &prix, int quantite)
+{
+    // Only digits with at most one point reach the statement.
+    static const QRegularExpression nombre(QStringLiteral("^([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+    if (!nombre.match(prix).hasMatch())
+        return QString();
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT ") + prix + QStringLiteral(" * ")
+                + QString::number(quantite))
+        || !q.next())
+        return QString();
+    return texteNombre(q.value(0));
+}
+
+} // namespace
 
 void Entreprise::commandAjout()
 {
     if (!connexionCommande())
         return;
+
+    QDialog *fenetre = nouveauDialogue(QStringLiteral("Ajouter une commande"), 400, 500);
+    etiquette(fenetre, QStringLiteral("Ajouter une commande"),
+              QStringLiteral("color:red;font-size:24px;font-weight:bold;"), QRect(0, 10, 400, 30));
+
+    QCompleter *clients = completeurDe(QStringLiteral("SELECT nom FROM clients"), db, fenetre);
+    QCompleter *produits = completeurDe(QStringLiteral("SELECT nom FROM commandes"), db, fenetre);
+    QCompleter *entreprises =
+        completeurDe(QStringLiteral("SELECT entreprise FROM clients"), db, fenetre);
+
+    auto *produit =
+        new QGroupBox(QStringLiteral("Informations sur le produit à commander"), fenetre);
+    produit->setGeometry(10, 60, 380, 230);
+    const QString styleProduit = QStringLiteral("color:blue;font-weight:bold;font-size:12px;");
+    legende(produit, QStringLiteral("Nom du produit :  *"), styleProduit, 10, 25);
+    legende(produit, QStringLiteral("Le poids  :"), styleProduit, 10, 55);
+    legende(produit, QStringLiteral("La quantité :  *"), styleProduit, 10, 85);
+    legende(produit, QStringLiteral("le prix unitaire :  *"), styleProduit, 10, 115);
+    legende(produit, QStringLiteral("Commentaire :"), styleProduit, 10, 140);
+    produitEdit = champ(produit, QRect(150, 20, 200, 25), produits);
+    poidsBox = new QDoubleSpinBox(produit);
+    poidsBox->setGeometry(150, 50, 160, 25);
+    poidsBox->setRange(0.0, 1000.0);
+    poidsBox->setSingleStep(0.1);
+    uniteBox = new QComboBox(produit);
+    uniteBox->setGeometry(315, 50, 60, 25);
+    uniteBox->addItems({ QStringLiteral("g"), QStringLiteral("kg"), QStringLiteral("tonne") });
+    quantiteBox = new QSpinBox(produit);
+    quantiteBox->setGeometry(150, 80, 200, 25);
+    quantiteBox->setRange(1, 10000);
+    prixEdit = champ(produit, QRect(150, 110, 200, 25));
+    commandeCommentaireEdit = new QTextEdit(produit);
+    commandeCommentaireEdit->setGeometry(10, 160, 360, 60);
+
+    auto *client = new QGroupBox(QStringLiteral("Informations sur le client"), fenetre);
+    client->setGeometry(10, 300, 380, 150);
+    const QString styleClient = QStringLiteral("font-size:12px;color:#b000b7;font-weight:bold;");
+    legende(client, QStringLiteral("Nom du client : *"), styleClient, 10, 25);
+    legende(client, QStringLiteral("Nom de l'entreprise :"), styleClient, 10, 55);
+    legende(client, QStringLiteral("Email : *"), styleClient, 10, 85);
+    legende(client, QStringLiteral("Numero : *"), styleClient, 10, 115);
+    clientNomEdit = champ(client, QRect(150, 20, 200, 25), clients);
+    entrepriseEdit = champ(client, QRect(150, 50, 200, 25), entreprises);
+    emailEdit = champ(client, QRect(150, 80, 200, 25));
+    telEdit = champ(client, QRect(150, 110, 200, 25));
+
+    auto *enregistrer = new Button(Couleurs::bleu(), true, 8.0, 16.0, QStringLiteral("Enregistrer"),
+                                   175, 30, fenetre);
+    enregistrer->move(10, 465);
+    auto *fermer =
+        new Button(Couleurs::bleu(), true, 8.0, 16.0, QStringLiteral("Fermer"), 175, 30, fenetre);
+    fermer->move(195, 465);
+    connect(enregistrer, &Button::clicked, this, &Entreprise::validerCommand);
+    connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
+    fenetre->exec();
 }
 
 void Entreprise::validerCommand()
 {
+    const QString nomProduit = produitEdit->text();
+    const QString prixSaisi = prixEdit->text();
+    const QString nomClient = clientNomEdit->text();
+    const QString entreprise = entrepriseEdit->text();
+    const QString email = emailEdit->text();
+    const QString tel = telEdit->text();
+
+    if (nomProduit.isEmpty() || prixSaisi.isEmpty() || nomClient.isEmpty() || email.isEmpty()
+        || tel.isEmpty()) {
+        QMessageBox::information(
+            dialog, QStringLiteral("Champs mal remplis"),
+            QStringLiteral("Vous devez remplir tous les champs obligatoire (précédé de *)"));
+        return;
+    }
+
+    const QString prix = prixUnitaire(prixSaisi);
+    const QString total = prix.isNull() ? QString() : prixTotal(db, prix, quantiteBox->value());
+
+    // The customer and its order are stored together or not at all: a customer
+    // created for an order that the database refuses goes with it.
+    db.transaction();
+    QSqlQuery q(db);
+
+    // The order belongs to the customer of that very name whose company
+    // contains the typed one (an empty company matches any); the first one
+    // found when there are several, a new one when there is none.
+    q.prepare(QStringLiteral("SELECT id, nom, entreprise FROM clients WHERE nom = :nom and "
+                             "IFNULL(entreprise, '') LIKE :entreprise"));
+    q.bindValue(QStringLiteral(":nom"), nomClient);
+    q.bindValue(QStringLiteral(":entreprise"), motifContient(entreprise));
+    QVariant clientId;
+    if (q.exec() && q.next())
+        clientId = q.value(0);
+
+    if (!clientId.isValid()) {
+        q.prepare(QStringLiteral(
+            "INSERT INTO clients SET nom=:nom, entreprise=:entreprise, email=:email, tel=:tel"));
+        q.bindValue(QStringLiteral(":nom"), nomClient);
+        q.bindValue(QStringLiteral(":entreprise"), saisie(entreprise));
+        q.bindValue(QStringLiteral(":email"), email);
+        q.bindValue(QStringLiteral(":tel"), tel);
+        if (!q.exec() || !q.lastInsertId().isValid()) {
+            db.rollback();
+            QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
+                                 QStringLiteral("Le client n'a pas pu être enregistré sur la base "
+                                                "de donnée. (Commande également)"));
+            return;
+        }
+        clientId = q.lastInsertId();
+    }
+
+    q.prepare(QStringLiteral(
+        "INSERT INTO commandes SET client_id=:client_id, nom=:nom, poids=:poids, "
+        "poids_unite=:poids_unite, quantite=:quantite, prix_unitaire=:prix_unitaire, "
+        "prix_total=:prix_total, commentaire=:commentaire, date_command=NOW()"));
+    q.bindValue(QStringLiteral(":client_id"), clientId.toInt());
+    q.bindValue(QStringLiteral(":nom"), nomProduit);
+    q.bindValue(QStringLiteral(":poids"), poidsBox->value());
+    q.bindValue(QStringLiteral(":poids_unite"), uniteBox->currentText());
+    q.bindValue(QStringLiteral(":quantite"), quantiteBox->value());
+    // A missing price is sent as NULL, which the table refuses.
+    q.bindValue(QStringLiteral(":prix_unitaire"),
+                prix.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(prix));
+    q.bindValue(QStringLiteral(":prix_total"),
+                total.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(total));
+    q.bindValue(QStringLiteral(":commentaire"), saisie(commandeCommentaireEdit->toPlainText()));
+    if (!q.exec() || !db.commit()) {
+        db.rollback();
+        QMessageBox::warning(
+            this, QStringLiteral("Erreur d'enregistrement"),
+            QStringLiteral("La commande n'a pas pu être enregistré dans la base de donnée"));
+        return;
+    }
+
+    clientComboChange();
+    QMessageBox::information(this, QStringLiteral("Enregistrement reussie"),
+                             QStringLiteral("Votre commande a été enregistrée avec succes"));
+    dialog->accept();
 }

@@ -3,12 +3,131 @@
 #include "widgets/button.h"
 
 #include <QComboBox>
+#include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QScrollArea>
 #include <QSqlQuery>
+#include <QVBoxLayout>
+
+namespace {
+
+// A value of a result row as the page shows it: typed text escaped, numbers
+// written as the program has always written them.
+QString valeurPage(const QVariant &valeur)
+{
+    if (valeur.typeId() == QMetaType::Float)
+        return QString::number(valeur.toFloat(), 'g', 6);
+    return html(texteNombre(valeur));
+}
+
+// A plain-text label: what it shows may hold the user's text.
+QLabel *lignePlate(QWidget *parent, const QString &texte, const QString &style, const QRect &place,
+                   Qt::Alignment alignement)
+{
+    QLabel *label = etiquette(parent, texte, style, place, alignement);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
 
 void Entreprise::rechercheCommande()
 {
     if (!connexionCommande())
         return;
+
+    QDialog *page = nouveauDialogue(QString(), 500, 500);
+    const QString recherche = rechercheEdit->text();
+    lignePlate(page, QStringLiteral("recherche sur \"") + recherche + QLatin1Char('"'),
+               QStringLiteral("color:orange;font-size:20px;text-decoration:underline;"),
+               QRect(0, 10, 400, 490), Qt::AlignHCenter)
+        ->setWordWrap(true);
+
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (clientCombo->currentIndex() == 0) {
+        page->setWindowTitle(QStringLiteral("Recherche d'un produit"));
+        q.prepare(QStringLiteral(
+            "SELECT commandes.id, commandes.nom, poids, poids_unite, quantite, prix_unitaire, "
+            "prix_total, commentaire, date_command, clients.nom, entreprise, email, tel FROM "
+            "commandes INNER JOIN clients ON commandes.client_id = clients.id WHERE "
+            "commandes.nom LIKE :motif"));
+        q.bindValue(QStringLiteral(":motif"), motifContient(recherche));
+        QString texte;
+        if (q.exec()) {
+            while (q.next()) {
+                auto v = [&q](int colonne) { return valeurPage(q.value(colonne)); };
+                const QString date = QLocale().toString(
+                    q.value(8).toDateTime(), QStringLiteral("le dddd, dd MMMM yyyy à hh:mm:ss"));
+                texte += QStringLiteral("Identifiant = <strong>") + v(0)
+                    + QStringLiteral("</strong><br/>nom du produit = <strong>") + v(1)
+                    + QStringLiteral("</strong><br/>poids = <strong>") + v(2) + v(3)
+                    + QStringLiteral("</strong><br/>quantité = <strong>") + v(4)
+                    + QStringLiteral("</strong><br/>prix unitaire = <strong>") + v(5)
+                    + QStringLiteral("F</strong><br/>prix total = <strong>") + v(6)
+                    + QStringLiteral("F</strong><br/>commenaire sur le produit = <strong>") + v(7)
+                    + QStringLiteral("</strong><br/>date de la commande = <strong>") + html(date)
+                    + QStringLiteral("</strong><br/><br/>nom du clients = <strong>") + v(9)
+                    + QStringLiteral("</strong> de <strong>") + v(10)
+                    + QStringLiteral("</strong><br/>E-mail = <strong>") + v(11)
+                    + QStringLiteral("</strong><br/>Téléphone = <strong>") + v(12)
+                    + QStringLiteral("</strong><br/><br/><br/><hr/>");
+            }
+        }
+        if (texte.isEmpty()) {
+            lignePlate(page,
+                       QStringLiteral("Il n'y a pas de produit commandé du nom de \"") + recherche
+                           + QLatin1Char('"'),
+                       QStringLiteral("color:red;font-size:13px;"), QRect(0, 50, 400, 40),
+                       Qt::AlignCenter);
+        } else {
+            auto *resultat = new QLabel(texte);
+            resultat->setTextFormat(Qt::RichText);
+            resultat->setWordWrap(true);
+            resultat->setAlignment(Qt::AlignTop);
+            resultat->setStyleSheet(QStringLiteral("color:blue;font-size:12px;"));
+            auto *defilement = new QScrollArea(page);
+            defilement->setGeometry(0, 50, 500, 400);
+            defilement->setWidget(resultat);
+        }
+    } else {
+        page->setWindowTitle(QStringLiteral("Recherche d'un client"));
+        // Each customer comes with the number of its orders, counted by the
+        // same statement.
+        q.prepare(QStringLiteral("SELECT id, nom, entreprise, email, tel, (SELECT COUNT(*) FROM "
+                                 "commandes WHERE client_id = clients.id) FROM clients WHERE nom "
+                                 "LIKE :motif"));
+        q.bindValue(QStringLiteral(":motif"), motifContient(recherche));
+        QString texte;
+        if (q.exec()) {
+            while (q.next()) {
+                texte += QStringLiteral("Nom = <strong>") + valeurPage(q.value(1))
+                    + QStringLiteral("</strong><br/> Nom de l'entreprise = <strong>")
+                    + valeurPage(q.value(2)) + QStringLiteral("</strong><br/>Email = <strong>")
+                    + valeurPage(q.value(3)) + QStringLiteral("</strong><br/> Téléphone = <strong>")
+                    + valeurPage(q.value(4))
+                    + QStringLiteral("</strong><br/> Nombre de commandes effectuées = <strong>")
+                    + q.value(5).toString()
+                    + QStringLiteral("</strong> commandes<br/><br/><hr/><br/><br/>");
+            }
+        }
+        auto *conteneur = new QWidget;
+        auto *disposition = new QVBoxLayout(conteneur);
+        auto *resultat = new QLabel(texte, conteneur);
+        resultat->setTextFormat(Qt::RichText);
+        disposition->addWidget(resultat);
+        auto *defilement = new QScrollArea(page);
+        defilement->setGeometry(0, 50, 500, 400);
+        defilement->setWidget(conteneur);
+    }
+
+    auto *fermer = new Button(Couleurs::bleuProfond(), false, 8.0, 8.0,
+                              QStringLiteral("Fermer la page"), 480, 23, page);
+    fermer->move(10, 470);
+    connect(fermer, &Button::clicked, page, &QDialog::accept);
+    page->exec();
 }
 
 void Entreprise::clientComboChange()
@@ -24,6 +143,6 @@ void Entreprise::commandComboChange()
 {
     // Orders and customers can be edited; the joined view can only be read.
     commandAfficheButton->setText(commandCombo->currentIndex() <= 1
-                                          ? QStringLiteral("Afficher et/ou modifier")
-                                          : QStringLiteral("Afficher"));
+                                      ? QStringLiteral("Afficher et/ou modifier")
+                                      : QStringLiteral("Afficher"));
 }
