@@ -4,7 +4,6 @@
 
 #include <QLabel>
 #include <QMessageBox>
-#include <QSqlRecord>
 #include <QSqlTableModel>
 #include <QTableView>
 
@@ -25,12 +24,15 @@ QList<Modification> modificationsEnAttente(const QSqlTableModel &modele)
     if (!modele.isDirty())
         return modifications;
     for (int ligne = 0; ligne < modele.rowCount(); ++ligne) {
-        // The stored row, not the grid's: the number itself may have been edited.
-        const int id = static_cast<const QSqlQueryModel &>(modele).record(ligne).value(0).toInt();
+        int id = -1;
         for (int colonne = 0; colonne < modele.columnCount(); ++colonne) {
             const QModelIndex index = modele.index(ligne, colonne);
-            if (modele.isDirty(index))
-                modifications.append({ id, colonne, modele.data(index, Qt::EditRole) });
+            if (!modele.isDirty(index))
+                continue;
+            // The stored number, not the grid's: the number itself may have been edited.
+            if (id < 0)
+                id = modele.QSqlQueryModel::data(modele.index(ligne, 0)).toInt();
+            modifications.append({ id, colonne, modele.data(index, Qt::EditRole) });
         }
     }
     return modifications;
