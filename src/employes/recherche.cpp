@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSqlQuery>
 
 namespace {
@@ -26,6 +27,32 @@ struct Absences
 {
     QString dates;
     QString total;
+};
+
+// The label of the result page. Word-wrapped rich text is laid out once, at
+// the width the page is shown at: left to work out its own size hints, a
+// label lays out its whole text several times, which takes seconds once
+// thousands of persons are listed.
+class PageResultat : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+    void montrer(const QString &texte, int largeur)
+    {
+        setText(texte);
+        ensurePolished();
+        taille = QSize(largeur, heightForWidth(largeur));
+        resize(taille);
+    }
+    QSize sizeHint() const override { return taille.isValid() ? taille : QLabel::sizeHint(); }
+    QSize minimumSizeHint() const override
+    {
+        return taille.isValid() ? taille : QLabel::minimumSizeHint();
+    }
+
+private:
+    QSize taille;
 };
 
 } // namespace
@@ -133,14 +160,16 @@ void Entreprise::employeCher()
             + lues.total + QStringLiteral("</strong> heures<br/><br/><hr/>");
     }
 
-    auto *resultat = new QLabel(page);
+    auto *resultat = new PageResultat(page);
     resultat->setTextFormat(Qt::RichText);
-    resultat->setText(contenu);
     resultat->setWordWrap(true);
     resultat->setStyleSheet(QStringLiteral("color:green;font-color:13px;"));
     auto *defilement = new QScrollArea(page);
     defilement->setGeometry(0, 40, 400, 420);
     defilement->setWidget(resultat);
+    resultat->montrer(contenu,
+                      defilement->maximumViewportSize().width()
+                          - defilement->verticalScrollBar()->sizeHint().width());
 
     auto *fermer =
         new Button(Couleurs::bleu(), true, 8.0, 16.0, QStringLiteral("Fermer"), 380, 25, page);
