@@ -4,6 +4,7 @@
 
 #include "support/banc.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSqlQuery>
@@ -112,7 +113,17 @@ private Q_SLOTS:
         Banc banc;
         remplir(banc);
         mesurer(banc, "Supprimer (employé)", QStringLiteral("Supprimer"),
-                [](QDialog *d) { return cliquer(d, QStringLiteral("Supprimer")); },
+                [](QDialog *d) {
+                    QElapsedTimer popup;
+                    popup.start();
+                    auto *liste = d->findChild<QComboBox *>();
+                    liste->showPopup();
+                    QApplication::processEvents();
+                    qInfo("%-34s opened in %5lld ms", "  its list (32,767 persons)",
+                          popup.elapsed());
+                    liste->hidePopup();
+                    return cliquer(d, QStringLiteral("Supprimer"));
+                },
                 { QMessageBox::Yes, QMessageBox::Ok });
         QCOMPARE(banc.compte(QStringLiteral("employes")), plein - 1);
 
