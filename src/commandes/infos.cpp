@@ -1,11 +1,14 @@
 #include "app/entreprise.h"
 #include "app/ui.h"
+#include "commandes/pages.h"
 #include "widgets/button.h"
 
 #include <QLabel>
 #include <QPalette>
 #include <QScrollArea>
 #include <QSqlQuery>
+
+#include <memory>
 
 namespace {
 
@@ -46,30 +49,37 @@ void Entreprise::commandeInfo()
         Qt::AlignLeft | Qt::AlignVCenter);
     totaux->setWordWrap(true);
 
-    QString texte;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    q.exec(QStringLiteral(
+    auto q = std::make_shared<QSqlQuery>(db);
+    q->setForwardOnly(true);
+    q->exec(QStringLiteral(
         "SELECT commandes.nom, clients.nom, clients.entreprise, COUNT(*) AS nbre FROM "
         "commandes INNER JOIN clients ON clients.id=commandes.client_id GROUP BY "
         "commandes.client_id, clients.nom, clients.entreprise ORDER BY nbre DESC"));
-    while (q.next()) {
-        texte += QStringLiteral("Le client <strong>") + html(q.value(1).toString())
-            + QStringLiteral("</strong> de <strong>") + html(q.value(2).toString())
-            + QStringLiteral("</strong> a fait <strong>") + q.value(3).toString()
-            + QStringLiteral("</strong> commandes<br/><br/>");
-    }
-    auto *liste = new QLabel(texte);
-    liste->setTextFormat(Qt::RichText);
-    liste->setStyleSheet(QStringLiteral("font-size:13px;"));
-    liste->setWordWrap(true);
-    liste->setAlignment(Qt::AlignTop);
-    // 440 wide; as tall as its lines need, so that the page scrolls to the last one.
-    liste->ensurePolished();
-    liste->resize(440, qMax(380, liste->heightForWidth(440)));
+    auto tranche = [q] {
+        QString texte;
+        for (int n = 0; n < commandes::rangsParTranche && q->next(); ++n) {
+            texte += QStringLiteral("Le client <strong>") + html(q->value(1).toString())
+                + QStringLiteral("</strong> de <strong>") + html(q->value(2).toString())
+                + QStringLiteral("</strong> a fait <strong>") + q->value(3).toString()
+                + QStringLiteral("</strong> commandes<br/><br/>");
+        }
+        return texte;
+    };
     auto *defilement = new QScrollArea(page);
     defilement->setGeometry(0, 90, 450, 370);
-    defilement->setWidget(liste);
+    // 440 wide; as tall as the lines need, so that the page scrolls to the last one.
+    commandes::pageParTranches(
+        defilement, tranche(), tranche,
+        [](const QString &texte) {
+            auto *liste = new QLabel(texte);
+            liste->setTextFormat(Qt::RichText);
+            liste->setStyleSheet(QStringLiteral("font-size:13px;"));
+            liste->setWordWrap(true);
+            liste->setAlignment(Qt::AlignTop);
+            liste->setFixedWidth(440);
+            return liste;
+        },
+        QMargins());
 
     auto *fermer = new Button(Couleurs::bleuProfond(), false, 5.0, 8.0,
                               QStringLiteral("Fermer la page"), 430, 23, page);

@@ -1,5 +1,6 @@
 #include "app/entreprise.h"
 #include "app/ui.h"
+#include "commandes/pages.h"
 #include "widgets/button.h"
 
 #include <QComboBox>
@@ -10,6 +11,8 @@
 #include <QScrollArea>
 #include <QSqlQuery>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -45,22 +48,27 @@ void Entreprise::rechercheCommande()
                QRect(0, 10, 400, 490), Qt::AlignHCenter)
         ->setWordWrap(true);
 
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
+    // The query stays open while the page is shown: the page reads its rows
+    // slice by slice.
+    auto q = std::make_shared<QSqlQuery>(db);
+    q->setForwardOnly(true);
+    auto *defilement = new QScrollArea(page);
+    defilement->setGeometry(0, 50, 500, 400);
     if (clientCombo->currentIndex() == 0) {
         page->setWindowTitle(QStringLiteral("Recherche d'un produit"));
-        q.prepare(QStringLiteral(
+        q->prepare(QStringLiteral(
             "SELECT commandes.id, commandes.nom, poids, poids_unite, quantite, prix_unitaire, "
             "prix_total, commentaire, date_command, clients.nom, entreprise, email, tel FROM "
             "commandes INNER JOIN clients ON commandes.client_id = clients.id WHERE "
             "commandes.nom LIKE :motif"));
-        q.bindValue(QStringLiteral(":motif"), motifContient(recherche));
-        QString texte;
-        if (q.exec()) {
-            while (q.next()) {
-                auto v = [&q](int colonne) { return valeurPage(q.value(colonne)); };
+        q->bindValue(QStringLiteral(":motif"), motifContient(recherche));
+        q->exec();
+        auto tranche = [q] {
+            QString texte;
+            for (int n = 0; n < commandes::rangsParTranche && q->next(); ++n) {
+                auto v = [&q](int colonne) { return valeurPage(q->value(colonne)); };
                 const QString date = QLocale().toString(
-                    q.value(8).toDateTime(), QStringLiteral("le dddd, dd MMMM yyyy à hh:mm:ss"));
+                    q->value(8).toDateTime(), QStringLiteral("le dddd, dd MMMM yyyy à hh:mm:ss"));
                 texte += QStringLiteral("Identifiant = <strong>") + v(0)
                     + QStringLiteral("</strong><br/>nom du produit = <strong>") + v(1)
                     + QStringLiteral("</strong><br/>poids = <strong>") + v(2) + v(3)
@@ -75,52 +83,62 @@ void Entreprise::rechercheCommande()
                     + QStringLiteral("</strong><br/>Téléphone = <strong>") + v(12)
                     + QStringLiteral("</strong><br/><br/><br/><hr/>");
             }
-        }
-        if (texte.isEmpty()) {
+            return texte;
+        };
+        const QString premiere = tranche();
+        if (premiere.isEmpty()) {
+            delete defilement;
             lignePlate(page,
                        QStringLiteral("Il n'y a pas de produit commandé du nom de \"") + recherche
                            + QLatin1Char('"'),
                        QStringLiteral("color:red;font-size:13px;"), QRect(0, 50, 400, 40),
                        Qt::AlignCenter);
         } else {
-            auto *resultat = new QLabel(texte);
-            resultat->setTextFormat(Qt::RichText);
-            resultat->setWordWrap(true);
-            resultat->setAlignment(Qt::AlignTop);
-            resultat->setStyleSheet(QStringLiteral("color:blue;font-size:12px;"));
-            auto *defilement = new QScrollArea(page);
-            defilement->setGeometry(0, 50, 500, 400);
-            defilement->setWidget(resultat);
+            commandes::pageParTranches(
+                defilement, premiere, tranche,
+                [](const QString &texte) {
+                    auto *resultat = new QLabel(texte);
+                    resultat->setTextFormat(Qt::RichText);
+                    resultat->setWordWrap(true);
+                    resultat->setAlignment(Qt::AlignTop);
+                    resultat->setStyleSheet(QStringLiteral("color:blue;font-size:12px;"));
+                    return resultat;
+                },
+                QMargins());
         }
     } else {
         page->setWindowTitle(QStringLiteral("Recherche d'un client"));
         // Each customer comes with the number of its orders, counted by the
         // same statement.
-        q.prepare(QStringLiteral("SELECT id, nom, entreprise, email, tel, (SELECT COUNT(*) FROM "
-                                 "commandes WHERE client_id = clients.id) FROM clients WHERE nom "
-                                 "LIKE :motif"));
-        q.bindValue(QStringLiteral(":motif"), motifContient(recherche));
-        QString texte;
-        if (q.exec()) {
-            while (q.next()) {
-                texte += QStringLiteral("Nom = <strong>") + valeurPage(q.value(1))
+        q->prepare(QStringLiteral("SELECT id, nom, entreprise, email, tel, (SELECT COUNT(*) FROM "
+                                  "commandes WHERE client_id = clients.id) FROM clients WHERE nom "
+                                  "LIKE :motif"));
+        q->bindValue(QStringLiteral(":motif"), motifContient(recherche));
+        q->exec();
+        auto tranche = [q] {
+            QString texte;
+            for (int n = 0; n < commandes::rangsParTranche && q->next(); ++n) {
+                texte += QStringLiteral("Nom = <strong>") + valeurPage(q->value(1))
                     + QStringLiteral("</strong><br/> Nom de l'entreprise = <strong>")
-                    + valeurPage(q.value(2)) + QStringLiteral("</strong><br/>Email = <strong>")
-                    + valeurPage(q.value(3)) + QStringLiteral("</strong><br/> Téléphone = <strong>")
-                    + valeurPage(q.value(4))
+                    + valeurPage(q->value(2)) + QStringLiteral("</strong><br/>Email = <strong>")
+                    + valeurPage(q->value(3))
+                    + QStringLiteral("</strong><br/> Téléphone = <strong>")
+                    + valeurPage(q->value(4))
                     + QStringLiteral("</strong><br/> Nombre de commandes effectuées = <strong>")
-                    + q.value(5).toString()
+                    + q->value(5).toString()
                     + QStringLiteral("</strong> commandes<br/><br/><hr/><br/><br/>");
             }
-        }
-        auto *conteneur = new QWidget;
-        auto *disposition = new QVBoxLayout(conteneur);
-        auto *resultat = new QLabel(texte, conteneur);
-        resultat->setTextFormat(Qt::RichText);
-        disposition->addWidget(resultat);
-        auto *defilement = new QScrollArea(page);
-        defilement->setGeometry(0, 50, 500, 400);
-        defilement->setWidget(conteneur);
+            return texte;
+        };
+        // Nothing found: the page stays empty below its heading.
+        commandes::pageParTranches(
+            defilement, tranche(), tranche,
+            [](const QString &texte) {
+                auto *resultat = new QLabel(texte);
+                resultat->setTextFormat(Qt::RichText);
+                return resultat;
+            },
+            QMargins(9, 9, 9, 9));
     }
 
     auto *fermer = new Button(Couleurs::bleuProfond(), false, 8.0, 8.0,
