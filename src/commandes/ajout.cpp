@@ -153,9 +153,17 @@ void Entreprise::validerCommand()
     const QString prix = prixUnitaire(prixSaisi);
     const QString total = prix.isNull() ? QString() : prixTotal(db, prix, quantiteBox->value());
 
+    const auto clientRefuse = [this] {
+        QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
+                             QStringLiteral("Le client n'a pas pu être enregistré sur la base "
+                                            "de donnée. (Commande également)"));
+    };
     // The customer and its order are stored together or not at all: a customer
     // created for an order that the database refuses goes with it.
-    db.transaction();
+    if (!db.transaction()) {
+        clientRefuse();
+        return;
+    }
     QSqlQuery q(db);
 
     // The order belongs to the customer of that very name whose company
@@ -178,9 +186,7 @@ void Entreprise::validerCommand()
         q.bindValue(QStringLiteral(":tel"), tel);
         if (!q.exec() || !q.lastInsertId().isValid()) {
             db.rollback();
-            QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
-                                 QStringLiteral("Le client n'a pas pu être enregistré sur la base "
-                                                "de donnée. (Commande également)"));
+            clientRefuse();
             return;
         }
         clientId = q.lastInsertId();
