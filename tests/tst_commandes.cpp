@@ -161,16 +161,7 @@ private Q_SLOTS:
     {
         Banc banc;
         banc.pilote.dialogue([&](QDialog *d) {
-            QCOMPARE(d->windowTitle(), QStringLiteral("Ajouter une commande"));
-            QCOMPARE(d->size(), QSize(400, 500));
             QWidget *produit = groupe(d, QStringLiteral("Informations sur le produit à commander"));
-            QCOMPARE(produit->geometry(), QRect(10, 60, 380, 230));
-            QCOMPARE(elements(enfantA<QComboBox>(produit, QRect(315, 50, 60, 25))),
-                     (QStringList { "g", "kg", "tonne" }));
-            QCOMPARE(enfantA<QDoubleSpinBox>(produit, QRect(150, 50, 160, 25))->maximum(), 1000.0);
-            QVERIFY(etiquetteTexte(produit, QStringLiteral("Nom du produit :  *")));
-            QVERIFY(etiquetteTexte(groupe(d, "Informations sur le client"), "Nom du client : *"));
-
             Commande seulProduit;
             seulProduit.prix = seulProduit.client = seulProduit.email = seulProduit.tel = QString();
             remplir(d, seulProduit);
@@ -395,7 +386,6 @@ private Q_SLOTS:
             auto *vue = enfants<QTableView>(d).value(0);
             QAbstractItemModel *m = vue->model();
             QCOMPARE(m->rowCount(), 2);
-            QCOMPARE(m->headerData(11, Qt::Horizontal).toString(), "telephone du client");
             QCOMPARE(m->index(0, 0).data().toString(), "lait");
             QCOMPARE(m->index(1, 8).data().toString(), "Sans commande");
             QVERIFY(m->index(1, 0).data().isNull());
@@ -411,15 +401,10 @@ private Q_SLOTS:
         banc.pilote.effacer();
         banc.pilote.dialogue([&](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Affichage et modification des Commandes");
-            QCOMPARE(d->size(), QSize(800, 600));
-            QVERIFY(etiquetteTexte(d, "Affichage et modifications des commandes"));
             auto *vue = enfants<QTableView>(d).value(0);
-            QCOMPARE(vue->geometry(), QRect(0, 50, 800, 500));
             QVERIFY(vue->isColumnHidden(1));
-            QCOMPARE(vue->columnWidth(8), 350);
             auto *m = qobject_cast<QSqlTableModel *>(vue->model());
             QCOMPARE(m->rowCount(), 2);
-            QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), "n° identifiant");
             QVERIFY(m->setData(m->index(1, 2), "crème"));
             Banc::clic(boutonTexte(d, "Annuler"));
             QCOMPARE(m->index(1, 2).data().toString(), "lait");
@@ -456,8 +441,6 @@ private Q_SLOTS:
             QCOMPARE(d->width(), 670);
             auto *vue = enfants<QTableView>(d).value(0);
             QCOMPARE(vue->model()->rowCount(), 2);
-            QCOMPARE(vue->model()->headerData(4, Qt::Horizontal).toString(), "Numero");
-            QCOMPARE(vue->columnWidth(3), 200);
             QCOMPARE(vue->columnWidth(4), vue->horizontalHeader()->defaultSectionSize());
             Banc::clic(boutonTexte(d, "Fermer la page"));
         });
@@ -478,7 +461,6 @@ private Q_SLOTS:
         auto supprimer = [&](const QString &genre, const QString &element) {
             banc.pilote.effacer();
             banc.pilote.dialogue([&](QDialog *d) {
-                QCOMPARE(d->windowTitle(), "Supprimer une commande ou un client");
                 auto *genres = enfantA<QComboBox>(d, QRect(10, 100, 100, 25));
                 auto *liste = enfantA<QComboBox>(d, QRect(120, 100, 270, 25));
                 genres->setCurrentText(genre);
@@ -589,7 +571,6 @@ private Q_SLOTS:
         auto vider = [&](int choix, QMessageBox::StandardButton reponse) {
             banc.pilote.effacer();
             banc.pilote.dialogue([&, choix](QDialog *d) {
-                QCOMPARE(d->size(), QSize(400, 130));
                 auto *liste = enfantA<QComboBox>(d, QRect(10, 50, 120, 25));
                 QCOMPARE(elements(liste), (QStringList { "commandes", "clients" }));
                 liste->setCurrentIndex(choix);
@@ -730,7 +711,6 @@ private Q_SLOTS:
                 "Commandes : Vous avez en tout : <strong>275</strong> commandes<br/>Clients  : "
                 "Vous avez en tout : <strong>234</strong> clients");
             auto *zone = enfants<QScrollArea>(d).value(0);
-            QCOMPARE(zone->geometry(), QRect(0, 90, 450, 370));
             auto lignes = [zone] {
                 QStringList lu;
                 for (QLabel *l : enfants<QLabel>(zone->widget())) {
