@@ -5,7 +5,12 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSqlQuery>
+#include <QVBoxLayout>
+
+#include <memory>
 
 QLabel *etiquette(QWidget *parent, const QString &texte, const QString &style, const QRect &place,
                   Qt::Alignment alignement)
@@ -82,4 +87,30 @@ QString motifContient(const QString &texte)
     echappe.replace(QLatin1Char('%'), QStringLiteral("\\%"));
     echappe.replace(QLatin1Char('_'), QStringLiteral("\\_"));
     return QLatin1Char('%') + echappe + QLatin1Char('%');
+}
+
+void pageParTranches(QScrollArea *zone, const QString &premiere, std::function<QString()> suivante,
+                     std::function<QLabel *(const QString &)> etiquette, const QMargins &marges)
+{
+    auto *conteneur = new QWidget;
+    auto *colonne = new QVBoxLayout(conteneur);
+    colonne->setContentsMargins(marges);
+    colonne->setSpacing(0);
+    colonne->addWidget(etiquette(premiere));
+    colonne->addStretch();
+    zone->setWidgetResizable(true);
+    zone->setWidget(conteneur);
+
+    auto fini = std::make_shared<bool>(false);
+    QScrollBar *barre = zone->verticalScrollBar();
+    QObject::connect(barre, &QScrollBar::valueChanged, conteneur, [=](int position) {
+        if (*fini || position < barre->maximum())
+            return;
+        const QString texte = suivante();
+        if (texte.isEmpty()) {
+            *fini = true;
+            return;
+        }
+        colonne->insertWidget(colonne->count() - 1, etiquette(texte));
+    });
 }

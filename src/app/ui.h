@@ -8,8 +8,13 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <QMargins>
+
+#include <functional>
+
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 class QSqlQuery;
 class QWidget;
 
@@ -42,5 +47,17 @@ QString html(const QString &texte);
 
 // Typed text matched literally inside a LIKE '%...%' pattern (escape character '\').
 QString motifContient(const QString &texte);
+
+// Result pages that may list tens of thousands of rows: laying out that much
+// rich text at once takes minutes, so the page shows its first slice at once
+// and adds the next slice whenever the reader scrolls to the bottom. Every row
+// stays reachable.
+constexpr int rangsParTranche = 200;
+
+// Fills the scroll area with a column of labels: the first one holds
+// `premiere`; `suivante` gives the text of the next slice, empty when there is
+// no more; `etiquette` makes the label for one slice's text.
+void pageParTranches(QScrollArea *zone, const QString &premiere, std::function<QString()> suivante,
+                     std::function<QLabel *(const QString &)> etiquette, const QMargins &marges);
 
 #endif // UI_H

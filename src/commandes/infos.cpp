@@ -1,6 +1,5 @@
 #include "app/entreprise.h"
 #include "app/ui.h"
-#include "commandes/pages.h"
 #include "widgets/button.h"
 
 #include <QLabel>
@@ -57,7 +56,7 @@ void Entreprise::commandeInfo()
         "commandes.client_id, clients.nom, clients.entreprise ORDER BY nbre DESC"));
     auto tranche = [q] {
         QString texte;
-        for (int n = 0; n < commandes::rangsParTranche && q->next(); ++n) {
+        for (int n = 0; n < rangsParTranche && q->next(); ++n) {
             texte += QStringLiteral("Le client <strong>") + html(q->value(1).toString())
                 + QStringLiteral("</strong> de <strong>") + html(q->value(2).toString())
                 + QStringLiteral("</strong> a fait <strong>") + q->value(3).toString()
@@ -68,7 +67,7 @@ void Entreprise::commandeInfo()
     auto *defilement = new QScrollArea(page);
     defilement->setGeometry(0, 90, 450, 370);
     // 440 wide; as tall as the lines need, so that the page scrolls to the last one.
-    commandes::pageParTranches(
+    pageParTranches(
         defilement, tranche(), tranche,
         [](const QString &texte) {
             auto *liste = new QLabel(texte);

@@ -1,6 +1,5 @@
 #include "app/entreprise.h"
 #include "app/ui.h"
-#include "commandes/pages.h"
 #include "widgets/button.h"
 
 #include <QComboBox>
@@ -65,7 +64,7 @@ void Entreprise::rechercheCommande()
         q->exec();
         auto tranche = [q] {
             QString texte;
-            for (int n = 0; n < commandes::rangsParTranche && q->next(); ++n) {
+            for (int n = 0; n < rangsParTranche && q->next(); ++n) {
                 auto v = [&q](int colonne) { return valeurPage(q->value(colonne)); };
                 const QString date = QLocale().toString(
                     q->value(8).toDateTime(), QStringLiteral("le dddd, dd MMMM yyyy à hh:mm:ss"));
@@ -94,7 +93,7 @@ void Entreprise::rechercheCommande()
                        QStringLiteral("color:red;font-size:13px;"), QRect(0, 50, 400, 40),
                        Qt::AlignCenter);
         } else {
-            commandes::pageParTranches(
+            pageParTranches(
                 defilement, premiere, tranche,
                 [](const QString &texte) {
                     auto *resultat = new QLabel(texte);
@@ -117,7 +116,7 @@ void Entreprise::rechercheCommande()
         q->exec();
         auto tranche = [q] {
             QString texte;
-            for (int n = 0; n < commandes::rangsParTranche && q->next(); ++n) {
+            for (int n = 0; n < rangsParTranche && q->next(); ++n) {
                 texte += QStringLiteral("Nom = <strong>") + valeurPage(q->value(1))
                     + QStringLiteral("</strong><br/> Nom de l'entreprise = <strong>")
                     + valeurPage(q->value(2)) + QStringLiteral("</strong><br/>Email = <strong>")
@@ -131,7 +130,7 @@ void Entreprise::rechercheCommande()
             return texte;
         };
         // Nothing found: the page stays empty below its heading.
-        commandes::pageParTranches(
+        pageParTranches(
             defilement, tranche(), tranche,
             [](const QString &texte) {
                 auto *resultat = new QLabel(texte);
