@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QSqlTableModel>
@@ -91,6 +92,24 @@ void remplir(QDialog *d, const QString &nom, const QString &prenom, const QStrin
         enfantA<QSpinBox>(d, QRect(340, 150, 50, 25))->setValue(duree);
 }
 
+// A page that grows as the reader scrolls: scrolled to the bottom until no
+// more slices arrive, then read whole.
+QString pageEntiere(QScrollArea *zone)
+{
+    QScrollBar *barre = zone->verticalScrollBar();
+    for (int tranches = 0, calme = 0; calme < 3;) {
+        QCoreApplication::processEvents();
+        barre->setValue(barre->maximum());
+        const int n = enfants<QLabel>(zone->widget()).size();
+        calme = n == tranches ? calme + 1 : 0;
+        tranches = n;
+    }
+    QString texte;
+    for (QLabel *l : enfants<QLabel>(zone->widget()))
+        texte += l->text();
+    return texte;
+}
+
 // The search page for a text, and its window title.
 QString chercher(Banc &banc, const QString &texte, QString *titre = nullptr)
 {
@@ -99,7 +118,7 @@ QString chercher(Banc &banc, const QString &texte, QString *titre = nullptr)
     presser(banc, "Chercher", [&](QDialog *d) {
         if (titre)
             *titre = d->windowTitle();
-        page = qobject_cast<QLabel *>(d->findChild<QScrollArea *>()->widget())->text();
+        page = pageEntiere(d->findChild<QScrollArea *>());
     });
     return page;
 }
@@ -333,6 +352,24 @@ private Q_SLOTS:
         const QString blocAutre = page.mid(page.indexOf(QStringLiteral("<strong>%1<").arg(autre)));
         QCOMPARE(blocAutre.count(" (1 heures)"), 12);
         QVERIFY(blocAutre.contains("12 février 2014 (1 heures)</strong><br>"));
+
+        // A long result is read whole by scrolling, each person with their own absences.
+        banc.sql("INSERT INTO employes (type, nom, prenom, nom_prenom, sexe, domaine, "
+                 "date_naissance, date_embouche) SELECT 1, CONCAT('Lot', seq), 'X', "
+                 "CONCAT('Lot', seq, ' X'), 'M', 'Vente', '1980-01-01', '2012-01-01' FROM "
+                 "seq_1_to_450");
+        banc.sql("INSERT INTO absence (employe_id, date_absence, nbre_heure) SELECT id, "
+                 "'2013-01-02', id % 7 + 1 FROM employes WHERE nom LIKE 'Lot%' AND id % 2 = 0");
+        const QString longue = chercher(banc, "Lot");
+        const QList<int> lot = numeros(longue);
+        QCOMPARE(lot.size(), 450);
+        const QStringList blocs = longue.split("<hr/>", Qt::SkipEmptyParts);
+        for (int i = 0; i < lot.size(); ++i) {
+            const QString attendu = lot[i] % 2
+                ? QStringLiteral("<strong>Pas d'absence</strong>")
+                : QStringLiteral("02 janvier 2013 (%1 heures)").arg(lot[i] % 7 + 1);
+            QVERIFY2(blocs.value(i).contains(attendu), qPrintable(blocs.value(i)));
+        }
     }
 
     void absencesAreAddedListedAndDeleted()
