@@ -40,17 +40,22 @@ int idDepuisEntree(const QString &entree, const QString &prefixe)
     return trouve.hasMatch() ? trouve.captured(1).toInt(nullptr, 10) : 0;
 }
 
-void remplacerCompleteur(QLineEdit *champ, QSqlQuery &requete, int colonnes)
+QCompleter *completeurDepuis(QSqlQuery &requete, QObject *proprietaire, int colonnes)
 {
     QStringList textes;
     while (requete.next()) {
         for (int c = 0; c < colonnes; ++c)
             textes << requete.value(c).toString();
     }
-    // Owned by the field: the field deletes the completer it replaces.
-    auto *completeur = new QCompleter(textes, champ);
+    auto *completeur = new QCompleter(textes, proprietaire);
     completeur->setCaseSensitivity(Qt::CaseInsensitive);
-    champ->setCompleter(completeur);
+    return completeur;
+}
+
+void remplacerCompleteur(QLineEdit *champ, QSqlQuery &requete, int colonnes)
+{
+    // Owned by the field: the field deletes the completer it replaces.
+    champ->setCompleter(completeurDepuis(requete, champ, colonnes));
 }
 
 QString texteNombre(const QVariant &valeur)
@@ -73,6 +78,11 @@ double lireNombre(const QString &texte, bool *ok)
     if (ok)
         *ok = lu;
     return lu ? nombre : 0.0;
+}
+
+QString saisie(const QString &texte)
+{
+    return texte.isNull() ? QStringLiteral("") : texte;
 }
 
 QString html(const QString &texte)

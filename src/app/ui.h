@@ -12,8 +12,10 @@
 
 #include <functional>
 
+class QCompleter;
 class QLabel;
 class QLineEdit;
+class QObject;
 class QScrollArea;
 class QSqlQuery;
 class QWidget;
@@ -29,6 +31,10 @@ QLabel *legende(QWidget *parent, const QString &texte, const QString &style, int
 // given prefix; 0 when the entry does not start so.
 int idDepuisEntree(const QString &entree, const QString &prefixe = QStringLiteral("n°"));
 
+// A case-insensitive completer over the texts of the given columns of every row
+// of the query (already executed), in the order the server returns them.
+QCompleter *completeurDepuis(QSqlQuery &requete, QObject *proprietaire, int colonnes = 1);
+
 // Replaces the completer of a search field with a case-insensitive one over the
 // texts of the given columns of every row of the query (already executed). The
 // old completer is released.
@@ -41,6 +47,9 @@ QString texteNombre(const QVariant &valeur);
 // A typed number: the default locale is tried first, then the C locale; 0 when
 // neither reads it.
 double lireNombre(const QString &texte, bool *ok = nullptr);
+
+// Typed text as it is bound: an empty field is stored as empty text, not NULL.
+QString saisie(const QString &texte);
 
 // Typed text shown on a rich-text page.
 QString html(const QString &texte);

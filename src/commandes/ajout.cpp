@@ -19,21 +19,10 @@ namespace {
 // A case-insensitive completer over the first column of every row of a statement.
 QCompleter *completeurDe(const QString &requete, QSqlDatabase &db, QObject *proprietaire)
 {
-    QStringList textes;
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.exec(requete);
-    while (q.next())
-        textes << q.value(0).toString();
-    auto *completeur = new QCompleter(textes, proprietaire);
-    completeur->setCaseSensitivity(Qt::CaseInsensitive);
-    return completeur;
-}
-
-// Typed text as bound: an empty field is empty text, not NULL.
-QString saisie(const QString &texte)
-{
-    return texte.isNull() ? QString::fromLatin1("") : texte;
+    return completeurDepuis(q, proprietaire);
 }
 
 QLineEdit *champ(QWidget *parent, const QRect &place, QCompleter *completeur = nullptr)

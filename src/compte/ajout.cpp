@@ -74,10 +74,7 @@ void Entreprise::ajoutValeur()
     // The amount is kept as typed: 12.50 stays 12.50.
     requete.bindValue(QStringLiteral(":valeur"), valeur);
     // No comment is stored as an empty text, not as NULL.
-    QString commentaire = commentaireEdit->toPlainText();
-    if (commentaire.isNull())
-        commentaire = QStringLiteral("");
-    requete.bindValue(QStringLiteral(":commentaire"), commentaire);
+    requete.bindValue(QStringLiteral(":commentaire"), saisie(commentaireEdit->toPlainText()));
     requete.bindValue(QStringLiteral(":date_insert"),
                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
 

@@ -93,7 +93,7 @@ void Entreprise::employeAjoutValide()
     const QString nom = nomEdit->text();
     const QString prenom = prenomEdit->text();
     const QString domaine = domaineEdit->text();
-    const QString commentaire = employeCommentaireEdit->toPlainText();
+    const QString commentaire = saisie(employeCommentaireEdit->toPlainText());
     const QString sexe = masculinButton->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
 
     if (nom.isEmpty() || prenom.isEmpty() || domaine.isEmpty()) {
