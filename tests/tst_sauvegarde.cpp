@@ -1,0 +1,371 @@
+#include "app/sauvegarde.h"
+#include "support/banc.h"
+
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+using namespace sauvegarde;
+
+namespace {
+
+// A dump as mariadb-dump writes it, in two pieces around the rows of `compte`.
+const QByteArray debutDump = R"(/*M!999999\- enable the sandbox mode */ 
+-- MariaDB dump 10.19  Distrib 10.11.19-MariaDB, for debian-linux-gnu (x86_64)
+/*!40101 SET @OLD_CHARACTER_SET_CLIENT=@@CHARACTER_SET_CLIENT */;
+/*!40101 SET NAMES utf8mb4 */;
+/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='NO_AUTO_VALUE_ON_ZERO' */;
+DROP TABLE IF EXISTS `compte`;
+/*!40101 SET @saved_cs_client     = @@character_set_client */;
+CREATE TABLE `compte` (
+  `id` smallint(5) unsigned NOT NULL AUTO_INCREMENT,
+  `sujet` enum('Dépense','Gain') NOT NULL COMMENT 'a;b',
+  PRIMARY KEY (`id`)
+) ENGINE=InnoDB AUTO_INCREMENT=65536 DEFAULT CHARSET=utf8mb3 COLLATE=utf8mb3_general_ci;
+LOCK TABLES `compte` WRITE;
+/*!40000 ALTER TABLE `compte` DISABLE KEYS */;
+)";
+const QByteArray rangsDump =
+    "INSERT INTO `compte` VALUES\n(1,'Gain','a\\'b;\\\\c\\n',NULL,-1.5e3),\n"
+    "(65535,'D\\\"\"',\"x\",'',0);\n"
+    "INSERT INTO `compte` VALUES (2,'it''s','(',')',1);\n";
+const QByteArray finDump = R"(/*!40000 ALTER TABLE `compte` ENABLE KEYS */;
+UNLOCK TABLES;
+/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;
+
+-- Dump completed on 2026-12-06 16:46:04
+)";
+
+QByteArray dump(const QByteArray &rangs = rangsDump)
+{
+    return debutDump + rangs + finDump;
+}
+
+const QString incomplet = "il s'arrête avant la dernière ligne qu'écrit mariadb-dump : il est "
+                          "incomplet";
+QString instruction(int ligne)
+{
+    return QString("sa ligne %1 contient une instruction qu'une sauvegarde de ce programme ne "
+                   "contient pas")
+        .arg(ligne);
+}
+
+// A connection of the program's kind on the test's database, for the tools.
+class Connexion
+{
+public:
+    Connexion(Banc &banc, const QString &utilisateur = "root", const QString &motDePasse = {})
+    {
+        db = QSqlDatabase::addDatabase("QMYSQL", "outils");
+        db.setHostName("localhost");
+        db.setDatabaseName(banc.nomBase);
+        db.setUserName(utilisateur);
+        db.setPassword(motDePasse);
+        if (!db.open())
+            qWarning("%s", qPrintable(db.lastError().text()));
+    }
+    ~Connexion()
+    {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("outils");
+    }
+    QSqlDatabase db;
+};
+
+// Every register of the program, with the values that a dump must carry back
+// exactly: quotes, backslashes, accents, line breaks, markup, NULL next to
+// empty text, the last key numbers, awkward amounts.
+void remplirTout(Banc &banc)
+{
+    QVERIFY(banc.fenetre().connexionCompte());
+    QVERIFY(banc.fenetre().connexionCommande());
+    QVERIFY(banc.fenetre().connexionEmploye());
+    const QString bizarre = "l'été \"à\" 100% \\ _x_\n<b>deux</b>\r\tlignes ; -- # /* «»";
+    banc.sql("INSERT INTO compte VALUES (1, 'Gain', '0.1', ?, '2013-03-05 09:25:00'), "
+             "(65535, 'Dépense', '6000000', NULL, '2026-12-31 23:59:59'), "
+             "(2, 'Dépense', '12,5', '', '2013-01-01')",
+             { bizarre });
+    banc.sql("INSERT INTO clients VALUES (65535, ?, NULL, 'a@b.c', '+33 1'), "
+             "(1, '<i>Zoé</i>', ?, '', '')",
+             { bizarre, "Société \"X\" \\" });
+    banc.sql("INSERT INTO commandes VALUES (65535, 65535, ?, 0.1, 'kg', 3, '0.1', '0.3', ?, "
+             "'2013-03-05 09:25:00'), (1, 1, '<b>x</b>', NULL, 'g', 0, '6000000', '6000000', "
+             "NULL, '2013-03-05')",
+             { "Pâte 'brisée'", bizarre });
+    banc.sql("INSERT INTO employes VALUES (65535, 2, ?, 'Zoé', 'x', 'F', ?, '1990-02-28', "
+             "'2013-03-05', 6, '2013-09-05', NULL), (1, 1, 'Nom', 'Prénom', 'Nom Prénom', 'M', "
+             "'', '1970-01-01', '2000-01-01', NULL, NULL, ?)",
+             { "O'Brien \\", bizarre, bizarre });
+    banc.sql("INSERT INTO absence VALUES (65535, 65535, '2013-03-05', 65535), "
+             "(1, 1, '2013-01-01', 0)");
+}
+
+// Every row of every register, as stored.
+QList<QList<QVariantList>> registres(Banc &banc)
+{
+    QList<QList<QVariantList>> tout;
+    for (const QString &table : tablesRegistres())
+        tout << banc.lignes("SELECT * FROM " + table + " ORDER BY id");
+    return tout;
+}
+
+void ecrire(const QString &chemin, const QByteArray &contenu)
+{
+    QFile fichier(chemin);
+    QVERIFY(fichier.open(QIODevice::WriteOnly));
+    fichier.write(contenu);
+}
+
+QByteArray lire(const QString &chemin)
+{
+    QFile fichier(chemin);
+    return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSauvegarde : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir donnees;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The program's own backups go to a folder of the test's.
+        qputenv("XDG_DATA_HOME", donnees.path().toUtf8());
+    }
+
+    void init() { QDir(dossierAutomatique()).removeRecursively(); }
+
+    void readerAcceptsOnlyCompleteDumpsOfTheProgramsTables_data()
+    {
+        QTest::addColumn<QByteArray>("texte");
+        QTest::addColumn<QString>("refus");
+        QTest::newRow("dump") << dump() << QString();
+        QTest::newRow("no rows") << dump("") << QString();
+        QTest::newRow("windows line ends") << dump().replace("\n", "\r\n") << QString();
+        QTest::newRow("cut at the end") << dump().chopped(45) << incomplet;
+        QTest::newRow("cut in a row") << dump().left(debutDump.size() + 30) << incomplet;
+        QTest::newRow("cut in a string") << dump().left(debutDump.size() + 40) << incomplet;
+        QTest::newRow("empty") << QByteArray() << incomplet;
+        QTest::newRow("no table") << QByteArray(
+            "/*!40101 SET NAMES utf8mb4 */;\n-- Dump completed\n")
+                                  << "il ne contient aucune table de ce programme";
+        QTest::newRow("other table")
+            << dump(rangsDump + "INSERT INTO `mysql`.`user` VALUES (1);\n") << instruction(19);
+        QTest::newRow("other table name")
+            << dump("DROP TABLE IF EXISTS `utilisateurs`;\n")
+            << "il nomme la table « utilisateurs », qui n'est pas une table de ce programme";
+        QTest::newRow("other statement") << dump("DROP DATABASE test;\n") << instruction(15);
+        QTest::newRow("statement after a string")
+            << dump("INSERT INTO `compte` VALUES (1,'a\\\\');DELETE FROM `compte`;\n")
+            << instruction(15);
+        QTest::newRow("subquery") << dump("INSERT INTO `compte` VALUES (1,(SELECT 2));\n")
+                                  << instruction(15);
+        QTest::newRow("function") << dump(
+            "INSERT INTO `compte` VALUES (1,LOAD_FILE('/etc/passwd'));\n")
+                                  << instruction(15);
+        QTest::newRow("client command") << dump("\\! rm -rf /tmp/x\n") << instruction(15);
+        QTest::newRow("quoting mode")
+            << dump("/*!40101 SET SQL_MODE='NO_BACKSLASH_ESCAPES' */;\n") << instruction(15);
+        QTest::newRow("global setting") << dump("SET GLOBAL general_log = 1;\n") << instruction(15);
+        QTest::newRow("foreign key")
+            << dump("CREATE TABLE `clients` (\n `id` int,\n FOREIGN KEY (`id`) REFERENCES "
+                    "`mysql`.`user` (`x`)\n) ENGINE=InnoDB;\n")
+            << instruction(15);
+        QTest::newRow("other engine")
+            << dump("CREATE TABLE `clients` (`id` int) ENGINE=CONNECT;\n") << instruction(15);
+    }
+
+    void readerAcceptsOnlyCompleteDumpsOfTheProgramsTables()
+    {
+        QFETCH(QByteArray, texte);
+        QFETCH(QString, refus);
+        Lecteur entier;
+        entier.lire(texte);
+        const Contenu contenu = entier.fin();
+        QCOMPARE(contenu.refus, refus);
+        if (refus.isEmpty()) {
+            QCOMPARE(contenu.tables, QStringList { "compte" });
+            QCOMPARE(contenu.rangs.first().second, texte.contains("65535") ? 3 : 0);
+        }
+        // Pieces of any size give the same verdict.
+        Lecteur octets;
+        for (char c : texte)
+            octets.lire(QByteArray(1, c));
+        QCOMPARE(octets.fin().refus, refus);
+    }
+
+    void roundTripKeepsEveryRowAndTheOptionFileStaysPrivate()
+    {
+        Banc banc;
+        remplirTout(banc);
+        const auto avant = registres(banc);
+        // A user whose password an option file must carry exactly.
+        const QString motDePasse = "p\"a\\ss #w'ord é ;";
+        banc.sql("DROP USER IF EXISTS 'sauveur'@'localhost'");
+        banc.sql("CREATE USER 'sauveur'@'localhost' IDENTIFIED BY ?", { motDePasse });
+        banc.sql("GRANT ALL ON " + banc.nomBase + ".* TO 'sauveur'@'localhost'");
+        Connexion connexion(banc, "sauveur", motDePasse);
+        QVERIFY(connexion.db.isOpen());
+
+        QStringList lignesDeCommande;
+        QStringList fichiersOptions;
+        observerProcessus([&](const QString &programme, const QStringList &arguments) {
+            lignesDeCommande << programme + ' ' + arguments.join(' ');
+            const QString options = arguments.first().section('=', 1);
+            QCOMPARE(QFileInfo(options).permissions(),
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                         | QFileDevice::WriteUser);
+            fichiersOptions << options;
+        });
+
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("tabloran.sql");
+        const Bilan bilan = sauvegarder(connexion.db, tablesRegistres(), chemin);
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.message));
+        QCOMPARE(bilan.rangs,
+                 (Rangs { { "compte", 3 },
+                          { "commandes", 2 },
+                          { "clients", 2 },
+                          { "employes", 2 },
+                          { "absence", 2 } }));
+        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files), QStringList { "tabloran.sql" });
+
+        for (const QString &table : tablesRegistres())
+            banc.sql("DROP TABLE " + table);
+        const Contenu contenu = examiner(chemin);
+        QCOMPARE(contenu.refus, QString());
+        const Restauration restauration = restaurer(connexion.db, chemin, contenu);
+        QCOMPARE(restauration.issue, Restauration::Reussie);
+        QCOMPARE(restauration.rangs, bilan.rangs);
+        QCOMPARE(registres(banc), avant);
+        observerProcessus(nullptr);
+
+        QCOMPARE(lignesDeCommande.size(), 2);
+        QVERIFY(lignesDeCommande[0].contains("--single-transaction"));
+        QVERIFY(
+            lignesDeCommande[0].contains("--socket=" + qEnvironmentVariable("MYSQL_UNIX_PORT")));
+        for (const QString &ligne : lignesDeCommande) {
+            QVERIFY2(!ligne.contains("w'ord") && !ligne.contains("--password"), qPrintable(ligne));
+        }
+        for (const QString &options : fichiersOptions)
+            QVERIFY(!QFileInfo::exists(options));
+        banc.sql("DROP USER 'sauveur'@'localhost'");
+    }
+
+    void aLoadFailingPartWayPutsEveryTableBack()
+    {
+        Banc banc;
+        remplirTout(banc);
+        Connexion connexion(banc);
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("mauvais.sql");
+        QVERIFY(sauvegarder(connexion.db, { "compte", "clients" }, chemin).reussi());
+
+        // The file replaces the book first, then stumbles on a customer twice.
+        QByteArray texte = lire(chemin);
+        const qsizetype clients = texte.indexOf("INSERT INTO `clients` VALUES");
+        QVERIFY(clients > 0);
+        texte.insert(clients + 28, "\n(1,'double',NULL,'',''),");
+        ecrire(chemin, texte);
+        const QString autre = dossier.filePath("autre.sql");
+        ecrire(autre, QByteArray(texte).replace("`clients`", "`absence`"));
+        banc.sql("DELETE FROM compte WHERE id = 2");
+        const auto avant = registres(banc);
+
+        const Restauration r = restaurer(connexion.db, chemin, examiner(chemin));
+        QCOMPARE(r.issue, Restauration::Retablie);
+        QVERIFY2(r.message.startsWith("ERROR 1180 (HY000) at line "), qPrintable(r.message));
+        QCOMPARE(QFileInfo(r.securite).path(), dossierAutomatique());
+        QVERIFY(QFileInfo(r.securite).fileName().startsWith("avant-restaurer-compte-clients-"));
+        QCOMPARE(registres(banc), avant);
+
+        // A table that the file holds and the database did not: gone again.
+        banc.sql("DROP TABLE absence");
+        const Contenu contenu = examiner(autre);
+        QCOMPARE(contenu.tables, (QStringList { "compte", "absence" }));
+        QCOMPARE(restaurer(connexion.db, autre, contenu).issue, Restauration::Retablie);
+        QCOMPARE(banc.valeur("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema "
+                             "= DATABASE() AND table_name = 'absence'"),
+                 0);
+        QCOMPARE(banc.lignes("SELECT * FROM compte ORDER BY id"), avant.first());
+    }
+
+    void cancellingABackupLeavesNoFile()
+    {
+        Banc banc;
+        remplirTout(banc);
+        Connexion connexion(banc);
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("tabloran.sql");
+        ecrire(chemin, "ancien");
+
+        // The dump waits for the table that the test holds.
+        banc.sql("LOCK TABLES compte WRITE");
+        banc.pilote.dialogue([](QDialog *d) {
+            auto *progression = qobject_cast<QProgressDialog *>(d);
+            QVERIFY(progression);
+            QCOMPARE(progression->windowModality(), Qt::ApplicationModal);
+            for (QPushButton *b : d->findChildren<QPushButton *>()) {
+                if (b->text() == "Annuler")
+                    b->click();
+            }
+        });
+        Progression progression(&banc.fenetre(), "Sauvegarde", true);
+        const Bilan bilan = sauvegarder(connexion.db, tablesRegistres(), chemin, &progression);
+        banc.sql("UNLOCK TABLES");
+        QCOMPARE(bilan.issue, Bilan::Annule);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(lire(chemin), QByteArray("ancien"));
+        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files), QStringList { "tabloran.sql" });
+    }
+
+    void automaticBackupsKeepTheNewestAndNeedTheirFolder()
+    {
+        Banc banc;
+        remplirTout(banc);
+        Connexion connexion(banc);
+        const QString dossier = dossierAutomatique();
+        QVERIFY(QDir().mkpath(dossier));
+        const QDateTime longtemps = QDateTime::currentDateTime().addDays(-30);
+        for (int n = 0; n < 22; ++n) {
+            const QString chemin = QString("%1/avant-vider-compte-%2.sql").arg(dossier).arg(n);
+            ecrire(chemin, "vieux");
+            QFile fichier(chemin);
+            QVERIFY(fichier.open(QIODevice::ReadWrite));
+            QVERIFY(fichier.setFileTime(longtemps.addSecs(n), QFileDevice::FileModificationTime));
+        }
+        ecrire(dossier + "/mienne.sql", "à moi");
+
+        const Bilan bilan = sauvegardeAutomatique(connexion.db, "avant-vider", { "compte" });
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.message));
+        QVERIFY(QRegularExpression("/avant-vider-compte-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.sql$")
+                    .match(bilan.fichier)
+                    .hasMatch());
+        QStringList restants = QDir(dossier).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(restants.size(), 21);
+        QVERIFY(restants.contains("mienne.sql"));
+        QVERIFY(restants.contains(QFileInfo(bilan.fichier).fileName()));
+        QVERIFY(!restants.contains("avant-vider-compte-2.sql"));
+        QVERIFY(restants.contains("avant-vider-compte-3.sql"));
+
+        // A file where the folder should be: no backup, and it says why.
+        QDir(dossier).removeRecursively();
+        ecrire(dossier, "pas un dossier");
+        const Bilan impossible = sauvegardeAutomatique(connexion.db, "avant-vider", { "compte" });
+        QCOMPARE(impossible.issue, Bilan::Echoue);
+        QCOMPARE(impossible.message, "le dossier " + dossier + " ne peut pas être créé");
+        QFile::remove(dossier);
+    }
+};
+
+QTEST_MAIN(TestSauvegarde)
+#include "tst_sauvegarde.moc"
