@@ -6,7 +6,7 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-paquets=(cmake g++ make qt6-base-dev libqt6sql6-mysql qt6-translations-l10n mariadb-server mariadb-client)
+paquets=(cmake g++ make qt6-base-dev libqt6sql6-mysql qt6-translations-l10n mariadb-server mariadb-client poppler-utils)
 manquants=()
 for p in "${paquets[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants+=("$p")

@@ -1,0 +1,100 @@
+#include "app/exports.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <limits>
+
+Avancement::Avancement(QWidget *parent, const QString &texte)
+    : fenetre(std::make_unique<QProgressDialog>(parent))
+{
+    // Shown by avancer() only, once the work has lasted a second.
+    fenetre->setMinimumDuration(std::numeric_limits<int>::max());
+    fenetre->setWindowTitle(texte);
+    fenetre->setLabelText(texte);
+    fenetre->setWindowModality(Qt::WindowModal);
+    fenetre->setAutoReset(false);
+    fenetre->setAutoClose(false);
+    fenetre->setRange(0, 1);
+    fenetre->setValue(0);
+    chrono.start();
+}
+
+Avancement::~Avancement() = default;
+
+void Avancement::etape(const QString &texte, int total)
+{
+    fenetre->setLabelText(texte);
+    fenetre->setRange(0, qMax(total, 1));
+    fenetre->setValue(0);
+}
+
+bool Avancement::avancer(int faits)
+{
+    if (!fenetre->isVisible() && !fenetre->wasCanceled() && chrono.elapsed() >= 1000)
+        fenetre->show();
+    fenetre->setValue(qBound(0, faits, fenetre->maximum()));
+    // Lets the window answer the reader.
+    if (fenetre->isVisible())
+        QCoreApplication::processEvents();
+    return !fenetre->wasCanceled();
+}
+
+bool Avancement::annule() const
+{
+    return fenetre->wasCanceled();
+}
+
+QString demanderFichier(QWidget *parent, const QString &titre, const QString &nom,
+                        const QString &extension, const QString &filtre)
+{
+    const QString dossier = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString proposition = QDir(dossier).filePath(
+        nom + QLatin1Char('-') + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))
+        + QLatin1Char('.') + extension);
+    QFileDialog dialogue(parent, titre, proposition, filtre);
+    dialogue.setAcceptMode(QFileDialog::AcceptSave);
+    dialogue.setFileMode(QFileDialog::AnyFile);
+    dialogue.setDefaultSuffix(extension);
+    dialogue.selectFile(proposition);
+    if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty())
+        return QString();
+    return dialogue.selectedFiles().constFirst();
+}
+
+namespace {
+
+void echec(QWidget *parent, const QString &chemin, const QString &raison)
+{
+    QMessageBox::warning(parent, QStringLiteral("Exportation impossible"),
+                         QStringLiteral("Le fichier « %1 » n'a pas pu être enregistré :\n%2")
+                             .arg(QDir::toNativeSeparators(chemin), raison));
+}
+
+} // namespace
+
+bool enregistrer(QWidget *parent, const QString &chemin,
+                 const std::function<bool(QIODevice &)> &ecrire)
+{
+    // Written beside the file, and put in its place only once whole.
+    QSaveFile fichier(chemin);
+    if (!fichier.open(QIODevice::WriteOnly)) {
+        echec(parent, chemin, fichier.errorString());
+        return false;
+    }
+    if (!ecrire(fichier)) {
+        fichier.cancelWriting();
+        return false;
+    }
+    if (!fichier.commit()) {
+        echec(parent, chemin, fichier.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,60 @@
+#ifndef GRILLES_H
+#define GRILLES_H
+
+// What the grids share: sorting by a click on a column's header, and the CSV
+// export of what they show.
+
+#include <QSortFilterProxyModel>
+#include <QString>
+
+class Avancement;
+class QIODevice;
+class QTableView;
+
+// Sorts a grid by the column whose header is clicked (clicked again: the other
+// way). The rows are sorted in a proxy between the model and the view: the
+// model's rows and its pending edits stay as they are, so that Valider writes
+// exactly the edits the user made. Until a header is clicked, the rows keep
+// the model's order.
+class TriDeGrille : public QSortFilterProxyModel
+{
+    Q_OBJECT
+
+public:
+    explicit TriDeGrille(QObject *parent = nullptr);
+    void sort(int colonne, Qt::SortOrder ordre = Qt::AscendingOrder) override;
+    // Every row of the model is loaded.
+    void toutCharger();
+
+protected:
+    // Numbers, stored as text or not, compare as numbers; other texts in the
+    // user's language's order.
+    bool lessThan(const QModelIndex &gauche, const QModelIndex &droite) const override;
+
+private:
+    void apresRechargement();
+};
+
+// Puts the model in the grid through a sorting proxy, and sorts by a click on
+// a header. Returns the proxy (owned by the grid).
+TriDeGrille *triable(QTableView *grille, QAbstractItemModel *modele);
+
+// The model under the grid's sorting proxy, or the grid's model.
+QAbstractItemModel *modeleDe(QTableView *grille);
+
+// One CSV field: quoted, its quotes doubled, when it holds ';', '"' or a line break.
+QString champCsv(const QString &texte);
+// A value as the file holds it: numbers and texts as stored, dates as the
+// database writes them, nothing for NULL.
+QString texteCsv(const QVariant &valeur);
+
+// Every row the grid shows (not only those on screen), its shown columns and
+// their headers, in the grid's current order: UTF-8 with a byte-order mark,
+// ';' between fields, CRLF line ends. False when the reader cancelled.
+bool ecrireCsv(QTableView *grille, QIODevice &sortie, Avancement &avancement);
+
+// "Exporter en CSV": asks for a file name (proposing <nom>-<date>.csv in the
+// documents folder) and writes the grid to it. True when a file was written.
+bool exporterCsv(QWidget *parent, QTableView *grille, const QString &nom);
+
+#endif // GRILLES_H

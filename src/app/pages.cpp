@@ -1,0 +1,256 @@
+#include "app/pages.h"
+#include "app/exports.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+void Contenu::ajouter(const QString &html)
+{
+    if (!html.isEmpty())
+        pieces.append({ html, {} });
+}
+
+void Contenu::ajouter(std::function<QString()> suivante)
+{
+    pieces.append({ QString(), std::move(suivante) });
+}
+
+bool Contenu::tranche(int numero, QString *html)
+{
+    while (lues.size() <= numero && pieceCourante < pieces.size()) {
+        Piece &piece = pieces[pieceCourante];
+        if (!piece.suivante) {
+            lues << piece.html;
+            ++pieceCourante;
+            continue;
+        }
+        const QString texte = piece.suivante();
+        if (texte.isEmpty()) {
+            // Done with these rows: whatever the source holds (a result set) goes now.
+            piece.suivante = nullptr;
+            ++pieceCourante;
+        } else {
+            lues << texte;
+        }
+    }
+    if (numero < 0 || numero >= lues.size())
+        return false;
+    *html = lues.at(numero);
+    return true;
+}
+
+QStringList Contenu::toutes()
+{
+    QString html;
+    for (int numero = lues.size(); tranche(numero, &html); ++numero) { }
+    return lues;
+}
+
+QString blocStyle(const QString &style, const QString &html)
+{
+    return QStringLiteral("<div style=\"") + style.toHtmlEscaped() + QStringLiteral("\">") + html
+        + QStringLiteral("</div>");
+}
+
+QString textePreserve(const QString &style, const QString &texte)
+{
+    return QStringLiteral("<p style=\"margin:0px;white-space:pre-wrap;") + style.toHtmlEscaped()
+        + QStringLiteral("\">") + texte.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+namespace {
+
+// Roughly one screen of text: what the page lays out before it is shown.
+constexpr int premierEcran = 4000;
+// The longest a step of filling holds the program while the page is shown.
+constexpr int pasDeRemplissage = 8;
+
+// Adds a slice at the end of a document, in blocks of its own: slices never
+// run into one another.
+void ajouterHtml(QTextDocument *document, const QString &html)
+{
+    QTextCursor curseur(document);
+    curseur.movePosition(QTextCursor::End);
+    if (!document->isEmpty())
+        curseur.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    curseur.insertHtml(html);
+}
+
+QPageLayout feuilleA4()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 10),
+                       QPageLayout::Millimeter);
+}
+
+} // namespace
+
+PageResultat::PageResultat(std::shared_ptr<Contenu> contenu, QWidget *parent)
+    : QTextBrowser(parent)
+    , contenu_(std::move(contenu))
+{
+    setOpenLinks(false);
+    document()->setUndoRedoEnabled(false);
+    // Lines wrap at the page's width, even a word longer than the line.
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The page keeps the colours of its dialog.
+    viewport()->setBackgroundRole(QPalette::Window);
+
+    int ajoutes = 0;
+    QString html;
+    while (ajoutes < premierEcran && contenu_->tranche(suivante, &html)) {
+        ajouterHtml(document(), html);
+        ajoutes += html.size();
+        ++suivante;
+    }
+    if (!contenu_->tranche(suivante, &html))
+        complete_ = true;
+
+    remplissage.setInterval(0);
+    connect(&remplissage, &QTimer::timeout, this, &PageResultat::remplirUnPeu);
+}
+
+bool PageResultat::ajouterTranche()
+{
+    QString html;
+    if (!complete_ && contenu_->tranche(suivante, &html)) {
+        ajouterHtml(document(), html);
+        ++suivante;
+        return true;
+    }
+    if (!complete_) {
+        complete_ = true;
+        remplissage.stop();
+        Q_EMIT pageComplete();
+    }
+    return false;
+}
+
+void PageResultat::remplirUnPeu()
+{
+    QElapsedTimer chrono;
+    chrono.start();
+    while (chrono.elapsed() < pasDeRemplissage && ajouterTranche()) { }
+}
+
+void PageResultat::completer()
+{
+    while (ajouterTranche()) { }
+}
+
+void PageResultat::paintEvent(QPaintEvent *event)
+{
+    QTextBrowser::paintEvent(event);
+    if (affichee)
+        return;
+    affichee = true;
+    Q_EMIT premierEcranAffiche();
+    // The rest comes once the first screen is up.
+    if (!complete_)
+        remplissage.start();
+}
+
+bool peindreContenu(Contenu &contenu, QPagedPaintDevice *appareil, Avancement &avancement)
+{
+    QStringList tranches = contenu.toutes();
+    if (!contenu.enTete().isEmpty())
+        tranches.prepend(contenu.enTete());
+
+    // Laid out in screen units (1/96 inch) as the page on screen is, then
+    // drawn at the device's resolution.
+    const qreal echelleX = appareil->logicalDpiX() / 96.0;
+    const qreal echelleY = appareil->logicalDpiY() / 96.0;
+    const QSizeF feuille(appareil->width() / echelleX, appareil->height() / echelleY);
+    const qreal pied = 24;
+    const QSizeF corps(feuille.width(), feuille.height() - pied);
+
+    QTextDocument document;
+    document.setUndoRedoEnabled(false);
+    document.setPageSize(corps);
+    QTextOption retour = document.defaultTextOption();
+    retour.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document.setDefaultTextOption(retour);
+    // With its layout present, the document is laid out slice by slice as
+    // they come in: the work can be followed and cancelled.
+    QAbstractTextDocumentLayout *miseEnPage = document.documentLayout();
+    avancement.etape(QStringLiteral("Mise en page…"), tranches.size());
+    for (int n = 0; n < tranches.size(); ++n) {
+        ajouterHtml(&document, tranches.at(n));
+        if (!avancement.avancer(n + 1))
+            return false;
+    }
+
+    const int pages = document.pageCount();
+    avancement.etape(QStringLiteral("Impression…"), pages);
+    QPainter peintre;
+    if (!peintre.begin(appareil))
+        return false;
+    peintre.scale(echelleX, echelleY);
+    QFont police = QApplication::font();
+    police.setPixelSize(11);
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0 && !appareil->newPage())
+            return false;
+        const QRectF vue(QPointF(0, page * corps.height()), corps);
+        peintre.save();
+        peintre.translate(0, -vue.top());
+        peintre.setClipRect(vue);
+        QAbstractTextDocumentLayout::PaintContext contexte;
+        contexte.clip = vue;
+        contexte.palette.setColor(QPalette::Text, Qt::black);
+        miseEnPage->draw(&peintre, contexte);
+        peintre.restore();
+        peintre.setFont(police);
+        peintre.setPen(Qt::black);
+        peintre.drawText(QRectF(QPointF(0, corps.height()), QSizeF(feuille.width(), pied)),
+                         Qt::AlignHCenter | Qt::AlignBottom,
+                         QStringLiteral("Page %1 sur %2").arg(page + 1).arg(pages));
+        if (!avancement.avancer(page + 1))
+            return false;
+    }
+    return peintre.end();
+}
+
+void apercuImpression(QWidget *parent, const std::shared_ptr<Contenu> &contenu)
+{
+    QPrinter imprimante(QPrinter::HighResolution);
+    imprimante.setPageLayout(feuilleA4());
+    QPrintPreviewDialog apercu(&imprimante, parent);
+    QObject::connect(&apercu, &QPrintPreviewDialog::paintRequested, &apercu,
+                     [parent, contenu](QPrinter *sortie) {
+                         Avancement avancement(parent, QStringLiteral("Impression"));
+                         peindreContenu(*contenu, sortie, avancement);
+                     });
+    apercu.exec();
+}
+
+bool exporterPdf(QWidget *parent, const std::shared_ptr<Contenu> &contenu, const QString &nom)
+{
+    const QString chemin =
+        demanderFichier(parent, QStringLiteral("Exporter en PDF"), nom, QStringLiteral("pdf"),
+                        QStringLiteral("Documents PDF (*.pdf)"));
+    return !chemin.isEmpty() && ecrirePdf(parent, *contenu, chemin);
+}
+
+bool ecrirePdf(QWidget *parent, Contenu &contenu, const QString &chemin)
+{
+    return enregistrer(parent, chemin, [&](QIODevice &fichier) {
+        QPdfWriter pdf(&fichier);
+        pdf.setPageLayout(feuilleA4());
+        pdf.setCreator(QStringLiteral("TABLORAN"));
+        pdf.setTitle(QFileInfo(chemin).completeBaseName());
+        Avancement avancement(parent, QStringLiteral("Exportation en PDF"));
+        return peindreContenu(contenu, &pdf, avancement);
+    });
+}

@@ -1,0 +1,269 @@
+// Result pages, their print and PDF, and the grids' sort and CSV, without a
+// database: the sections' own tests check them against stored rows.
+
+#include "app/exports.h"
+#include "app/grilles.h"
+#include "app/pages.h"
+#include "support/banc.h"
+#include "support/fichiers.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QHeaderView>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProgressDialog>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QThread>
+
+namespace {
+
+const QString remarquable = QStringLiteral("il a dit \"oui\" <b>gras</b>; été\nsuite");
+
+QString entree(int n)
+{
+    return QStringLiteral("=> Vous avez dépensé %1.50F pour \"%2\" le 05 mars 2013 à 09h25min\n\n")
+        .arg(n)
+        .arg(n == 500 ? remarquable : QStringLiteral("achat numéro %1").arg(n));
+}
+
+// A report of `lignes` entries, read 100 at a time, between a heading and a
+// closing line; `lectures` counts the slices read.
+std::shared_ptr<Contenu> rapport(int lignes, int *lectures = nullptr, int pause = 0)
+{
+    auto contenu = std::make_shared<Contenu>();
+    contenu->ajouter(blocStyle(QStringLiteral("color:green;font-size:20px;"),
+                               QStringLiteral("Bilan de dépenses")));
+    auto suivante = std::make_shared<int>(1);
+    contenu->ajouter([=] {
+        if (lectures)
+            ++*lectures;
+        if (pause)
+            QThread::msleep(pause);
+        QString texte;
+        for (int n = 0; n < 100 && *suivante <= lignes; ++n)
+            texte += entree((*suivante)++);
+        return texte.isEmpty() ? texte
+                               : textePreserve(QStringLiteral("font-size:12px;color:blue;"), texte);
+    });
+    contenu->ajouter(
+        blocStyle(QStringLiteral("color:#a90bab;font-size:14px;"),
+                  QStringLiteral("Vous avez fait une économie de <strong>0F</strong>")));
+    return contenu;
+}
+
+QString texteAttendu(int lignes)
+{
+    QString texte = QStringLiteral("Bilan de dépenses\n");
+    for (int n = 1; n <= lignes; ++n)
+        texte += entree(n);
+    // The entries' last line break ends their block.
+    return texte + QStringLiteral("Vous avez fait une économie de 0F");
+}
+
+} // namespace
+
+class TestPages : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pageShowsItsFirstScreenAtOnceThenEveryLineInOrder()
+    {
+        int lectures = 0;
+        QDialog fenetre;
+        fenetre.setFixedSize(450, 500);
+        auto *page = new PageResultat(rapport(1000, &lectures), &fenetre);
+        page->setGeometry(0, 0, 450, 460);
+        // Only a screen's worth is read and laid out before the page is shown.
+        QVERIFY(lectures <= 2);
+        QVERIFY(!page->estComplete());
+        QSignalSpy complete(page, &PageResultat::pageComplete);
+        fenetre.show();
+        QVERIFY(complete.wait(10000));
+        QCOMPARE(lectures, 11); // ten slices, and the empty one that ends them
+
+        QCOMPARE(page->toPlainText(), texteAttendu(1000));
+        // The entries keep their style, and lines wrap at the page's width.
+        QTextCursor entree = page->document()->find(QStringLiteral("achat numéro 999"));
+        QVERIFY(!entree.isNull());
+        QCOMPARE(entree.charFormat().foreground().color(), QColor(Qt::blue));
+        QCOMPARE(entree.charFormat().font().pixelSize(), 12);
+        page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
+        QApplication::processEvents();
+        QVERIFY(!page->horizontalScrollBar()->isVisible());
+        QVERIFY(page->document()->size().width() <= page->viewport()->width());
+    }
+
+    void aWordLongerThanThePageStillWraps()
+    {
+        auto contenu = std::make_shared<Contenu>();
+        contenu->ajouter(textePreserve(QString(), QString(400, QLatin1Char('x'))));
+        QDialog fenetre;
+        auto *page = new PageResultat(contenu, &fenetre);
+        page->setGeometry(0, 0, 400, 420);
+        fenetre.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
+        QVERIFY(page->estComplete());
+        QVERIFY(page->document()->size().width() <= page->viewport()->width());
+        QVERIFY(!page->horizontalScrollBar()->isVisible());
+    }
+
+    void contentReadsEachSliceOnce()
+    {
+        int lectures = 0;
+        auto contenu = rapport(250, &lectures);
+        QString premiere, encore;
+        QVERIFY(contenu->tranche(1, &premiere));
+        QVERIFY(contenu->tranche(1, &encore));
+        QCOMPARE(encore, premiere);
+        QCOMPARE(lectures, 1);
+        const QStringList toutes = contenu->toutes();
+        QCOMPARE(toutes.size(), 5); // heading, three slices of entries, closing line
+        QCOMPARE(lectures, 4);
+        QVERIFY(!contenu->tranche(5, &encore));
+        QCOMPARE(contenu->toutes(), toutes);
+    }
+
+    void pdfHoldsTheWholePageOnNumberedA4Sheets()
+    {
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("bilan.pdf"));
+        auto contenu = rapport(1000);
+        contenu->setEnTete(QStringLiteral("<p>recherche sur <strong>lait</strong></p>"));
+        QVERIFY(ecrirePdf(nullptr, *contenu, chemin));
+
+        const QString texte = simplifie(textePdf(chemin));
+        QVERIFY(texte.startsWith(QStringLiteral("recherche sur lait Bilan de dépenses")));
+        QVERIFY(texte.contains(simplifie(entree(1))));
+        QVERIFY(texte.contains(simplifie(entree(1000))));
+        QVERIFY2(texte.contains(simplifie(entree(500))), "a value with quotes and markup");
+        QVERIFY(texte.contains(QStringLiteral("Vous avez fait une économie de 0F")));
+        const int pages = infoPdf(chemin, QStringLiteral("Pages")).toInt();
+        QVERIFY(pages > 10);
+        QVERIFY(texte.contains(QStringLiteral("Page 1 sur %1").arg(pages)));
+        QVERIFY(texte.contains(QStringLiteral("Page %1 sur %1").arg(pages)));
+        QVERIFY(infoPdf(chemin, QStringLiteral("Page size")).contains(QStringLiteral("(A4)")));
+        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files), QStringList { "bilan.pdf" });
+    }
+
+    void aFileThatCannotBeWrittenIsToldAndLeavesNothing()
+    {
+        QTemporaryDir dossier;
+        // A folder that is a file: no one can write in it, not even root.
+        QFile pasUnDossier(dossier.filePath(QStringLiteral("rapports")));
+        QVERIFY(pasUnDossier.open(QIODevice::WriteOnly));
+        pasUnDossier.close();
+        const QString chemin = dossier.filePath(QStringLiteral("rapports/bilan.pdf"));
+        Pilote pilote;
+        pilote.boite();
+        QVERIFY(!ecrirePdf(nullptr, *rapport(10), chemin));
+        QCOMPARE(pilote.boites.size(), 1);
+        const Boite boite = pilote.boites.constFirst();
+        QCOMPARE(boite.icone, QMessageBox::Warning);
+        QCOMPARE(boite.titre, QStringLiteral("Exportation impossible"));
+        QVERIFY(boite.texte.startsWith(
+            QStringLiteral("Le fichier « %1 » n'a pas pu être enregistré :\n").arg(chemin)));
+        QVERIFY(boite.texte.section(QLatin1Char('\n'), 1).size() > 3); // the reason
+        QVERIFY(!QFile::exists(chemin));
+        QCOMPARE(pilote.anomalies(), QStringList());
+    }
+
+    void aCancelledExportLeavesNoFile()
+    {
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("bilan.pdf"));
+        // Long enough for the progress window to appear.
+        auto contenu = rapport(10000, nullptr, 30);
+        Pilote pilote;
+        QString etape;
+        pilote.dialogue([&](QDialog *d) {
+            auto *progression = qobject_cast<QProgressDialog *>(d);
+            QVERIFY(progression);
+            etape = progression->labelText();
+            progression->cancel();
+        });
+        QVERIFY(!ecrirePdf(nullptr, *contenu, chemin));
+        QCOMPARE(pilote.anomalies(), QStringList());
+        QVERIFY(!etape.isEmpty());
+        QVERIFY(!QFile::exists(chemin));
+        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void printPreviewShowsTheWholePage()
+    {
+        Pilote pilote;
+        int pages = 0;
+        pilote.dialogue([&](QDialog *d) {
+            QVERIFY(qobject_cast<QPrintPreviewDialog *>(d));
+            pages = d->findChild<QPrintPreviewWidget *>()->pageCount();
+            d->reject();
+        });
+        apercuImpression(nullptr, rapport(1000));
+        QCOMPARE(pilote.anomalies(), QStringList());
+        QVERIFY(pages > 10);
+    }
+
+    void csvFieldsAreQuotedAsSpreadsheetsRead()
+    {
+        QCOMPARE(champCsv(QStringLiteral("simple été")), QStringLiteral("simple été"));
+        QCOMPARE(champCsv(QStringLiteral("a;b")), QStringLiteral("\"a;b\""));
+        QCOMPARE(champCsv(QStringLiteral("dit \"oui\"")), QStringLiteral("\"dit \"\"oui\"\"\""));
+        QCOMPARE(champCsv(QStringLiteral("deux\nlignes")), QStringLiteral("\"deux\nlignes\""));
+        QCOMPARE(champCsv(QStringLiteral("a\r\nb")), QStringLiteral("\"a\r\nb\""));
+        QCOMPARE(texteCsv(QVariant(6000000.0)), QStringLiteral("6000000"));
+        QCOMPARE(texteCsv(QVariant(0.1 + 0.2)), QStringLiteral("0.3"));
+        QCOMPARE(texteCsv(QVariant(2.2f)), QStringLiteral("2.2"));
+        QCOMPARE(texteCsv(QVariant(QStringLiteral("12,50"))), QStringLiteral("12,50"));
+        QCOMPARE(texteCsv(QVariant(QDateTime(QDate(2013, 3, 5), QTime(9, 25, 7)))),
+                 QStringLiteral("2013-03-05 09:25:07"));
+        QCOMPARE(texteCsv(QVariant(QDate(2013, 3, 5))), QStringLiteral("2013-03-05"));
+        QCOMPARE(texteCsv(QVariant(QMetaType(QMetaType::QString))), QString());
+    }
+
+    void csvHoldsWhatTheGridShowsInItsOrder()
+    {
+        QStandardItemModel modele(0, 4);
+        modele.setHorizontalHeaderLabels({ "n°", "caché", "valeur", "commentaire; \"note\"" });
+        const QStringList commentaires = { "un", "deux; \"trois\"\nquatre", "", "été" };
+        const QStringList valeurs = { "100", "9.5", "20", "abc" };
+        for (int n = 0; n < 4; ++n) {
+            modele.appendRow(
+                { new QStandardItem(QString::number(n + 1)), new QStandardItem(QStringLiteral("x")),
+                  new QStandardItem(valeurs.at(n)), new QStandardItem(commentaires.at(n)) });
+        }
+        QTableView grille;
+        triable(&grille, &modele);
+        grille.hideColumn(1);
+        grille.horizontalHeader()->moveSection(3, 0);
+        // Sorted by amount, largest first: numbers as numbers, texts after them.
+        grille.horizontalHeader()->setSortIndicator(2, Qt::DescendingOrder);
+
+        QBuffer sortie;
+        sortie.open(QIODevice::WriteOnly);
+        Avancement avancement(nullptr, QStringLiteral("essai"));
+        QVERIFY(ecrireCsv(&grille, sortie, avancement));
+        const QByteArray octets = sortie.data();
+        QVERIFY(octets.startsWith("\xEF\xBB\xBF"));
+        QVERIFY(octets.endsWith("\r\n"));
+        QCOMPARE(octets.count("\r\n"), 5);
+        const QList<QStringList> lignes = lireCsv(octets.mid(3));
+        const QList<QStringList> attendues = {
+            { "commentaire; \"note\"", "n°", "valeur" },
+            { "été", "4", "abc" },
+            { "un", "1", "100" },
+            { "", "3", "20" },
+            { "deux; \"trois\"\nquatre", "2", "9.5" },
+        };
+        QCOMPARE(lignes, attendues);
+    }
+};
+
+QTEST_MAIN(TestPages)
+#include "tst_pages.moc"
