@@ -1,5 +1,7 @@
+#include "app/base.h"
+#include "app/completeurs.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
 #include "widgets/button.h"
 
 #include <QApplication>
@@ -51,20 +53,20 @@ void Entreprise::pageAccueil()
                 QStringLiteral("Cette partie vous permet de faire un bilan de vos\ndépenses et "
                                "revenues.Elle est très simple et pas\ntrès poussée"),
                 10, 15);
-    bilanAjoutButton
-        = new Button(Couleurs::bleu(), true, 13, 10, QStringLiteral("Ajouter"), 80, 25, compte);
+    bilanAjoutButton =
+        new Button(Couleurs::bleu(), true, 13, 10, QStringLiteral("Ajouter"), 80, 25, compte);
     bilanAjoutButton->move(10, 80);
-    bilanSupprimeButton
-        = new Button(Couleurs::rouge(), true, 13, 10, QStringLiteral("Supprimer"), 80, 25, compte);
+    bilanSupprimeButton =
+        new Button(Couleurs::rouge(), true, 13, 10, QStringLiteral("Supprimer"), 80, 25, compte);
     bilanSupprimeButton->move(100, 80);
     bilanAfficheButton = new Button(Couleurs::bleu(), true, 13, 10,
                                     QStringLiteral("Afficher/Modifier"), 260, 25, compte);
     bilanAfficheButton->move(10, 120);
-    bilanButton
-        = new Button(Couleurs::bleu(), true, 13, 10, QStringLiteral("Bilan"), 260, 25, compte);
+    bilanButton =
+        new Button(Couleurs::bleu(), true, 13, 10, QStringLiteral("Bilan"), 260, 25, compte);
     bilanButton->move(10, 160);
-    bilanViderButton
-        = new Button(Couleurs::rouge(), true, 13, 10, QStringLiteral("Vider"), 80, 25, compte);
+    bilanViderButton =
+        new Button(Couleurs::rouge(), true, 13, 10, QStringLiteral("Vider"), 80, 25, compte);
     bilanViderButton->move(190, 80);
     connect(bilanAjoutButton, &Button::clicked, this, &Entreprise::ajoutSujet);
     connect(bilanSupprimeButton, &Button::clicked, this, &Entreprise::supprimeSujet);
@@ -80,41 +82,48 @@ void Entreprise::pageAccueil()
                                "les clients dans des tables differentes. Vous pouvez\négalement "
                                "rechercher un client ou modifier vos données"),
                 5, 15);
-    auto *ajoutCommande
-        = new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Ajouter"), 120, 25, commandes);
+    auto *ajoutCommande =
+        new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Ajouter"), 120, 25, commandes);
     ajoutCommande->move(10, 70);
-    auto *supprimeCommande = new Button(Couleurs::rouge(), true, 5, 10, QStringLiteral("Supprimer"),
-                                        120, 25, commandes);
+    auto *supprimeCommande =
+        new Button(Couleurs::rouge(), true, 5, 10, QStringLiteral("Supprimer"), 120, 25, commandes);
     supprimeCommande->move(135, 70);
-    auto *videCommandes
-        = new Button(Couleurs::rouge(), true, 5, 10, QStringLiteral("Vider"), 70, 25, commandes);
+    auto *videCommandes =
+        new Button(Couleurs::rouge(), true, 5, 10, QStringLiteral("Vider"), 70, 25, commandes);
     videCommandes->move(260, 70);
-    auto *recherche = new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Rechercher"), 100,
-                                 25, commandes);
+    auto *recherche =
+        new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Rechercher"), 100, 25, commandes);
     recherche->move(235, 110);
     auto *infosCommandes = new Button(Couleurs::bleu(), true, 8, 8, QStringLiteral("Informations"),
                                       320, 25, commandes);
     infosCommandes->move(10, 190);
-    commandAfficheButton
-        = new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Afficher et/ou modifier"), 170,
-                     25, commandes);
+    commandAfficheButton =
+        new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Afficher et/ou modifier"), 170,
+                   25, commandes);
     commandAfficheButton->move(155, 150);
     separateur(commandes, 107);
     separateur(commandes, 137);
     clientCombo = new QComboBox(commandes);
+    clientCombo->setObjectName(QStringLiteral("clientCombo"));
     clientCombo->setGeometry(5, 110, 100, 25);
     clientCombo->addItems({ QStringLiteral("Nom du produit"), QStringLiteral("Nom du client") });
     rechercheEdit = new QLineEdit(commandes);
+    rechercheEdit->setObjectName(QStringLiteral("rechercheEdit"));
     rechercheEdit->setGeometry(110, 110, 120, 25);
     commandCombo = new QComboBox(commandes);
+    commandCombo->setObjectName(QStringLiteral("commandCombo"));
     commandCombo->setGeometry(10, 150, 140, 25);
     commandCombo->addItems({ QStringLiteral("Commandes"), QStringLiteral("Clients"),
                              QStringLiteral("Commandes et Clients") });
 
-    // One silent attempt: without a server the completers simply stay empty.
-    db.open();
-    QSqlQuery produits(QStringLiteral("SELECT nom FROM commandes"), db);
-    remplacerCompleteur(rechercheEdit, produits);
+    // One silent attempt: without a server, or before the tables exist, the
+    // completers simply stay empty (the failure is only logged).
+    if (db.open()) {
+        QSqlQuery produits(db);
+        produits.setForwardOnly(true);
+        if (executer(produits, QStringLiteral("SELECT nom FROM commandes")))
+            remplacerCompleteur(rechercheEdit, produits);
+    }
 
     connect(ajoutCommande, &Button::clicked, this, &Entreprise::commandAjout);
     connect(supprimeCommande, &Button::clicked, this, &Entreprise::commandSupprimeDialog);
@@ -133,24 +142,25 @@ void Entreprise::pageAccueil()
                                "employés et stagiaire d'une entreprise."),
                 5, 15);
     typeCombo = new QComboBox(employes);
+    typeCombo->setObjectName(QStringLiteral("typeCombo"));
     typeCombo->setGeometry(10, 50, 320, 30);
     typeCombo->addItems({ QStringLiteral("Employé"), QStringLiteral("Stagiaire") });
     typeCombo->setStyleSheet(QStringLiteral("font-size:13px;color:orange;font-weight:bold;"));
-    auto *ajoutEmploye
-        = new Button(Couleurs::bleu(), true, 9, 9, QStringLiteral("Ajouter"), 155, 25, employes);
+    auto *ajoutEmploye =
+        new Button(Couleurs::bleu(), true, 9, 9, QStringLiteral("Ajouter"), 155, 25, employes);
     ajoutEmploye->move(10, 90);
-    auto *supprimeEmploye
-        = new Button(Couleurs::rouge(), true, 9, 9, QStringLiteral("Supprimer"), 155, 25, employes);
+    auto *supprimeEmploye =
+        new Button(Couleurs::rouge(), true, 9, 9, QStringLiteral("Supprimer"), 155, 25, employes);
     supprimeEmploye->move(175, 90);
-    auto *videEmployes
-        = new Button(Couleurs::rouge(), true, 3, 3, QStringLiteral("Vider"), 155, 25, employes);
+    auto *videEmployes =
+        new Button(Couleurs::rouge(), true, 3, 3, QStringLiteral("Vider"), 155, 25, employes);
     videEmployes->move(10, 130);
     auto *ajoutAbsence = new Button(Couleurs::bleu(), true, 3, 3,
                                     QStringLiteral("Ajouter une absence"), 155, 25, employes);
     ajoutAbsence->move(175, 130);
     ajoutAbsence->setTextStyle(7, QStringLiteral("bold"));
-    auto *cherche
-        = new Button(Couleurs::bleu(), true, 0, 0, QStringLiteral("Chercher"), 115, 25, employes);
+    auto *cherche =
+        new Button(Couleurs::bleu(), true, 0, 0, QStringLiteral("Chercher"), 115, 25, employes);
     cherche->move(215, 170);
     auto *afficheEmployes = new Button(
         Couleurs::bleu(), true, 0, 0, QStringLiteral("Afficher et/ou modifier"), 155, 25, employes);
@@ -158,11 +168,12 @@ void Entreprise::pageAccueil()
     auto *supprimeAbsence = new Button(Couleurs::bleu(), true, 0, 0,
                                        QStringLiteral("Supprimer une absence"), 155, 25, employes);
     supprimeAbsence->move(175, 210);
-    auto *infosEmployes = new Button(Couleurs::bleu(), true, 0, 0, QStringLiteral("Informations"),
-                                     320, 25, employes);
+    auto *infosEmployes =
+        new Button(Couleurs::bleu(), true, 0, 0, QStringLiteral("Informations"), 320, 25, employes);
     infosEmployes->move(10, 250);
     legende(employes, QStringLiteral("Nom ou Prenom"), QString(), 10, 175);
     employeRechercheEdit = new QLineEdit(employes);
+    employeRechercheEdit->setObjectName(QStringLiteral("employeRechercheEdit"));
     employeRechercheEdit->setGeometry(90, 170, 120, 25);
     separateur(employes, 167);
     separateur(employes, 197);
@@ -176,9 +187,13 @@ void Entreprise::pageAccueil()
     connect(infosEmployes, &Button::clicked, this, &Entreprise::employeInfo);
     connect(typeCombo, &QComboBox::currentIndexChanged, this, &Entreprise::triggerType);
 
-    QSqlQuery personnes(QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=1"),
-                        db);
-    remplacerCompleteur(employeRechercheEdit, personnes, 3);
+    if (db.isOpen()) {
+        QSqlQuery personnes(db);
+        personnes.setForwardOnly(true);
+        if (executer(personnes,
+                     QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=1")))
+            remplacerCompleteur(employeRechercheEdit, personnes, 3);
+    }
 
     // The database dialogs and the way out
     auto *infos = new Button(Couleurs::vert(), false, 20, 20,
@@ -196,10 +211,12 @@ void Entreprise::pageAccueil()
 
     // The clock and the date
     horloge = new QLCDNumber(5, this);
+    horloge->setObjectName(QStringLiteral("horloge"));
     horloge->setSegmentStyle(QLCDNumber::Filled);
     horloge->setGeometry(20, 290, 250, 80);
     horloge->display(QTime::currentTime().toString(QStringLiteral("hh:mm")));
     dateLabel = new QLabel(this);
+    dateLabel->setObjectName(QStringLiteral("dateLabel"));
     dateLabel->setGeometry(20, 370, 280, 30);
     dateLabel->setStyleSheet(QString::fromLatin1(styleDate));
     dateLabel->setText(texteDate(QDate::currentDate()));

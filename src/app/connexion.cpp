@@ -1,6 +1,9 @@
 #include "app/entreprise.h"
 
+#include "app/base.h"
+
 #include <QMessageBox>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
@@ -25,8 +28,8 @@ const QString tableClients = QStringLiteral(
 
 // Orders are joined to their customer, and absences to their person, by
 // columns that the tables themselves do not index.
-const QString indexCommandes
-    = QStringLiteral("CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)");
+const QString indexCommandes =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)");
 
 const QString tableEmployes = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS employes (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, type "
@@ -42,51 +45,128 @@ const QString tableAbsence = QStringLiteral(
     "NULL, "
     "PRIMARY KEY(id)) DEFAULT CHARSET=utf8;");
 
-const QString indexAbsence
-    = QStringLiteral("CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)");
+const QString indexAbsence =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)");
 
 // Every value is stored as typed or refused, never silently cut or replaced,
 // whatever the server's own default mode.
-const QString modeStrict
-    = QStringLiteral("SET SESSION sql_mode = 'STRICT_ALL_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,"
-                     "ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION'");
+const QString modeStrict =
+    QStringLiteral("SET SESSION sql_mode = 'STRICT_ALL_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,"
+                   "ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION'");
 
 } // namespace
 
 bool Entreprise::connexionCompte()
 {
-    return passerPorte(compteConnecte, { tableCompte });
+    return passerPorte(compteConnecte, Section::Compte);
 }
 
 bool Entreprise::connexionCommande()
 {
-    return passerPorte(gestionConnecte, { tableCommandes, tableClients, indexCommandes });
+    return passerPorte(gestionConnecte, Section::Commandes);
 }
 
 bool Entreprise::connexionEmploye()
 {
-    return passerPorte(gestionConnecte, { tableEmployes, tableAbsence, indexAbsence });
+    return passerPorte(gestionConnecte, Section::Employes);
 }
 
-bool Entreprise::passerPorte(bool &drapeau, const QStringList &tables)
+namespace {
+
+struct Schema
+{
+    QStringList tables;
+    QStringList instructions;
+};
+
+Schema schemaDe(int section)
+{
+    switch (section) {
+    case 0:
+        return { { QStringLiteral("compte") }, { tableCompte } };
+    case 1:
+        return { { QStringLiteral("commandes"), QStringLiteral("clients") },
+                 { tableCommandes, tableClients, indexCommandes } };
+    default:
+        return { { QStringLiteral("employes"), QStringLiteral("absence") },
+                 { tableEmployes, tableAbsence, indexAbsence } };
+    }
+}
+
+// Sends the section's tables and the session's settings, then checks that the
+// section can work: its tables are there and the session is strict. A user
+// allowed only to read and write existing tables sees the CREATE statements
+// refused; that is no failure as long as the tables exist.
+bool preparer(QSqlDatabase &db, const Schema &schema, QString *probleme)
+{
+    QSqlQuery requete(db);
+    for (const QString &instruction : schema.instructions)
+        executer(requete, instruction);
+    executer(requete, QStringLiteral("SET lc_time_names = 'fr_FR'"));
+    executer(requete, modeStrict);
+    // Lists of absences and the like are joined by the server: a person with
+    // many absences keeps them all.
+    executer(requete, QStringLiteral("SET SESSION group_concat_max_len = 16777216"));
+
+    QStringList noms;
+    for (const QString &table : schema.tables)
+        noms << QLatin1Char('\'') + table + QLatin1Char('\'');
+    if (!executer(requete,
+                  QStringLiteral("SELECT @@SESSION.sql_mode, (SELECT COUNT(*) FROM "
+                                 "information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND "
+                                 "TABLE_NAME IN (")
+                      + noms.join(QLatin1Char(',')) + QStringLiteral("))"))
+        || !requete.next()) {
+        *probleme = messageServeur(requete);
+        return false;
+    }
+    if (!requete.value(0)
+             .toString()
+             .split(QLatin1Char(','))
+             .contains(QLatin1String("STRICT_ALL_TABLES"))) {
+        *probleme = QStringLiteral("le mode strict n'a pas pu être activé");
+        return false;
+    }
+    if (requete.value(1).toInt() != schema.tables.size()) {
+        *probleme = QStringLiteral("les tables %1 n'existent pas et n'ont pas pu être créées")
+                        .arg(schema.tables.join(QStringLiteral(", ")));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool Entreprise::passerPorte(bool &drapeau, Section section)
 {
     drapeau = false;
     // An open connection is kept while the server still answers on it; after a
-    // restart of the server, or a change of settings, it is opened again.
+    // restart of the server, or a change of settings, it is opened again, and
+    // everything the session had is sent again.
     if (db.isOpen()) {
         QSqlQuery ping(db);
-        if (!ping.exec(QStringLiteral("SELECT 1")))
+        if (!executer(ping, QStringLiteral("SELECT 1")))
             db.close();
     }
-    drapeau = db.isOpen() || db.open();
-    if (drapeau) {
-        QSqlQuery requete(db);
-        for (const QString &table : tables)
-            requete.exec(table);
-        requete.exec(QStringLiteral("SET lc_time_names = 'fr_FR'"));
-        requete.exec(modeStrict);
-        return true;
+    if (!db.isOpen()) {
+        sectionsPretes.clear();
+        if (!db.open())
+            qWarning("Connexion impossible : %s", qPrintable(db.lastError().text()));
     }
+    // A table dropped under the program's feet is created again.
+    if (tableDisparue())
+        sectionsPretes.clear();
+
+    QString probleme;
+    if (db.isOpen() && !sectionsPretes.contains(section)) {
+        if (preparer(db, schemaDe(int(section)), &probleme))
+            sectionsPretes.insert(section);
+        else
+            qWarning("La base de donnée ne permet pas de travailler : %s", qPrintable(probleme));
+    }
+    drapeau = db.isOpen() && sectionsPretes.contains(section);
+    if (drapeau)
+        return true;
     QMessageBox::critical(this, QStringLiteral("Base de donnée inaccessible"),
                           QStringLiteral("Le programme n'a pas pu se connecter à la base de "
                                          "donnée.\nPour l'information, par défaut serveur = "

@@ -1,5 +1,11 @@
 #include "app/entreprise.h"
 
+#include "app/dialogues.h"
+#include "app/parametres.h"
+#include "commandes/etat.h"
+#include "compte/etat.h"
+#include "employes/etat.h"
+
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -32,6 +38,10 @@ QStringList motsParametres(const QString &contenu)
 
 Entreprise::Entreprise(QWidget *parent)
     : QWidget(parent)
+    , etatParametres(std::make_unique<EtatParametres>())
+    , etatCompte(std::make_unique<EtatCompte>())
+    , etatCommandes(std::make_unique<EtatCommandes>())
+    , etatEmployes(std::make_unique<EtatEmployes>())
 {
     setFixedSize(650, 600);
     setWindowTitle(QStringLiteral("TABLORAN"));
@@ -86,14 +96,9 @@ void Entreprise::paintEvent(QPaintEvent *)
     painter.drawRect(0, 0, 650, 600);
 }
 
-QDialog *Entreprise::nouveauDialogue(const QString &titre, int largeur, int hauteur)
+QDialog *Entreprise::ouvrirDialogue(const QString &titre, int largeur, int hauteur)
 {
-    dialog = new QDialog(this);
-    // exec() destroys the dialog, with its widgets and models, once it is closed.
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(titre);
-    if (largeur > 0)
-        dialog->setFixedSize(largeur, hauteur);
+    dialog = nouveauDialogue(this, titre, largeur, hauteur);
     return dialog;
 }
 

@@ -1,26 +1,27 @@
 #ifndef ENTREPRISE_H
 #define ENTREPRISE_H
 
-#include <QDialog>
 #include <QPointer>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QWidget>
 
+#include <memory>
+
 class Button;
 class QComboBox;
-class QDoubleSpinBox;
+class QDialog;
 class QLabel;
 class QLCDNumber;
 class QLineEdit;
-class QRadioButton;
-class QSpinBox;
-class QSqlQueryModel;
-class QSqlTableModel;
-class QTextEdit;
+struct EtatParametres;
+struct EtatCompte;
+struct EtatCommandes;
+struct EtatEmployes;
 
 // The main window: the home page with its three sections, and every command of
-// the program as a slot. Each section keeps its slots in its own folder
-// (src/compte, src/commandes, src/employes).
+// the program as a slot. Each section keeps its slots, and the state of its
+// open dialog, in its own folder.
 class Entreprise : public QWidget
 {
     Q_OBJECT
@@ -29,29 +30,34 @@ public:
     explicit Entreprise(QWidget *parent = nullptr);
     ~Entreprise() override;
 
-    // The gates: open the connection, make sure the section's tables exist and
-    // that the session speaks French; false (after telling the user) when the
-    // database cannot be reached.
+    // The gates (src/app/connexion.cpp): open the connection, make sure the
+    // section's tables exist and that the session speaks French and refuses
+    // what it cannot store; false, after telling the user, when the section
+    // cannot work.
     bool connexionCompte();
     bool connexionCommande();
     bool connexionEmploye();
 
 public Q_SLOTS:
+    // The database: information and settings (src/app/parametres.cpp)
     void infoDialog();
     void parametreDialog();
     void executeParametre();
+
+    // Account book (src/compte)
     void ajoutSujet();
     void ajoutValeur();
     void supprimeSujet();
     void supprimeValeur();
     void viderTable();
     void afficheDonne();
-    void bilan();
     void changementEtat();
+    void bilan();
+
+    // Orders and customers (src/commandes)
     void commandAjout();
     void validerCommand();
     void commandAfficheClick();
-    void commandComboChange();
     void modifierCommand();
     void annulerCommand();
     void commandSupprimeDialog();
@@ -59,23 +65,28 @@ public Q_SLOTS:
     void supprimeProCl();
     void vidageProduit();
     void produitVider();
-    void clientComboChange();
     void rechercheCommande();
+    void commandComboChange();
+    void clientComboChange();
     void commandeInfo();
+
+    // Staff and interns (src/employes)
     void employeAjout();
-    void employeSupp();
-    void employeVide();
-    void employeInfo();
-    void employeCher();
-    void employeAff();
-    void employeAbsc();
     void employeAjoutValide();
+    void employeSupp();
     void employeSuppValide();
-    void employeAbscValide();
-    void employeSAbsValide();
-    void employeSAbs();
+    void employeVide();
+    void employeAff();
     void employeModValide();
+    void employeCher();
     void triggerType();
+    void employeAbsc();
+    void employeAbscValide();
+    void employeSAbs();
+    void employeSAbsValide();
+    void employeInfo();
+
+    // Home page (src/app/accueil.cpp)
     void updateDate();
 
 protected:
@@ -83,8 +94,14 @@ protected:
 
 private:
     void pageAccueil();
-    bool passerPorte(bool &drapeau, const QStringList &tables);
-    QDialog *nouveauDialogue(const QString &titre, int largeur, int hauteur);
+    // A new dialog of the main window, kept in `dialog` while it is open.
+    QDialog *ouvrirDialogue(const QString &titre, int largeur = 0, int hauteur = 0);
+    enum class Section { Compte, Commandes, Employes };
+    bool passerPorte(bool &drapeau, Section section);
+
+    // Orders: true when at least one customer is stored; otherwise tells the
+    // user there is nothing to show.
+    bool clientsEnregistres();
 
     // Staff: the type the section works on (1 employees, 2 interns) and its
     // word for titles ("employé" or "stagiaire").
@@ -95,6 +112,8 @@ private:
     QSqlDatabase db;
     bool compteConnecte = false;
     bool gestionConnecte = false;
+    // The sections whose tables and session settings the open connection has.
+    QSet<Section> sectionsPretes;
 
     // Home page
     Button *bilanAjoutButton = nullptr;
@@ -111,65 +130,14 @@ private:
     QLCDNumber *horloge = nullptr;
     QLabel *dateLabel = nullptr;
 
-    // The dialog open now, and the models of the display dialogs. Closed
-    // dialogs are destroyed, with the models they own.
+    // The dialog open now; the validating slots speak over it and close it.
     QPointer<QDialog> dialog;
-    QPointer<QSqlTableModel> tableModel;
-    QPointer<QSqlQueryModel> queryModel;
-    QPointer<QSqlTableModel> commandModel;
 
-    // Settings dialog
-    QLineEdit *hostEdit = nullptr;
-    QLineEdit *baseEdit = nullptr;
-    QLineEdit *userEdit = nullptr;
-    QLineEdit *passwordEdit = nullptr;
-
-    // Account book: add and delete dialogs
-    QComboBox *sujetCombo = nullptr;
-    QLineEdit *valeurEdit = nullptr;
-    QTextEdit *commentaireEdit = nullptr;
-    QComboBox *sujetListe = nullptr;
-
-    // Orders: add dialog
-    QLineEdit *produitEdit = nullptr;
-    QDoubleSpinBox *poidsBox = nullptr;
-    QComboBox *uniteBox = nullptr;
-    QSpinBox *quantiteBox = nullptr;
-    QLineEdit *prixEdit = nullptr;
-    QTextEdit *commandeCommentaireEdit = nullptr;
-    QLineEdit *clientNomEdit = nullptr;
-    QLineEdit *entrepriseEdit = nullptr;
-    QLineEdit *emailEdit = nullptr;
-    QLineEdit *telEdit = nullptr;
-
-    // Orders: delete and empty dialogs
-    QComboBox *produitBox = nullptr;
-    QComboBox *elementBox = nullptr;
-    // Orders: true when at least one customer is stored; otherwise tells the
-    // user there is nothing to show.
-    bool clientsEnregistres();
-
-    // Staff: add dialog
-    QLineEdit *nomEdit = nullptr;
-    QLineEdit *prenomEdit = nullptr;
-    QLineEdit *domaineEdit = nullptr;
-    QRadioButton *masculinButton = nullptr;
-    QComboBox *jourNaissanceBox = nullptr;
-    QComboBox *moisNaissanceBox = nullptr;
-    QComboBox *anneeNaissanceBox = nullptr;
-    QComboBox *jourDebutBox = nullptr;
-    QComboBox *moisDebutBox = nullptr;
-    QComboBox *anneeDebutBox = nullptr;
-    QSpinBox *dureeBox = nullptr;
-    QTextEdit *employeCommentaireEdit = nullptr;
-
-    // Staff: delete dialog and absence dialogs
-    QComboBox *personneBox = nullptr;
-    QSpinBox *heureBox = nullptr;
-    QComboBox *jourAbsenceBox = nullptr;
-    QComboBox *moisAbsenceBox = nullptr;
-    QComboBox *anneeAbsenceBox = nullptr;
-    QComboBox *absenceBox = nullptr;
+    // What each section's open dialog holds, for its validating slots.
+    std::unique_ptr<EtatParametres> etatParametres;
+    std::unique_ptr<EtatCompte> etatCompte;
+    std::unique_ptr<EtatCommandes> etatCommandes;
+    std::unique_ptr<EtatEmployes> etatEmployes;
 };
 
 #endif // ENTREPRISE_H

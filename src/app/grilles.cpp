@@ -1,10 +1,15 @@
 #include "app/grilles.h"
+#include "app/base.h"
 #include "app/exports.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QIODevice>
+#include <QMultiHash>
+#include <QSqlError>
+#include <QSqlIndex>
+#include <QSqlTableModel>
 #include <QTableView>
 
 TriDeGrille::TriDeGrille(QObject *parent)
@@ -160,4 +165,100 @@ bool exporterCsv(QWidget *parent, QTableView *grille, const QString &nom)
         Avancement avancement(parent, QStringLiteral("Exportation en CSV"));
         return ecrireCsv(grille, fichier, avancement);
     });
+}
+
+namespace {
+
+// An edit typed into the grid and not yet written, with the key of its row as stored.
+struct Modification
+{
+    QVariant cle;
+    int colonne;
+    QVariant valeur;
+};
+
+int colonneCle(const QSqlTableModel &modele)
+{
+    const QSqlIndex cle = modele.primaryKey();
+    return cle.isEmpty() ? 0 : modele.fieldIndex(cle.fieldName(0));
+}
+
+QList<Modification> modificationsEnAttente(const QSqlTableModel &modele)
+{
+    QList<Modification> modifications;
+    if (!modele.isDirty())
+        return modifications;
+    const int cle = colonneCle(modele);
+    for (int ligne = 0; ligne < modele.rowCount(); ++ligne) {
+        for (int colonne = 0; colonne < modele.columnCount(); ++colonne) {
+            const QModelIndex index = modele.index(ligne, colonne);
+            if (!modele.isDirty(index))
+                continue;
+            // The stored key, not the grid's: the key itself may have been edited.
+            modifications.append({ modele.QSqlQueryModel::data(modele.index(ligne, cle)), colonne,
+                                   modele.data(index, Qt::EditRole) });
+        }
+    }
+    return modifications;
+}
+
+// Reloads the stored rows and types the edits into them again.
+void reprendre(QSqlTableModel &modele, const QList<Modification> &modifications)
+{
+    if (!modele.select()) {
+        qWarning("La grille n'a pas pu être rechargée : %s", qPrintable(modele.lastError().text()));
+        return;
+    }
+    const int cle = colonneCle(modele);
+    QMultiHash<QString, Modification> restantes;
+    for (const Modification &m : modifications)
+        restantes.insert(m.cle.toString(), m);
+    for (int ligne = 0; !restantes.isEmpty(); ++ligne) {
+        while (ligne >= modele.rowCount() && modele.canFetchMore())
+            modele.fetchMore();
+        if (ligne >= modele.rowCount())
+            break;
+        const QString id = modele.index(ligne, cle).data().toString();
+        for (const Modification &m : restantes.values(id))
+            modele.setData(modele.index(ligne, m.colonne), m.valeur, Qt::EditRole);
+        restantes.remove(id);
+    }
+}
+
+} // namespace
+
+bool chargerGrille(QSqlTableModel &modele, QWidget *parent)
+{
+    if (modele.select())
+        return true;
+    qWarning("La base de donnée a refusé la lecture de %s : %s", qPrintable(modele.tableName()),
+             qPrintable(modele.lastError().text()));
+    lectureRefusee(parent, modele.lastError().text());
+    return false;
+}
+
+bool enregistrerGrille(QSqlTableModel &modele, QString *erreur)
+{
+    const QList<Modification> modifications = modificationsEnAttente(modele);
+    Transaction transaction(modele.database());
+    QString message;
+    if (!transaction.ouverte()) {
+        message = transaction.erreur();
+    } else if (!modele.submitAll()) {
+        message = modele.lastError().text();
+        qWarning("La base de donnée a refusé les modifications de %s : %s",
+                 qPrintable(modele.tableName()), qPrintable(message));
+    } else if (transaction.valider()) {
+        return true;
+    } else {
+        message = transaction.erreur();
+    }
+    // The model counts the rows it sent before the failure as written: once
+    // they are undone, they are reloaded as stored and the edits made pending
+    // again.
+    transaction.annuler();
+    reprendre(modele, modifications);
+    if (erreur)
+        *erreur = message;
+    return false;
 }

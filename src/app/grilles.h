@@ -1,14 +1,16 @@
 #ifndef GRILLES_H
 #define GRILLES_H
 
-// What the grids share: sorting by a click on a column's header, and the CSV
-// export of what they show.
+// What the grids share: edits wait in the model until "Valider" writes them
+// all, or "Annuler" drops them; a click on a column's header sorts them; what
+// they show can be exported as CSV.
 
 #include <QSortFilterProxyModel>
 #include <QString>
 
 class Avancement;
 class QIODevice;
+class QSqlTableModel;
 class QTableView;
 
 // Sorts a grid by the column whose header is clicked (clicked again: the other
@@ -16,6 +18,16 @@ class QTableView;
 // model's rows and its pending edits stay as they are, so that Valider writes
 // exactly the edits the user made. Until a header is clicked, the rows keep
 // the model's order.
+// Loads the grid's rows; when the server refuses, tells the user over
+// `parent` and returns false (no grid is to be shown then).
+bool chargerGrille(QSqlTableModel &modele, QWidget *parent);
+
+// Writes every pending edit of the grid in one transaction. When the server
+// refuses one of them, nothing is written: the rows are reloaded as stored and
+// every edit is made pending again, to be corrected and sent once more. The
+// server's message is then in `erreur`.
+bool enregistrerGrille(QSqlTableModel &modele, QString *erreur = nullptr);
+
 class TriDeGrille : public QSortFilterProxyModel
 {
     Q_OBJECT

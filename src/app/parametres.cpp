@@ -1,7 +1,9 @@
+#include "app/parametres.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
 #include "widgets/button.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -32,7 +34,7 @@ bool ecrireParametres(const QStringList &valeurs)
 
 void Entreprise::infoDialog()
 {
-    QDialog *page = nouveauDialogue(QStringLiteral("Informations sur la base de donnée"), 400, 350);
+    QDialog *page = ouvrirDialogue(QStringLiteral("Informations sur la base de donnée"), 400, 350);
     etiquette(
         page, QStringLiteral("Informations et paramêtre de la base de donnée"),
         QStringLiteral("color:orange;font-weight:bold;font-size:15px;text-decoration:underline;"),
@@ -58,16 +60,15 @@ void Entreprise::infoDialog()
                               QStringLiteral("color:blue;font-size:12px;"), QRect(10, 50, 380, 270),
                               Qt::AlignJustify);
     corps->setWordWrap(true);
-    auto *fermer = new Button(Couleurs::bleu(), true, 10.0, 20.0, QStringLiteral("Fermer la page"),
-                              380, 40, page);
-    fermer->move(10, 300);
+    Button *fermer = bouton(page, { Couleurs::bleu(), true, 10.0, 20.0 },
+                            QStringLiteral("Fermer la page"), QRect(10, 300, 380, 40));
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
 }
 
 void Entreprise::parametreDialog()
 {
-    QDialog *fenetre = nouveauDialogue(QStringLiteral("Modification des paramètres"), 400, 220);
+    QDialog *fenetre = ouvrirDialogue(QStringLiteral("Modification des paramètres"), 400, 220);
     etiquette(
         fenetre, QStringLiteral("Modification des paramètres"),
         QStringLiteral("color:orange;font-size:15px;font-weight:bold;text-decoration:underline;"),
@@ -78,39 +79,40 @@ void Entreprise::parametreDialog()
     legende(fenetre, QStringLiteral("nom de l'utilisateur :"), style, 10, 115);
     legende(fenetre, QStringLiteral("Mot de passe :"), style, 10, 145);
 
-    auto champ = [fenetre](const QString &valeur, int y) {
+    auto champ = [fenetre](const QString &nom, const QString &valeur, int y) {
         auto *edit = new QLineEdit(valeur, fenetre);
+        edit->setObjectName(nom);
         edit->setGeometry(170, y, 200, 25);
         return edit;
     };
-    hostEdit = champ(db.hostName(), 50);
-    baseEdit = champ(db.databaseName(), 80);
-    userEdit = champ(db.userName(), 110);
-    passwordEdit = champ(db.password(), 140);
-    passwordEdit->setEchoMode(QLineEdit::Password);
+    EtatParametres &etat = *etatParametres;
+    etat.hostEdit = champ(QStringLiteral("hostEdit"), db.hostName(), 50);
+    etat.baseEdit = champ(QStringLiteral("baseEdit"), db.databaseName(), 80);
+    etat.userEdit = champ(QStringLiteral("userEdit"), db.userName(), 110);
+    etat.passwordEdit = champ(QStringLiteral("passwordEdit"), db.password(), 140);
+    etat.passwordEdit->setEchoMode(QLineEdit::Password);
 
-    auto *valider
-        = new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Valider"), 185, 25, fenetre);
-    valider->move(10, 180);
-    auto *fermer
-        = new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Fermer"), 185, 25, fenetre);
-    fermer->move(205, 180);
-    connect(valider, &Button::clicked, this, &Entreprise::executeParametre);
-    connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
+    const QList<Button *> boutons = rangee(fenetre, { Couleurs::bleu(), true, 5.0, 5.0 },
+                                           { QStringLiteral("Valider"), QStringLiteral("Fermer") },
+                                           QPoint(10, 180), QSize(185, 25));
+    connect(boutons.at(0), &Button::clicked, this, &Entreprise::executeParametre);
+    connect(boutons.at(1), &Button::clicked, fenetre, &QDialog::accept);
     fenetre->exec();
 }
 
 void Entreprise::executeParametre()
 {
-    db.setHostName(hostEdit->text());
-    db.setDatabaseName(baseEdit->text());
-    db.setUserName(userEdit->text());
-    db.setPassword(passwordEdit->text());
+    const EtatParametres &etat = *etatParametres;
+    const QStringList valeurs = { etat.hostEdit->text(), etat.baseEdit->text(),
+                                  etat.userEdit->text(), etat.passwordEdit->text() };
+    db.setHostName(valeurs.at(0));
+    db.setDatabaseName(valeurs.at(1));
+    db.setUserName(valeurs.at(2));
+    db.setPassword(valeurs.at(3));
     // The next command connects with the new values.
     db.close();
 
-    if (ecrireParametres(
-            { hostEdit->text(), baseEdit->text(), userEdit->text(), passwordEdit->text() })) {
+    if (ecrireParametres(valeurs)) {
         QMessageBox::information(dialog, QStringLiteral("Changement effectué"),
                                  QStringLiteral("Les paramêtres de connexion de la base de donnée "
                                                 "ont été modifiés avec succes"));

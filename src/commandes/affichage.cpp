@@ -1,15 +1,17 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/grilles.h"
+#include "commandes/etat.h"
 
-#include <QComboBox>
-#include <QHeaderView>
-#include <QLabel>
+#include <QDialog>
 #include <QMessageBox>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <QSqlTableModel>
 #include <QTableView>
+
+#include <memory>
 
 namespace {
 
@@ -27,13 +29,26 @@ void largeurs(QTableView *vue, const QList<int> &pixels)
     }
 }
 
+// An editable grid over one table; nothing, after the box, when the server
+// refuses to read it.
+std::unique_ptr<QSqlTableModel> grilleDe(const QString &table, QSqlDatabase &db, QWidget *parent)
+{
+    auto modele = std::make_unique<QSqlTableModel>(nullptr, db);
+    modele->setTable(table);
+    modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    if (!chargerGrille(*modele, parent))
+        return nullptr;
+    return modele;
+}
+
 } // namespace
 
 bool Entreprise::clientsEnregistres()
 {
     // The display, delete and empty commands all start from the customers.
     QSqlQuery q(db);
-    q.exec(QStringLiteral("SELECT id FROM clients"));
+    if (!lire(q, QStringLiteral("SELECT id FROM clients"), this))
+        return false;
     if (q.size() > 0)
         return true;
     QMessageBox::information(this, QStringLiteral("Pas de données"),
@@ -46,52 +61,44 @@ void Entreprise::commandAfficheClick()
     if (!connexionCommande() || !clientsEnregistres())
         return;
 
-    QDialog *fenetre = nouveauDialogue(
-        QStringLiteral("Affichage et modification des ") + commandCombo->currentText(), 0, 0);
-
-    auto *valider =
-        new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Valider"), 200, 30, fenetre);
-    valider->move(10, 560);
-    auto *annuler =
-        new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Annuler"), 200, 30, fenetre);
-    annuler->move(220, 560);
-    auto *fermer = new Button(Couleurs::bleu(), true, 5.0, 5.0, QStringLiteral("Fermer la page"),
-                              200, 30, fenetre);
-    fermer->move(440, 560);
-
-    queryModel = new QSqlQueryModel(fenetre);
-    commandModel = new QSqlTableModel(fenetre, db);
-
+    // The rows are read before the dialog is built: a refused read shows no grid.
+    const int choix = commandCombo->currentIndex();
+    std::unique_ptr<QSqlQueryModel> modele;
     QString titre;
     QList<int> colonnes;
-    const QString choix = commandCombo->currentText();
-    if (choix == QLatin1String("Commandes")) {
-        fenetre->setFixedSize(800, 600);
-        commandModel->setTable(QStringLiteral("commandes"));
-        commandModel->setEditStrategy(QSqlTableModel::OnManualSubmit);
-        commandModel->select();
-        entetes(commandModel,
+    QSize taille(800, 600);
+    if (choix == 0) {
+        modele = grilleDe(QStringLiteral("commandes"), db, this);
+        if (!modele)
+            return;
+        entetes(modele.get(),
                 { "n° identifiant", "client_id", "Nom de produit", "Poids", "unité", "Quantité",
                   "Prix unitaire", "Prix total", "commentaire", "date du commande" });
         titre = QStringLiteral("Affichage et modifications des commandes");
         colonnes = { 40, 0, 200, 60, 40, 50, 100, 100, 350, 130 };
-    } else if (choix == QLatin1String("Clients")) {
-        fenetre->resize(670, 600);
-        commandModel->setTable(QStringLiteral("clients"));
-        commandModel->setEditStrategy(QSqlTableModel::OnManualSubmit);
-        commandModel->select();
-        entetes(commandModel, { "n°id", "Nom du client", "Entreprise", "Email", "Numero" });
+    } else if (choix == 1) {
+        modele = grilleDe(QStringLiteral("clients"), db, this);
+        if (!modele)
+            return;
+        entetes(modele.get(), { "n°id", "Nom du client", "Entreprise", "Email", "Numero" });
         titre = QStringLiteral("Affichage et modifications des clients");
         colonnes = { 40, 150, 150, 200 };
+        taille = QSize(670, 600);
     } else {
-        fenetre->resize(800, 600);
-        queryModel->setQuery(
+        modele = std::make_unique<QSqlQueryModel>();
+        modele->setQuery(
             QStringLiteral("SELECT commandes.nom, poids, poids_unite, quantite, "
                            "prix_unitaire, prix_total, commentaire, date_command, clients.nom, "
                            "clients.entreprise, clients.email, clients.tel FROM commandes "
                            "RIGHT JOIN clients ON commandes.client_id = clients.id"),
             db);
-        entetes(queryModel,
+        if (modele->lastError().isValid()) {
+            qWarning("La base de donnée a refusé la vue des commandes et clients : %s",
+                     qPrintable(modele->lastError().text()));
+            lectureRefusee(this, modele->lastError().text());
+            return;
+        }
+        entetes(modele.get(),
                 { "nom du produit", "poids", "unite", "quantite", "prix_unitaire", "prix_total",
                   "commentaire", "date de la command", "nom du client", "entreprise du client",
                   "email du client", "telephone du client" });
@@ -99,37 +106,54 @@ void Entreprise::commandAfficheClick()
         colonnes = { 200, 60, 40, 60, 100, 100, 250, 120, 150, 150, 180 };
     }
 
+    QDialog *fenetre = ouvrirDialogue(QStringLiteral("Affichage et modification des ")
+                                      + commandCombo->currentText());
+    // Only the orders view has a fixed size; the others can be widened.
+    if (choix == 0)
+        fenetre->setFixedSize(taille);
+    else
+        fenetre->resize(taille);
     etiquette(fenetre, titre,
               QStringLiteral("color:green;font-size:25px;text-decoration:underline;"),
               QRect(0, 10, 800, 30));
 
+    const QList<Button *> boutons = rangee(
+        fenetre, { Couleurs::bleu(), true, 5.0, 5.0 },
+        { QStringLiteral("Valider"), QStringLiteral("Annuler"), QStringLiteral("Fermer la page") },
+        QPoint(10, 560), QSize(200, 30));
+    modele->setParent(fenetre);
+    QSqlQueryModel *vueModele = modele.release();
+    etatCommandes->commandModel = qobject_cast<QSqlTableModel *>(vueModele);
+
     auto *vue = new QTableView(fenetre);
-    const int vueChoisie = commandCombo->currentIndex();
-    if (vueChoisie == 0 || vueChoisie == 1) {
-        vue->setModel(commandModel);
-    } else {
-        vue->setModel(queryModel);
-        valider->hide();
-        annuler->hide();
-        fermer->setGeometry(10, 560, 780, 30);
+    vue->setObjectName(QStringLiteral("grille"));
+    vue->setModel(vueModele);
+    if (choix == 2) {
+        // The joined view can only be read.
+        boutons.at(0)->hide();
+        boutons.at(1)->hide();
+        boutons.at(2)->setGeometry(10, 560, 780, 30);
     }
     largeurs(vue, colonnes);
     // The orders view does not show the customer number.
-    if (vueChoisie == 0)
+    if (choix == 0)
         vue->hideColumn(1);
     vue->setGeometry(0, 50, 800, 500);
 
-    connect(valider, &Button::clicked, this, &Entreprise::modifierCommand);
-    connect(annuler, &Button::clicked, this, &Entreprise::annulerCommand);
-    connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
+    connect(boutons.at(0), &Button::clicked, this, &Entreprise::modifierCommand);
+    connect(boutons.at(1), &Button::clicked, this, &Entreprise::annulerCommand);
+    connect(boutons.at(2), &Button::clicked, fenetre, &QDialog::accept);
     fenetre->exec();
 }
 
 void Entreprise::modifierCommand()
 {
-    if (!commandModel)
+    QSqlTableModel *modele = etatCommandes->commandModel;
+    if (!modele)
         return;
-    if (commandModel->submitAll()) {
+    // All the edits are written, or none: a refused one leaves every edit
+    // pending, to be corrected and sent again.
+    if (enregistrerGrille(*modele)) {
         QMessageBox::information(
             dialog, QStringLiteral("Modification reussie"),
             QStringLiteral("Vos modifications ont été effectuées avec succes"));
@@ -143,6 +167,6 @@ void Entreprise::modifierCommand()
 
 void Entreprise::annulerCommand()
 {
-    if (commandModel)
-        commandModel->revertAll();
+    if (QSqlTableModel *modele = etatCommandes->commandModel)
+        modele->revertAll();
 }

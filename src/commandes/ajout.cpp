@@ -1,9 +1,13 @@
+#include "app/base.h"
+#include "app/completeurs.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/saisie.h"
+#include "commandes/etat.h"
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,20 +18,27 @@
 #include <QSqlQuery>
 #include <QTextEdit>
 
+#include <memory>
+
 namespace {
 
-// A case-insensitive completer over the first column of every row of a statement.
-QCompleter *completeurDe(const QString &requete, QSqlDatabase &db, QObject *proprietaire)
+// A case-insensitive completer over the first column of every row of a
+// statement; nothing (and a box over `parent`) when the server refuses it.
+QCompleter *completeurDe(const QString &requete, QSqlDatabase &db, QWidget *parent,
+                         QObject *proprietaire)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.exec(requete);
+    if (!lire(q, requete, parent))
+        return nullptr;
     return completeurDepuis(q, proprietaire);
 }
 
-QLineEdit *champ(QWidget *parent, const QRect &place, QCompleter *completeur = nullptr)
+QLineEdit *champ(QWidget *parent, const QString &nom, const QRect &place,
+                 QCompleter *completeur = nullptr)
 {
     auto *edit = new QLineEdit(parent);
+    edit->setObjectName(nom);
     edit->setGeometry(place);
     if (completeur)
         edit->setCompleter(completeur);
@@ -52,8 +63,8 @@ QString prixTotal(QSqlDatabase &db, const QString &prix, int quantite)
     if (!nombre.match(prix).hasMatch())
         return QString();
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT ") + prix + QStringLiteral(" * ")
-                + QString::number(quantite))
+    if (!executer(
+            q, QStringLiteral("SELECT ") + prix + QStringLiteral(" * ") + QString::number(quantite))
         || !q.next())
         return QString();
     return texteNombre(q.value(0));
@@ -66,14 +77,25 @@ void Entreprise::commandAjout()
     if (!connexionCommande())
         return;
 
-    QDialog *fenetre = nouveauDialogue(QStringLiteral("Ajouter une commande"), 400, 500);
+    // The names offered while typing are read first: a refused read shows no form.
+    auto noms = std::make_unique<QObject>();
+    QCompleter *clients =
+        completeurDe(QStringLiteral("SELECT nom FROM clients"), db, this, noms.get());
+    QCompleter *produits = clients
+        ? completeurDe(QStringLiteral("SELECT nom FROM commandes"), db, this, noms.get())
+        : nullptr;
+    QCompleter *entreprises = produits
+        ? completeurDe(QStringLiteral("SELECT entreprise FROM clients"), db, this, noms.get())
+        : nullptr;
+    if (!entreprises)
+        return;
+
+    QDialog *fenetre = ouvrirDialogue(QStringLiteral("Ajouter une commande"), 400, 500);
+    noms->setParent(fenetre);
+    noms.release();
     etiquette(fenetre, QStringLiteral("Ajouter une commande"),
               QStringLiteral("color:red;font-size:24px;font-weight:bold;"), QRect(0, 10, 400, 30));
-
-    QCompleter *clients = completeurDe(QStringLiteral("SELECT nom FROM clients"), db, fenetre);
-    QCompleter *produits = completeurDe(QStringLiteral("SELECT nom FROM commandes"), db, fenetre);
-    QCompleter *entreprises =
-        completeurDe(QStringLiteral("SELECT entreprise FROM clients"), db, fenetre);
+    EtatCommandes &etat = *etatCommandes;
 
     auto *produit =
         new QGroupBox(QStringLiteral("Informations sur le produit à commander"), fenetre);
@@ -84,20 +106,25 @@ void Entreprise::commandAjout()
     legende(produit, QStringLiteral("La quantité :  *"), styleProduit, 10, 85);
     legende(produit, QStringLiteral("le prix unitaire :  *"), styleProduit, 10, 115);
     legende(produit, QStringLiteral("Commentaire :"), styleProduit, 10, 140);
-    produitEdit = champ(produit, QRect(150, 20, 200, 25), produits);
-    poidsBox = new QDoubleSpinBox(produit);
-    poidsBox->setGeometry(150, 50, 160, 25);
-    poidsBox->setRange(0.0, 1000.0);
-    poidsBox->setSingleStep(0.1);
-    uniteBox = new QComboBox(produit);
-    uniteBox->setGeometry(315, 50, 60, 25);
-    uniteBox->addItems({ QStringLiteral("g"), QStringLiteral("kg"), QStringLiteral("tonne") });
-    quantiteBox = new QSpinBox(produit);
-    quantiteBox->setGeometry(150, 80, 200, 25);
-    quantiteBox->setRange(1, 10000);
-    prixEdit = champ(produit, QRect(150, 110, 200, 25));
-    commandeCommentaireEdit = new QTextEdit(produit);
-    commandeCommentaireEdit->setGeometry(10, 160, 360, 60);
+    etat.produitEdit =
+        champ(produit, QStringLiteral("produitEdit"), QRect(150, 20, 200, 25), produits);
+    etat.poidsBox = new QDoubleSpinBox(produit);
+    etat.poidsBox->setObjectName(QStringLiteral("poidsBox"));
+    etat.poidsBox->setGeometry(150, 50, 160, 25);
+    etat.poidsBox->setRange(0.0, 1000.0);
+    etat.poidsBox->setSingleStep(0.1);
+    etat.uniteBox = new QComboBox(produit);
+    etat.uniteBox->setObjectName(QStringLiteral("uniteBox"));
+    etat.uniteBox->setGeometry(315, 50, 60, 25);
+    etat.uniteBox->addItems({ QStringLiteral("g"), QStringLiteral("kg"), QStringLiteral("tonne") });
+    etat.quantiteBox = new QSpinBox(produit);
+    etat.quantiteBox->setObjectName(QStringLiteral("quantiteBox"));
+    etat.quantiteBox->setGeometry(150, 80, 200, 25);
+    etat.quantiteBox->setRange(1, 10000);
+    etat.prixEdit = champ(produit, QStringLiteral("prixEdit"), QRect(150, 110, 200, 25));
+    etat.commandeCommentaireEdit = new QTextEdit(produit);
+    etat.commandeCommentaireEdit->setObjectName(QStringLiteral("commandeCommentaireEdit"));
+    etat.commandeCommentaireEdit->setGeometry(10, 160, 360, 60);
 
     auto *client = new QGroupBox(QStringLiteral("Informations sur le client"), fenetre);
     client->setGeometry(10, 300, 380, 150);
@@ -106,30 +133,31 @@ void Entreprise::commandAjout()
     legende(client, QStringLiteral("Nom de l'entreprise :"), styleClient, 10, 55);
     legende(client, QStringLiteral("Email : *"), styleClient, 10, 85);
     legende(client, QStringLiteral("Numero : *"), styleClient, 10, 115);
-    clientNomEdit = champ(client, QRect(150, 20, 200, 25), clients);
-    entrepriseEdit = champ(client, QRect(150, 50, 200, 25), entreprises);
-    emailEdit = champ(client, QRect(150, 80, 200, 25));
-    telEdit = champ(client, QRect(150, 110, 200, 25));
+    etat.clientNomEdit =
+        champ(client, QStringLiteral("clientNomEdit"), QRect(150, 20, 200, 25), clients);
+    etat.entrepriseEdit =
+        champ(client, QStringLiteral("entrepriseEdit"), QRect(150, 50, 200, 25), entreprises);
+    etat.emailEdit = champ(client, QStringLiteral("emailEdit"), QRect(150, 80, 200, 25));
+    etat.telEdit = champ(client, QStringLiteral("telEdit"), QRect(150, 110, 200, 25));
 
-    auto *enregistrer = new Button(Couleurs::bleu(), true, 8.0, 16.0, QStringLiteral("Enregistrer"),
-                                   175, 30, fenetre);
-    enregistrer->move(10, 465);
-    auto *fermer =
-        new Button(Couleurs::bleu(), true, 8.0, 16.0, QStringLiteral("Fermer"), 175, 30, fenetre);
-    fermer->move(195, 465);
-    connect(enregistrer, &Button::clicked, this, &Entreprise::validerCommand);
-    connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
+    const QList<Button *> boutons =
+        rangee(fenetre, { Couleurs::bleu(), true, 8.0, 16.0 },
+               { QStringLiteral("Enregistrer"), QStringLiteral("Fermer") }, QPoint(10, 465),
+               QSize(175, 30));
+    connect(boutons.at(0), &Button::clicked, this, &Entreprise::validerCommand);
+    connect(boutons.at(1), &Button::clicked, fenetre, &QDialog::accept);
     fenetre->exec();
 }
 
 void Entreprise::validerCommand()
 {
-    const QString nomProduit = produitEdit->text();
-    const QString prixSaisi = prixEdit->text();
-    const QString nomClient = clientNomEdit->text();
-    const QString entreprise = entrepriseEdit->text();
-    const QString email = emailEdit->text();
-    const QString tel = telEdit->text();
+    const EtatCommandes &etat = *etatCommandes;
+    const QString nomProduit = etat.produitEdit->text();
+    const QString prixSaisi = etat.prixEdit->text();
+    const QString nomClient = etat.clientNomEdit->text();
+    const QString entreprise = etat.entrepriseEdit->text();
+    const QString email = etat.emailEdit->text();
+    const QString tel = etat.telEdit->text();
 
     if (nomProduit.isEmpty() || prixSaisi.isEmpty() || nomClient.isEmpty() || email.isEmpty()
         || tel.isEmpty()) {
@@ -140,7 +168,8 @@ void Entreprise::validerCommand()
     }
 
     const QString prix = prixUnitaire(prixSaisi);
-    const QString total = prix.isNull() ? QString() : prixTotal(db, prix, quantiteBox->value());
+    const QString total =
+        prix.isNull() ? QString() : prixTotal(db, prix, etat.quantiteBox->value());
 
     const auto clientRefuse = [this] {
         QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
@@ -149,7 +178,8 @@ void Entreprise::validerCommand()
     };
     // The customer and its order are stored together or not at all: a customer
     // created for an order that the database refuses goes with it.
-    if (!db.transaction()) {
+    Transaction transaction(db);
+    if (!transaction.ouverte()) {
         clientRefuse();
         return;
     }
@@ -162,8 +192,12 @@ void Entreprise::validerCommand()
                              "IFNULL(entreprise, '') LIKE :entreprise"));
     q.bindValue(QStringLiteral(":nom"), nomClient);
     q.bindValue(QStringLiteral(":entreprise"), motifContient(entreprise));
+    if (!executer(q)) {
+        clientRefuse();
+        return;
+    }
     QVariant clientId;
-    if (q.exec() && q.next())
+    if (q.next())
         clientId = q.value(0);
 
     if (!clientId.isValid()) {
@@ -173,8 +207,7 @@ void Entreprise::validerCommand()
         q.bindValue(QStringLiteral(":entreprise"), saisie(entreprise));
         q.bindValue(QStringLiteral(":email"), email);
         q.bindValue(QStringLiteral(":tel"), tel);
-        if (!q.exec() || !q.lastInsertId().isValid()) {
-            db.rollback();
+        if (!executer(q) || !q.lastInsertId().isValid()) {
             clientRefuse();
             return;
         }
@@ -187,17 +220,17 @@ void Entreprise::validerCommand()
         "prix_total=:prix_total, commentaire=:commentaire, date_command=NOW()"));
     q.bindValue(QStringLiteral(":client_id"), clientId.toInt());
     q.bindValue(QStringLiteral(":nom"), nomProduit);
-    q.bindValue(QStringLiteral(":poids"), poidsBox->value());
-    q.bindValue(QStringLiteral(":poids_unite"), uniteBox->currentText());
-    q.bindValue(QStringLiteral(":quantite"), quantiteBox->value());
+    q.bindValue(QStringLiteral(":poids"), etat.poidsBox->value());
+    q.bindValue(QStringLiteral(":poids_unite"), etat.uniteBox->currentText());
+    q.bindValue(QStringLiteral(":quantite"), etat.quantiteBox->value());
     // A missing price is sent as NULL, which the table refuses.
     q.bindValue(QStringLiteral(":prix_unitaire"),
                 prix.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(prix));
     q.bindValue(QStringLiteral(":prix_total"),
                 total.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(total));
-    q.bindValue(QStringLiteral(":commentaire"), saisie(commandeCommentaireEdit->toPlainText()));
-    if (!q.exec() || !db.commit()) {
-        db.rollback();
+    q.bindValue(QStringLiteral(":commentaire"),
+                saisie(etat.commandeCommentaireEdit->toPlainText()));
+    if (!executer(q) || !transaction.valider()) {
         QMessageBox::warning(
             this, QStringLiteral("Erreur d'enregistrement"),
             QStringLiteral("La commande n'a pas pu être enregistré dans la base de donnée"));

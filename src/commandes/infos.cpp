@@ -1,7 +1,10 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/tranches.h"
+#include "app/saisie.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QPalette>
 #include <QScrollArea>
@@ -9,24 +12,31 @@
 
 #include <memory>
 
-namespace {
-
-int nombreDeLignes(QSqlDatabase &db, const QString &requete)
-{
-    QSqlQuery q(db);
-    q.exec(requete);
-    return qMax(q.size(), 0);
-}
-
-} // namespace
-
 void Entreprise::commandeInfo()
 {
     if (!connexionCommande())
         return;
 
+    // Everything the page shows is read first: a refused read shows no page.
+    QSqlQuery comptage(db);
+    if (!lire(comptage, QStringLiteral("SELECT id FROM commandes"), this))
+        return;
+    const int commandes = qMax(comptage.size(), 0);
+    if (!lire(comptage, QStringLiteral("SELECT id FROM clients"), this))
+        return;
+    const int clients = qMax(comptage.size(), 0);
+    auto q = std::make_shared<QSqlQuery>(db);
+    q->setForwardOnly(true);
+    if (!lire(*q,
+              QStringLiteral(
+                  "SELECT commandes.nom, clients.nom, clients.entreprise, COUNT(*) AS nbre FROM "
+                  "commandes INNER JOIN clients ON clients.id=commandes.client_id GROUP BY "
+                  "commandes.client_id, clients.nom, clients.entreprise ORDER BY nbre DESC"),
+              this))
+        return;
+
     QDialog *page =
-        nouveauDialogue(QStringLiteral("Informations sur les commandes et clients"), 450, 500);
+        ouvrirDialogue(QStringLiteral("Informations sur les commandes et clients"), 450, 500);
     QPalette fond = page->palette();
     fond.setBrush(QPalette::All, QPalette::Window, QColor(QStringLiteral("#a1ffb7")));
     page->setPalette(fond);
@@ -36,8 +46,6 @@ void Entreprise::commandeInfo()
               QRect(0, 10, 400, 30), Qt::AlignHCenter)
         ->setWordWrap(true);
 
-    const int commandes = nombreDeLignes(db, QStringLiteral("SELECT id FROM commandes"));
-    const int clients = nombreDeLignes(db, QStringLiteral("SELECT id FROM clients"));
     QLabel *totaux = etiquette(
         page,
         QStringLiteral("Commandes : Vous avez en tout : <strong>") + QString::number(commandes)
@@ -48,12 +56,6 @@ void Entreprise::commandeInfo()
         Qt::AlignLeft | Qt::AlignVCenter);
     totaux->setWordWrap(true);
 
-    auto q = std::make_shared<QSqlQuery>(db);
-    q->setForwardOnly(true);
-    q->exec(QStringLiteral(
-        "SELECT commandes.nom, clients.nom, clients.entreprise, COUNT(*) AS nbre FROM "
-        "commandes INNER JOIN clients ON clients.id=commandes.client_id GROUP BY "
-        "commandes.client_id, clients.nom, clients.entreprise ORDER BY nbre DESC"));
     auto tranche = [q] {
         QString texte;
         for (int n = 0; n < rangsParTranche && q->next(); ++n) {
@@ -80,9 +82,8 @@ void Entreprise::commandeInfo()
         },
         QMargins());
 
-    auto *fermer = new Button(Couleurs::bleuProfond(), false, 5.0, 8.0,
-                              QStringLiteral("Fermer la page"), 430, 23, page);
-    fermer->move(10, 470);
+    Button *fermer = bouton(page, { Couleurs::bleuProfond(), false, 5.0, 8.0 },
+                            QStringLiteral("Fermer la page"), QRect(10, 470, 430, 23));
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
 }

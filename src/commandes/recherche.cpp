@@ -1,9 +1,13 @@
+#include "app/base.h"
+#include "app/completeurs.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/tranches.h"
+#include "app/saisie.h"
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -40,7 +44,7 @@ void Entreprise::rechercheCommande()
     if (!connexionCommande())
         return;
 
-    QDialog *page = nouveauDialogue(QString(), 500, 500);
+    QDialog *page = ouvrirDialogue(QString(), 500, 500);
     const QString recherche = rechercheEdit->text();
     lignePlate(page, QStringLiteral("recherche sur \"") + recherche + QLatin1Char('"'),
                QStringLiteral("color:orange;font-size:20px;text-decoration:underline;"),
@@ -61,7 +65,10 @@ void Entreprise::rechercheCommande()
             "commandes INNER JOIN clients ON commandes.client_id = clients.id WHERE "
             "commandes.nom LIKE :motif"));
         q->bindValue(QStringLiteral(":motif"), motifContient(recherche));
-        q->exec();
+        if (!lire(*q, this)) {
+            delete page;
+            return;
+        }
         auto tranche = [q] {
             QString texte;
             for (int n = 0; n < rangsParTranche && q->next(); ++n) {
@@ -113,7 +120,10 @@ void Entreprise::rechercheCommande()
                                   "commandes WHERE client_id = clients.id) FROM clients WHERE nom "
                                   "LIKE :motif"));
         q->bindValue(QStringLiteral(":motif"), motifContient(recherche));
-        q->exec();
+        if (!lire(*q, this)) {
+            delete page;
+            return;
+        }
         auto tranche = [q] {
             QString texte;
             for (int n = 0; n < rangsParTranche && q->next(); ++n) {
@@ -140,20 +150,26 @@ void Entreprise::rechercheCommande()
             QMargins(9, 9, 9, 9));
     }
 
-    auto *fermer = new Button(Couleurs::bleuProfond(), false, 8.0, 8.0,
-                              QStringLiteral("Fermer la page"), 480, 23, page);
-    fermer->move(10, 470);
+    Button *fermer = bouton(page, { Couleurs::bleuProfond(), false, 8.0, 8.0 },
+                            QStringLiteral("Fermer la page"), QRect(10, 470, 480, 23));
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
 }
 
 void Entreprise::clientComboChange()
 {
-    // The search field completes product names or customer names, as the search does.
+    // The search field completes product names or customer names, as the
+    // search does. Without a connection there is nothing to offer yet: the
+    // next command tells why.
+    if (!db.isOpen())
+        return;
     QSqlQuery noms(db);
-    noms.exec(clientCombo->currentIndex() == 0 ? QStringLiteral("SELECT nom FROM commandes")
-                                               : QStringLiteral("SELECT nom FROM clients"));
-    remplacerCompleteur(rechercheEdit, noms);
+    noms.setForwardOnly(true);
+    if (lire(noms,
+             clientCombo->currentIndex() == 0 ? QStringLiteral("SELECT nom FROM commandes")
+                                              : QStringLiteral("SELECT nom FROM clients"),
+             this))
+        remplacerCompleteur(rechercheEdit, noms);
 }
 
 void Entreprise::commandComboChange()

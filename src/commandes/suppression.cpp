@@ -1,51 +1,54 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "commandes/etat.h"
 
-#include <QComboBox>
-#include <QLabel>
+#include <QDialog>
 #include <QMessageBox>
 #include <QSqlQuery>
 
+#include <memory>
+
 namespace {
 
-// Each order as "n°7 lait de Martin"; orders whose customer is gone are not listed.
-QStringList listeCommandes(QSqlDatabase &db)
+// Fills the list with each order as "n°7 lait de Martin", carrying its number;
+// orders whose customer is gone are not listed. False when the server refused.
+bool listerCommandes(QSqlDatabase &db, QComboBox *liste, QWidget *parent)
 {
-    QStringList liste;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.exec(QStringLiteral("SELECT commandes.id, commandes.nom, clients.nom FROM commandes INNER "
-                          "JOIN clients ON clients.id=commandes.client_id;"));
+    if (!lire(q,
+              QStringLiteral("SELECT commandes.id, commandes.nom, clients.nom FROM commandes INNER "
+                             "JOIN clients ON clients.id=commandes.client_id;"),
+              parent))
+        return false;
+    liste->clear();
     while (q.next()) {
-        liste << QStringLiteral("n°") + q.value(0).toString() + QLatin1Char(' ')
-                + q.value(1).toString() + QStringLiteral(" de ") + q.value(2).toString();
+        liste->addItem(QStringLiteral("n°") + q.value(0).toString() + QLatin1Char(' ')
+                           + q.value(1).toString() + QStringLiteral(" de ") + q.value(2).toString(),
+                       q.value(0));
     }
-    return liste;
+    return true;
 }
 
-// Each customer as "n°3 Martin de Beta", or "n°3 Martin" without a company.
-QStringList listeClients(QSqlDatabase &db)
+// Fills the list with each customer as "n°3 Martin de Beta", or "n°3 Martin"
+// without a company, carrying its number. False when the server refused.
+bool listerClients(QSqlDatabase &db, QComboBox *liste, QWidget *parent)
 {
-    QStringList liste;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.exec(QStringLiteral("SELECT id, nom, entreprise FROM clients"));
+    if (!lire(q, QStringLiteral("SELECT id, nom, entreprise FROM clients"), parent))
+        return false;
+    liste->clear();
     while (q.next()) {
         QString element =
             QStringLiteral("n°") + q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString();
         const QString entreprise = q.value(2).toString();
         if (!entreprise.isEmpty())
             element += QStringLiteral(" de ") + entreprise;
-        liste << element;
+        liste->addItem(element, q.value(0));
     }
-    return liste;
-}
-
-bool executer(QSqlDatabase &db, const QString &requete)
-{
-    QSqlQuery q(db);
-    return q.exec(requete);
+    return true;
 }
 
 } // namespace
@@ -55,8 +58,18 @@ void Entreprise::commandSupprimeDialog()
     if (!connexionCommande() || !clientsEnregistres())
         return;
 
+    // The list is read before the dialog is shown: a refused read shows no dialog.
+    QSqlQuery commandes(db);
+    if (!lire(commandes, QStringLiteral("SELECT id FROM commandes"), this))
+        return;
+    auto elements = std::make_unique<QComboBox>();
+    const bool avecCommandes = commandes.size() > 0;
+    if (!(avecCommandes ? listerCommandes(db, elements.get(), this)
+                        : listerClients(db, elements.get(), this)))
+        return;
+
     QDialog *fenetre =
-        nouveauDialogue(QStringLiteral("Supprimer une commande ou un client"), 400, 200);
+        ouvrirDialogue(QStringLiteral("Supprimer une commande ou un client"), 400, 200);
     etiquette(fenetre, QStringLiteral("Suppression de commande ou client"),
               QStringLiteral("color:green;font-size:20px"), QRect(0, 10, 400, 25));
     legende(fenetre,
@@ -65,28 +78,25 @@ void Entreprise::commandSupprimeDialog()
                            "ne sera pas supprimé"),
             QStringLiteral("color:red;font-size:12px"), 10, 50);
 
-    produitBox = new QComboBox(fenetre);
-    produitBox->setGeometry(10, 100, 100, 25);
-    produitBox->addItems({ QStringLiteral("commande"), QStringLiteral("client") });
-    elementBox = new QComboBox(fenetre);
-    elementBox->setGeometry(120, 100, 270, 25);
+    EtatCommandes &etat = *etatCommandes;
+    etat.produitBox = new QComboBox(fenetre);
+    etat.produitBox->setObjectName(QStringLiteral("produitBox"));
+    etat.produitBox->setGeometry(10, 100, 100, 25);
+    if (avecCommandes)
+        etat.produitBox->addItem(QStringLiteral("commande"));
+    etat.produitBox->addItem(QStringLiteral("client"));
+    etat.elementBox = elements.release();
+    etat.elementBox->setParent(fenetre);
+    etat.elementBox->setObjectName(QStringLiteral("elementBox"));
+    etat.elementBox->setGeometry(120, 100, 270, 25);
+    connect(etat.produitBox, &QComboBox::currentIndexChanged, this, &Entreprise::produitBoxChange);
 
-    QSqlQuery commandes(db);
-    commandes.exec(QStringLiteral("SELECT id FROM commandes"));
-    if (commandes.size() > 0) {
-        elementBox->addItems(listeCommandes(db));
-    } else {
-        produitBox->removeItem(0);
-        elementBox->addItems(listeClients(db));
-    }
-    connect(produitBox, &QComboBox::currentIndexChanged, this, &Entreprise::produitBoxChange);
-
-    auto *supprimer = new Button(Couleurs::rouge(), true, 15.0, 10.0, QStringLiteral("Supprimer"),
-                                 185, 25, fenetre);
-    supprimer->move(10, 165);
-    auto *fermer = new Button(Couleurs::bleu().avecTexte(QColor(QStringLiteral("#d3d5ff"))), true,
-                              15.0, 10.0, QStringLiteral("Fermer la page"), 185, 25, fenetre);
-    fermer->move(205, 165);
+    Button *supprimer = bouton(fenetre, { Couleurs::rouge(), true, 15.0, 10.0 },
+                               QStringLiteral("Supprimer"), QRect(10, 165, 185, 25));
+    Button *fermer =
+        bouton(fenetre,
+               { Couleurs::bleu().avecTexte(QColor(QStringLiteral("#d3d5ff"))), true, 15.0, 10.0 },
+               QStringLiteral("Fermer la page"), QRect(205, 165, 185, 25));
     connect(supprimer, &Button::clicked, this, &Entreprise::supprimeProCl);
     connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
     fenetre->exec();
@@ -94,30 +104,36 @@ void Entreprise::commandSupprimeDialog()
 
 void Entreprise::produitBoxChange()
 {
-    const QStringList liste = produitBox->currentText() == QLatin1String("commande")
-        ? listeCommandes(db)
-        : listeClients(db);
-    elementBox->clear();
-    elementBox->addItems(liste);
+    const EtatCommandes &etat = *etatCommandes;
+    if (etat.produitBox->currentText() == QLatin1String("commande"))
+        listerCommandes(db, etat.elementBox, dialog);
+    else
+        listerClients(db, etat.elementBox, dialog);
 }
 
 void Entreprise::supprimeProCl()
 {
-    const QString id = QString::number(idDepuisEntree(elementBox->currentText()));
+    const EtatCommandes &etat = *etatCommandes;
+    const QVariant id = etat.elementBox->currentData();
 
     // The kind chosen says what the number is: an order's number never
     // deletes a customer.
-    bool reussi;
-    if (produitBox->currentText() == QLatin1String("commande")) {
-        reussi = executer(db, QStringLiteral("DELETE FROM commandes WHERE id=") + id);
+    bool reussi = false;
+    QSqlQuery q(db);
+    if (etat.produitBox->currentText() == QLatin1String("commande")) {
+        q.prepare(QStringLiteral("DELETE FROM commandes WHERE id=:id"));
+        q.bindValue(QStringLiteral(":id"), id);
+        reussi = executer(q);
     } else {
         // A customer goes with all its orders, or not at all.
-        reussi = db.transaction()
-            && executer(db, QStringLiteral("DELETE FROM clients WHERE id=") + id)
-            && executer(db, QStringLiteral("DELETE FROM commandes WHERE client_id=") + id)
-            && db.commit();
-        if (!reussi)
-            db.rollback();
+        Transaction transaction(db);
+        q.prepare(QStringLiteral("DELETE FROM clients WHERE id=:id"));
+        q.bindValue(QStringLiteral(":id"), id);
+        if (transaction.ouverte() && executer(q)) {
+            q.prepare(QStringLiteral("DELETE FROM commandes WHERE client_id=:id"));
+            q.bindValue(QStringLiteral(":id"), id);
+            reussi = executer(q) && transaction.valider();
+        }
     }
 
     if (!reussi) {

@@ -1,8 +1,9 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "commandes/etat.h"
 
-#include <QComboBox>
+#include <QDialog>
 #include <QMessageBox>
 #include <QSqlQuery>
 
@@ -12,19 +13,20 @@ void Entreprise::vidageProduit()
         return;
 
     QDialog *fenetre =
-        nouveauDialogue(QStringLiteral("Supprimer une commande ou un client"), 400, 130);
+        ouvrirDialogue(QStringLiteral("Supprimer une commande ou un client"), 400, 130);
     etiquette(fenetre, QStringLiteral("Vidage des données"),
               QStringLiteral("color:green;font-size:20px"), QRect(0, 10, 400, 25));
-    produitBox = new QComboBox(fenetre);
-    produitBox->setGeometry(10, 50, 120, 25);
-    produitBox->addItems({ QStringLiteral("commandes"), QStringLiteral("clients") });
+    EtatCommandes &etat = *etatCommandes;
+    etat.videBox = new QComboBox(fenetre);
+    etat.videBox->setObjectName(QStringLiteral("videBox"));
+    etat.videBox->setGeometry(10, 50, 120, 25);
+    etat.videBox->addItems({ QStringLiteral("commandes"), QStringLiteral("clients") });
 
-    auto *vider =
-        new Button(Couleurs::rouge(), true, 5.0, 10.0, QStringLiteral("Vider"), 250, 25, fenetre);
-    vider->move(140, 50);
-    auto *fermer = new Button(Couleurs::bleu(), true, 5.0, 10.0, QStringLiteral("Fermer la page"),
-                              380, 25, fenetre);
-    fermer->move(10, 90);
+    const StyleBouton style { Couleurs::bleu(), true, 5.0, 10.0 };
+    Button *vider = bouton(fenetre, { Couleurs::rouge(), true, 5.0, 10.0 }, QStringLiteral("Vider"),
+                           QRect(140, 50, 250, 25));
+    Button *fermer =
+        bouton(fenetre, style, QStringLiteral("Fermer la page"), QRect(10, 90, 380, 25));
     connect(vider, &Button::clicked, this, &Entreprise::produitVider);
     connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
     fenetre->exec();
@@ -32,26 +34,24 @@ void Entreprise::vidageProduit()
 
 void Entreprise::produitVider()
 {
-    const bool commandesSeules = produitBox->currentIndex() == 0;
+    const bool commandesSeules = etatCommandes->videBox->currentIndex() == 0;
     const QString mot =
         commandesSeules ? QStringLiteral("commandes") : QStringLiteral("clients et vos commandes");
 
-    if (QMessageBox::question(dialog, QStringLiteral("Confirmation du vidage"),
-                              QStringLiteral("Voulez vous vraiment vider vos ") + mot
-                                  + QStringLiteral(" ?"),
-                              QMessageBox::Yes | QMessageBox::No)
-        != QMessageBox::Yes)
+    if (!confirmer(dialog, QStringLiteral("Confirmation du vidage"),
+                   QStringLiteral("Voulez vous vraiment vider vos ") + mot + QStringLiteral(" ?")))
         return;
 
     // Emptying the customers empties the orders too, in one go: either both
     // tables are emptied or neither is.
-    QSqlQuery q(db);
-    bool reussi = db.transaction();
-    if (reussi && !commandesSeules)
-        reussi = q.exec(QStringLiteral("DELETE FROM clients"));
-    reussi = reussi && q.exec(QStringLiteral("DELETE FROM commandes")) && db.commit();
-    if (!reussi)
-        db.rollback();
+    bool reussi = false;
+    {
+        Transaction transaction(db);
+        QSqlQuery q(db);
+        reussi = transaction.ouverte()
+            && (commandesSeules || executer(q, QStringLiteral("DELETE FROM clients")))
+            && executer(q, QStringLiteral("DELETE FROM commandes")) && transaction.valider();
+    }
 
     if (reussi) {
         clientComboChange();

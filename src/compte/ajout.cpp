@@ -1,13 +1,13 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/saisie.h"
+#include "compte/etat.h"
 
-#include <QComboBox>
 #include <QDateTime>
-#include <QLineEdit>
+#include <QDialog>
 #include <QMessageBox>
 #include <QSqlQuery>
-#include <QTextEdit>
 
 #include <cmath>
 
@@ -16,43 +16,45 @@ void Entreprise::ajoutSujet()
     if (!connexionCompte())
         return;
 
-    QDialog *fenetre = nouveauDialogue(QStringLiteral("Ajouter une dépense ou un gain"), 290, 200);
+    QDialog *fenetre = ouvrirDialogue(QStringLiteral("Ajouter une dépense ou un gain"), 290, 200);
     const QString styleLegende = QStringLiteral("font-size:15px;");
     legende(fenetre, QStringLiteral("Dépense/Gain"), styleLegende, 30, 15);
     legende(fenetre, QStringLiteral("Valeur(en nombre)"), styleLegende, 150, 15);
 
-    sujetCombo = new QComboBox(fenetre);
-    sujetCombo->setGeometry(20, 35, 120, 30);
-    sujetCombo->addItems(
+    EtatCompte &etat = *etatCompte;
+    etat.sujetCombo = new QComboBox(fenetre);
+    etat.sujetCombo->setObjectName(QStringLiteral("sujetCombo"));
+    etat.sujetCombo->setGeometry(20, 35, 120, 30);
+    etat.sujetCombo->addItems(
         { QStringLiteral("Choisir"), QStringLiteral("Dépense"), QStringLiteral("Gain") });
-    sujetCombo->setStyleSheet(QStringLiteral("color:green;font-size:16px;"));
+    etat.sujetCombo->setStyleSheet(QStringLiteral("color:green;font-size:16px;"));
 
-    valeurEdit = new QLineEdit(fenetre);
-    valeurEdit->setGeometry(150, 35, 120, 30);
-    valeurEdit->setStyleSheet(
+    etat.valeurEdit = new QLineEdit(fenetre);
+    etat.valeurEdit->setObjectName(QStringLiteral("valeurEdit"));
+    etat.valeurEdit->setGeometry(150, 35, 120, 30);
+    etat.valeurEdit->setStyleSheet(
         QStringLiteral("color:white;font-size:16px;font-weight:bold;background-color:back;"));
 
-    commentaireEdit = new QTextEdit(fenetre);
-    commentaireEdit->setGeometry(20, 70, 250, 90);
+    etat.commentaireEdit = new QTextEdit(fenetre);
+    etat.commentaireEdit->setObjectName(QStringLiteral("commentaireEdit"));
+    etat.commentaireEdit->setGeometry(20, 70, 250, 90);
 
-    auto *ajouter =
-        new Button(Couleurs::bleu(), true, 4.0, 4.0, QStringLiteral("Ajouter"), 120, 25, fenetre);
-    ajouter->move(20, 165);
-    auto *annuler =
-        new Button(Couleurs::bleu(), true, 4.0, 4.0, QStringLiteral("Annuler"), 120, 25, fenetre);
-    annuler->move(150, 165);
-    connect(annuler, &Button::clicked, fenetre, &QDialog::accept);
-    connect(ajouter, &Button::clicked, this, &Entreprise::ajoutValeur);
+    const QList<Button *> boutons = rangee(fenetre, { Couleurs::bleu(), true, 4.0, 4.0 },
+                                           { QStringLiteral("Ajouter"), QStringLiteral("Annuler") },
+                                           QPoint(20, 165), QSize(120, 25));
+    connect(boutons.at(0), &Button::clicked, this, &Entreprise::ajoutValeur);
+    connect(boutons.at(1), &Button::clicked, fenetre, &QDialog::accept);
 
     fenetre->exec();
 }
 
 void Entreprise::ajoutValeur()
 {
-    const QString sujet = sujetCombo->currentText();
-    const QString valeur = valeurEdit->text();
+    const EtatCompte &etat = *etatCompte;
+    const QString sujet = etat.sujetCombo->currentText();
+    const QString valeur = etat.valeurEdit->text();
 
-    if (sujetCombo->currentIndex() == 0) {
+    if (etat.sujetCombo->currentIndex() == 0) {
         QMessageBox::critical(dialog, QStringLiteral("Erreur de choix"),
                               QStringLiteral("Veuillez specifier si il s'agit d'une dépense ou "
                                              "d'un gain"));
@@ -74,11 +76,11 @@ void Entreprise::ajoutValeur()
     // The amount is kept as typed: 12.50 stays 12.50.
     requete.bindValue(QStringLiteral(":valeur"), valeur);
     // No comment is stored as an empty text, not as NULL.
-    requete.bindValue(QStringLiteral(":commentaire"), saisie(commentaireEdit->toPlainText()));
+    requete.bindValue(QStringLiteral(":commentaire"), saisie(etat.commentaireEdit->toPlainText()));
     requete.bindValue(QStringLiteral(":date_insert"),
                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
 
-    if (requete.exec()) {
+    if (executer(requete)) {
         QMessageBox::information(dialog, QStringLiteral("Ajout reussi avec succes"),
                                  QStringLiteral("L'enregistrement de votre requête a été effectué "
                                                 "avec succes"));

@@ -1,7 +1,9 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/saisie.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QScrollArea>
 #include <QSqlQuery>
@@ -10,19 +12,22 @@
 namespace {
 
 // The lines of one kind of entry: "=> Vous avez dépensé 30F pour "loyer" le 05 mars
-// 2013 à 09h25min", each followed by an empty line.
-QString lignesDuBilan(QSqlQuery &requete, const QString &sujet, const QString &debut)
+// 2013 à 09h25min", each followed by an empty line. False when the server
+// refused the statement.
+bool lignesDuBilan(QSqlQuery &requete, const QString &sujet, const QString &debut, QString *lignes)
 {
-    QString lignes;
-    requete.exec(QStringLiteral("SELECT id, sujet, valeur, commentaire, DATE_FORMAT(date_insert, "
-                                "'le %d %M %Y à %Hh%imin') FROM compte WHERE sujet = '")
-                 + sujet + QLatin1Char('\''));
+    requete.prepare(
+        QStringLiteral("SELECT id, sujet, valeur, commentaire, DATE_FORMAT(date_insert, "
+                       "'le %d %M %Y à %Hh%imin') FROM compte WHERE sujet = :sujet"));
+    requete.bindValue(QStringLiteral(":sujet"), sujet);
+    if (!executer(requete))
+        return false;
     while (requete.next()) {
-        lignes += debut + requete.value(2).toString() + QStringLiteral("F pour \"")
+        *lignes += debut + requete.value(2).toString() + QStringLiteral("F pour \"")
             + requete.value(3).toString() + QStringLiteral("\" ") + requete.value(4).toString()
             + QStringLiteral("\n\n");
     }
-    return lignes;
+    return true;
 }
 
 // A list of entries: shown exactly as stored, whatever characters the comments hold.
@@ -50,32 +55,28 @@ void Entreprise::bilan()
     if (!connexionCompte())
         return;
 
-    QDialog *fenetre = nouveauDialogue(QStringLiteral("Bilan de vos gains et dépenses"), 450, 500);
-
-    auto *entete = new QLabel(QStringLiteral("<span style='text-decoration:underline;'>Bilan de "
-                                             "dépenses et/ou de gains</span>"));
-    entete->setTextFormat(Qt::RichText);
-    entete->setStyleSheet(QStringLiteral("font-size:20px;font-weight:bold;color:green;"));
-    entete->setAlignment(Qt::AlignHCenter);
-    const QString styleTitre = QStringLiteral("font-size:14px;font-weight:bold;");
-    QLabel *titreDepenses = titreDuBilan(QStringLiteral("Vos dépenses"), styleTitre);
-    QLabel *titreGains = titreDuBilan(QStringLiteral("Vos Gains"), styleTitre);
-
+    // Everything the report shows is read first: a refused read shows no report.
     QSqlQuery requete(db);
-    QLabel *depenses = listeDuBilan(
-        lignesDuBilan(requete, QStringLiteral("Dépense"), QStringLiteral("=> Vous avez dépensé ")));
-    const QString lignesGains =
-        lignesDuBilan(requete, QStringLiteral("Gain"), QStringLiteral("=> Vous avez gagné "));
+    requete.setForwardOnly(true);
+    QString lignesDepenses, lignesGains;
+    if (!lignesDuBilan(requete, QStringLiteral("Dépense"), QStringLiteral("=> Vous avez dépensé "),
+                       &lignesDepenses)
+        || !lignesDuBilan(requete, QStringLiteral("Gain"), QStringLiteral("=> Vous avez gagné "),
+                          &lignesGains)) {
+        lectureRefusee(this, messageServeur(requete));
+        return;
+    }
 
     // Totals, the gains first. Servers that refuse an order inside GROUP BY
     // get the same two sums with ORDER BY.
     QString totalGains = QStringLiteral("0");
     QString totalDepenses = QStringLiteral("0");
-    if (!requete.exec(
-            QStringLiteral("SELECT sujet, SUM(valeur) FROM compte GROUP BY sujet DESC"))) {
-        requete.exec(QStringLiteral(
-            "SELECT sujet, SUM(valeur) FROM compte GROUP BY sujet ORDER BY sujet DESC"));
-    }
+    if (!requete.exec(QStringLiteral("SELECT sujet, SUM(valeur) FROM compte GROUP BY sujet DESC"))
+        && !lire(requete,
+                 QStringLiteral("SELECT sujet, SUM(valeur) FROM compte GROUP BY sujet ORDER BY "
+                                "sujet DESC"),
+                 this))
+        return;
     while (requete.next()) {
         const QString sujet = requete.value(0).toString();
         if (sujet == QLatin1String("Gain"))
@@ -86,9 +87,34 @@ void Entreprise::bilan()
 
     // The difference, as the server writes it.
     QString difference;
-    requete.exec(QStringLiteral("SELECT ") + totalGains + QStringLiteral("- ") + totalDepenses);
+    if (!lire(requete,
+              QStringLiteral("SELECT ") + totalGains + QStringLiteral("- ") + totalDepenses, this))
+        return;
     if (requete.next())
         difference = texteNombre(requete.value(0));
+
+    QString premiereDate, derniereDate;
+    if (!lire(requete,
+              QStringLiteral("SELECT DATE_FORMAT(MIN(date_insert), '%d %M %Y'), "
+                             "DATE_FORMAT(MAX(date_insert), '%d %M %Y') FROM compte"),
+              this))
+        return;
+    if (requete.next()) {
+        premiereDate = requete.value(0).toString();
+        derniereDate = requete.value(1).toString();
+    }
+
+    QDialog *fenetre = ouvrirDialogue(QStringLiteral("Bilan de vos gains et dépenses"), 450, 500);
+
+    auto *entete = new QLabel(QStringLiteral("<span style='text-decoration:underline;'>Bilan de "
+                                             "dépenses et/ou de gains</span>"));
+    entete->setTextFormat(Qt::RichText);
+    entete->setStyleSheet(QStringLiteral("font-size:20px;font-weight:bold;color:green;"));
+    entete->setAlignment(Qt::AlignHCenter);
+    const QString styleTitre = QStringLiteral("font-size:14px;font-weight:bold;");
+    QLabel *titreDepenses = titreDuBilan(QStringLiteral("Vos dépenses"), styleTitre);
+    QLabel *titreGains = titreDuBilan(QStringLiteral("Vos Gains"), styleTitre);
+    QLabel *depenses = listeDuBilan(lignesDepenses);
     QLabel *gains = listeDuBilan(lignesGains);
 
     QLabel *titreBilan = titreDuBilan(
@@ -97,13 +123,6 @@ void Entreprise::bilan()
     totaux->setTextFormat(Qt::RichText);
     totaux->setStyleSheet(QStringLiteral("color:orange;font-size:13px;"));
     totaux->setWordWrap(true);
-    QString premiereDate, derniereDate;
-    requete.exec(QStringLiteral("SELECT DATE_FORMAT(MIN(date_insert), '%d %M %Y'), "
-                                "DATE_FORMAT(MAX(date_insert), '%d %M %Y') FROM compte"));
-    if (requete.next()) {
-        premiereDate = requete.value(0).toString();
-        derniereDate = requete.value(1).toString();
-    }
     totaux->setText(QStringLiteral("Toutes vos dépenses s'élèvent à <strong>") + totalDepenses
                     + QStringLiteral("F</strong> et <br/>Tous vos gains s'élèvent à <strong>")
                     + totalGains + QStringLiteral("F</strong><br/> à partir de la date du ")
@@ -136,9 +155,8 @@ void Entreprise::bilan()
     defilement->setWidget(page);
     defilement->setGeometry(0, 0, 450, 460);
 
-    auto *fermer = new Button(Couleurs::bleu(), true, 5.0, 15.0, QStringLiteral("Fermer la page"),
-                              430, 25, fenetre);
-    fermer->move(10, 470);
+    Button *fermer = bouton(fenetre, { Couleurs::bleu(), true, 5.0, 15.0 },
+                            QStringLiteral("Fermer la page"), QRect(10, 470, 430, 25));
     connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
 
     fenetre->exec();

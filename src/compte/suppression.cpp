@@ -1,8 +1,9 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "compte/etat.h"
 
-#include <QComboBox>
+#include <QDialog>
 #include <QListView>
 #include <QMessageBox>
 #include <QSqlQuery>
@@ -27,40 +28,37 @@ void Entreprise::supprimeSujet()
         return;
 
     QSqlQuery requete(db);
-    requete.exec(QStringLiteral("SELECT id FROM compte"));
+    requete.setForwardOnly(true);
+    if (!lire(requete, QStringLiteral("SELECT id, sujet, valeur FROM compte"), this))
+        return;
     if (requete.size() < 1) {
         QMessageBox::information(this, QStringLiteral("table vide"),
                                  QStringLiteral("Vous n'avez pas données stockées"));
         return;
     }
 
-    QDialog *fenetre = nouveauDialogue(
+    QDialog *fenetre = ouvrirDialogue(
         QStringLiteral("Supprimer des données dans la base de mes comptes"), 300, 130);
-
-    QStringList entrees;
-    requete.exec(QStringLiteral("SELECT id, sujet, valeur FROM compte"));
-    if (requete.size() > 0)
-        entrees.reserve(requete.size());
-    while (requete.next()) {
-        entrees << entreeCompte(requete.value(0).toString(), requete.value(1).toString(),
-                                requete.value(2).toString());
-    }
-
-    sujetListe = new QComboBox(fenetre);
-    sujetListe->setGeometry(10, 20, 280, 30);
+    EtatCompte &etat = *etatCompte;
+    etat.sujetListe = new QComboBox(fenetre);
+    etat.sujetListe->setObjectName(QStringLiteral("sujetListe"));
+    etat.sujetListe->setGeometry(10, 20, 280, 30);
     // A full book holds tens of thousands of entries: the list must open at once.
-    if (auto *vue = qobject_cast<QListView *>(sujetListe->view()))
+    if (auto *vue = qobject_cast<QListView *>(etat.sujetListe->view()))
         vue->setUniformItemSizes(true);
-    sujetListe->addItems(entrees);
-    sujetListe->setCurrentIndex(0);
-    sujetListe->setStyleSheet(QStringLiteral("color:red;font-size:11px;"));
+    while (requete.next()) {
+        etat.sujetListe->addItem(entreeCompte(requete.value(0).toString(),
+                                              requete.value(1).toString(),
+                                              requete.value(2).toString()),
+                                 requete.value(0));
+    }
+    etat.sujetListe->setCurrentIndex(0);
+    etat.sujetListe->setStyleSheet(QStringLiteral("color:red;font-size:11px;"));
 
-    auto *supprimer = new Button(Couleurs::rouge(), true, 10.0, 5.0, QStringLiteral("Supprimer"),
-                                 280, 25, fenetre);
-    supprimer->move(10, 60);
-    auto *annuler = new Button(Couleurs::bleu().avecTexte(Qt::red), true, 10.0, 5.0,
-                               QStringLiteral("Annuler"), 280, 25, fenetre);
-    annuler->move(10, 95);
+    Button *supprimer = bouton(fenetre, { Couleurs::rouge(), true, 10.0, 5.0 },
+                               QStringLiteral("Supprimer"), QRect(10, 60, 280, 25));
+    Button *annuler = bouton(fenetre, { Couleurs::bleu().avecTexte(Qt::red), true, 10.0, 5.0 },
+                             QStringLiteral("Annuler"), QRect(10, 95, 280, 25));
     connect(supprimer, &Button::clicked, this, &Entreprise::supprimeValeur);
     connect(annuler, &Button::clicked, fenetre, &QDialog::accept);
 
@@ -69,16 +67,15 @@ void Entreprise::supprimeSujet()
 
 void Entreprise::supprimeValeur()
 {
-    const int id = idDepuisEntree(sujetListe->currentText(), QStringLiteral("sujet n°"));
-    const QMessageBox::StandardButton reponse = QMessageBox::question(
-        dialog, QStringLiteral("Confirmation"),
-        QStringLiteral("Voulez vous vraiment supprimer le sujet n°") + QString::number(id),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-    if (reponse != QMessageBox::Yes)
+    const QVariant id = etatCompte->sujetListe->currentData();
+    if (!confirmer(dialog, QStringLiteral("Confirmation"),
+                   QStringLiteral("Voulez vous vraiment supprimer le sujet n°") + id.toString()))
         return;
 
     QSqlQuery requete(db);
-    if (requete.exec(QStringLiteral("DELETE FROM compte WHERE id = ") + QString::number(id))) {
+    requete.prepare(QStringLiteral("DELETE FROM compte WHERE id = :id"));
+    requete.bindValue(QStringLiteral(":id"), id);
+    if (executer(requete)) {
         QMessageBox::information(this, QStringLiteral("Suppression reussie"),
                                  QStringLiteral("La suppression a été effectuée avec succes"));
         dialog->accept();
@@ -94,18 +91,17 @@ void Entreprise::viderTable()
     if (!connexionCompte())
         return;
 
-    const QMessageBox::StandardButton reponse =
-        QMessageBox::question(this, QStringLiteral("Confirmation"),
-                              QStringLiteral("Voulez vous vraiment vider vos données ?"),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-    if (reponse != QMessageBox::Yes)
+    if (!confirmer(this, QStringLiteral("Confirmation"),
+                   QStringLiteral("Voulez vous vraiment vider vos données ?")))
         return;
 
     QSqlQuery requete(db);
-    if (requete.exec(QStringLiteral("DELETE FROM compte"))) {
+    if (executer(requete, QStringLiteral("DELETE FROM compte"))) {
         // Numbering starts again at 1: the key stops at 65,535, and a book
-        // emptied after that many entries must still take new ones.
-        requete.exec(QStringLiteral("ALTER TABLE compte AUTO_INCREMENT = 1"));
+        // emptied after that many entries must still take new ones. Should the
+        // server refuse, the book is empty all the same; only the numbering
+        // goes on from where it was (the refusal is logged).
+        executer(requete, QStringLiteral("ALTER TABLE compte AUTO_INCREMENT = 1"));
         QMessageBox::information(this, QStringLiteral("Vidage reussi"),
                                  QStringLiteral("Vos données ont été vidé avec succes"));
     } else {

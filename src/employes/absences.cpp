@@ -1,11 +1,11 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
+#include "employes/etat.h"
 #include "employes/listes.h"
-#include "widgets/button.h"
 
-#include <QComboBox>
+#include <QDialog>
 #include <QMessageBox>
-#include <QSpinBox>
 #include <QSqlQuery>
 
 void Entreprise::employeAbsc()
@@ -18,11 +18,14 @@ void Entreprise::employeAbsc()
     const QString singulier =
         stagiaire ? QStringLiteral("le stagiaire") : QStringLiteral("l'employé");
 
-    QDialog *page =
-        nouveauDialogue(QStringLiteral("Ajouter une absence à un ") + motType(), 350, 190);
     QSqlQuery personnes(db);
-    personnes.exec(QStringLiteral("SELECT id, nom, prenom FROM employes WHERE type=")
-                   + QString::number(typeCourant()));
+    personnes.setForwardOnly(true);
+    personnes.prepare(QStringLiteral("SELECT id, nom, prenom FROM employes WHERE type=:type"));
+    personnes.bindValue(QStringLiteral(":type"), typeCourant());
+    if (!lire(personnes, this))
+        return;
+    QDialog *page =
+        ouvrirDialogue(QStringLiteral("Ajouter une absence à un ") + motType(), 350, 190);
     if (personnes.size() < 1) {
         employes::aucuneDonnee(
             page, QStringLiteral("Vous n'avez pas ") + pluriel + QStringLiteral(" enregistré"));
@@ -33,32 +36,29 @@ void Entreprise::employeAbsc()
     legende(page, QStringLiteral("Choisissez ") + singulier + QStringLiteral(" :"), QString(), 10,
             85);
     legende(page, QStringLiteral("La date :"), QString(), 10, 115);
-    heureBox = new QSpinBox(page);
-    heureBox->setGeometry(140, 50, 80, 25);
-    heureBox->setRange(1, 1000);
-    heureBox->setValue(1);
-
-    QStringList entrees;
-    entrees.reserve(personnes.size());
-    while (personnes.next())
-        entrees << employes::entreePersonne(personnes.value(0), personnes.value(1),
-                                            personnes.value(2));
+    EtatEmployes &etat = *etatEmployes;
+    etat.heureBox = new QSpinBox(page);
+    etat.heureBox->setObjectName(QStringLiteral("heureBox"));
+    etat.heureBox->setGeometry(140, 50, 80, 25);
+    etat.heureBox->setRange(1, 1000);
+    etat.heureBox->setValue(1);
 
     etiquette(page, QStringLiteral("Ajouter une absence"),
               QStringLiteral("color:orange;text-decoration:underline;font-size:25px;"),
               QRect(0, 10, 350, 30));
-    personneBox = employes::liste(page, entrees, QRect(130, 80, 150, 25));
-    jourAbsenceBox = employes::liste(page, employes::jours(), QRect(60, 110, 50, 25));
-    moisAbsenceBox = employes::liste(page, employes::mois(), QRect(120, 110, 120, 25));
-    anneeAbsenceBox = employes::liste(page, employes::annees(1990), QRect(250, 110, 50, 25));
-    anneeAbsenceBox->setCurrentIndex(anneeAbsenceBox->count() - 1);
+    etat.personneBox = employes::listePersonnes(page, personnes, QRect(130, 80, 150, 25));
+    etat.jourAbsenceBox = employes::liste(page, QStringLiteral("jourAbsenceBox"), employes::jours(),
+                                          QRect(60, 110, 50, 25));
+    etat.moisAbsenceBox = employes::liste(page, QStringLiteral("moisAbsenceBox"), employes::mois(),
+                                          QRect(120, 110, 120, 25));
+    etat.anneeAbsenceBox = employes::liste(page, QStringLiteral("anneeAbsenceBox"),
+                                           employes::annees(1990), QRect(250, 110, 50, 25));
+    etat.anneeAbsenceBox->setCurrentIndex(etat.anneeAbsenceBox->count() - 1);
 
-    auto *ajouter = new Button(Couleurs::bleu(), true, 10.0, 5.0,
-                               QStringLiteral("Ajouter l'absence"), 160, 25, page);
-    ajouter->move(10, 150);
-    auto *fermer =
-        new Button(Couleurs::bleu(), true, 5.0, 10.0, QStringLiteral("Fermer"), 160, 25, page);
-    fermer->move(180, 150);
+    Button *ajouter = bouton(page, { Couleurs::bleu(), true, 10.0, 5.0 },
+                             QStringLiteral("Ajouter l'absence"), QRect(10, 150, 160, 25));
+    Button *fermer = bouton(page, { Couleurs::bleu(), true, 5.0, 10.0 }, QStringLiteral("Fermer"),
+                            QRect(180, 150, 160, 25));
     connect(ajouter, &Button::clicked, this, &Entreprise::employeAbscValide);
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
@@ -66,14 +66,16 @@ void Entreprise::employeAbsc()
 
 void Entreprise::employeAbscValide()
 {
+    const EtatEmployes &etat = *etatEmployes;
     QSqlQuery requete(db);
     requete.prepare(QStringLiteral("INSERT INTO absence SET employe_id=:employe_id, "
                                    "date_absence=:date_absence, nbre_heure=:nbre_heure"));
-    requete.bindValue(QStringLiteral(":employe_id"), idDepuisEntree(personneBox->currentText()));
-    requete.bindValue(QStringLiteral(":date_absence"),
-                      employes::dateChoisie(jourAbsenceBox, moisAbsenceBox, anneeAbsenceBox));
-    requete.bindValue(QStringLiteral(":nbre_heure"), heureBox->value());
-    if (!requete.exec()) {
+    requete.bindValue(QStringLiteral(":employe_id"), etat.personneBox->currentData());
+    requete.bindValue(
+        QStringLiteral(":date_absence"),
+        employes::dateChoisie(etat.jourAbsenceBox, etat.moisAbsenceBox, etat.anneeAbsenceBox));
+    requete.bindValue(QStringLiteral(":nbre_heure"), etat.heureBox->value());
+    if (!executer(requete)) {
         QMessageBox::warning(dialog, QStringLiteral("Erreur"),
                              QStringLiteral("L'ajout de l'absence a été échoué"));
         return;
@@ -87,12 +89,15 @@ void Entreprise::employeSAbs()
 {
     if (!connexionEmploye())
         return;
-    QDialog *page = nouveauDialogue(QStringLiteral("Supprimer une absence"), 350, 120);
     QSqlQuery liste(db);
-    liste.exec(QStringLiteral("SELECT nbre_heure, date_absence, absence.id, nom, prenom FROM "
-                              "employes INNER JOIN absence ON absence.employe_id=employes.id WHERE "
-                              "type=")
-               + QString::number(typeCourant()));
+    liste.setForwardOnly(true);
+    liste.prepare(QStringLiteral("SELECT nbre_heure, date_absence, absence.id, nom, prenom FROM "
+                                 "employes INNER JOIN absence ON absence.employe_id=employes.id "
+                                 "WHERE type=:type"));
+    liste.bindValue(QStringLiteral(":type"), typeCourant());
+    if (!lire(liste, this))
+        return;
+    QDialog *page = ouvrirDialogue(QStringLiteral("Supprimer une absence"), 350, 120);
     if (liste.size() < 1) {
         employes::aucuneDonnee(
             page, QStringLiteral("Aucun ") + motType() + QStringLiteral(" n'a fait une absence"));
@@ -100,27 +105,27 @@ void Entreprise::employeSAbs()
     }
 
     legende(page, QStringLiteral("Choisir :"), QString(), 10, 65);
-    // "n°5 8 h du 05/03/2013 de Martin Anne"
-    QStringList entrees;
-    entrees.reserve(liste.size());
-    while (liste.next()) {
-        entrees << QStringLiteral("n°") + liste.value(2).toString() + QLatin1Char(' ')
-                + liste.value(0).toString() + QStringLiteral(" h du ")
-                + liste.value(1).toDate().toString(QStringLiteral("dd/MM/yyyy"))
-                + QStringLiteral(" de ") + liste.value(3).toString() + QLatin1Char(' ')
-                + liste.value(4).toString();
-    }
     etiquette(page, QStringLiteral("Supprimer une absence"),
               QStringLiteral("color:orange;text-decoration:underline;font-size:25px;"),
               QRect(0, 10, 350, 30));
-    absenceBox = employes::liste(page, entrees, QRect(60, 60, 260, 25));
+    // "n°5 8 h du 05/03/2013 de Martin Anne", carrying the absence's number
+    EtatEmployes &etat = *etatEmployes;
+    etat.absenceBox =
+        employes::liste(page, QStringLiteral("absenceBox"), {}, QRect(60, 60, 260, 25));
+    while (liste.next()) {
+        etat.absenceBox->addItem(
+            QStringLiteral("n°") + liste.value(2).toString() + QLatin1Char(' ')
+                + liste.value(0).toString() + QStringLiteral(" h du ")
+                + liste.value(1).toDate().toString(QStringLiteral("dd/MM/yyyy"))
+                + QStringLiteral(" de ") + liste.value(3).toString() + QLatin1Char(' ')
+                + liste.value(4).toString(),
+            liste.value(2));
+    }
 
-    auto *supprimer = new Button(Couleurs::rouge(), true, 10.0, 5.0,
-                                 QStringLiteral("Supprimer l'absence"), 160, 25, page);
-    supprimer->move(10, 90);
-    auto *fermer =
-        new Button(Couleurs::bleu(), true, 5.0, 10.0, QStringLiteral("Fermer"), 160, 25, page);
-    fermer->move(180, 90);
+    Button *supprimer = bouton(page, { Couleurs::rouge(), true, 10.0, 5.0 },
+                               QStringLiteral("Supprimer l'absence"), QRect(10, 90, 160, 25));
+    Button *fermer = bouton(page, { Couleurs::bleu(), true, 5.0, 10.0 }, QStringLiteral("Fermer"),
+                            QRect(180, 90, 160, 25));
     connect(supprimer, &Button::clicked, this, &Entreprise::employeSAbsValide);
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
@@ -128,14 +133,13 @@ void Entreprise::employeSAbs()
 
 void Entreprise::employeSAbsValide()
 {
-    if (QMessageBox::question(dialog, QStringLiteral("Confirmation"),
-                              QStringLiteral("Voulez vous vraiment supprimer ce élément"),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton)
-        != QMessageBox::Yes)
+    if (!confirmer(dialog, QStringLiteral("Confirmation"),
+                   QStringLiteral("Voulez vous vraiment supprimer ce élément")))
         return;
     QSqlQuery requete(db);
-    if (!requete.exec(QStringLiteral("DELETE FROM absence WHERE id=")
-                      + QString::number(idDepuisEntree(absenceBox->currentText())))) {
+    requete.prepare(QStringLiteral("DELETE FROM absence WHERE id=:id"));
+    requete.bindValue(QStringLiteral(":id"), etatEmployes->absenceBox->currentData());
+    if (!executer(requete)) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Impossible de supprimer l'élément choisi"));
         return;

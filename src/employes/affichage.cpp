@@ -1,11 +1,13 @@
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/grilles.h"
+#include "employes/etat.h"
 
-#include <QComboBox>
+#include <QDialog>
 #include <QMessageBox>
-#include <QSqlTableModel>
 #include <QTableView>
+
+#include <memory>
 
 void Entreprise::employeAff()
 {
@@ -14,18 +16,14 @@ void Entreprise::employeAff()
     const bool stagiaire = typeCombo->currentIndex() != 0;
     const QString mot = motType();
 
-    QDialog *page = nouveauDialogue(
-        QStringLiteral("Affichage et modification des ") + mot + QLatin1Char('s'), 500, 400);
-    etiquette(page, QStringLiteral("Affichage et modifications des ") + mot + QLatin1Char('s'),
-              QStringLiteral("color:orange;font-size:24px;text-decoration:underline;"),
-              QRect(0, 10, 500, 30));
-
-    // Edits are held until "Valider" writes them or "Annuler" drops them.
-    tableModel = new QSqlTableModel(page, db);
-    tableModel->setTable(QStringLiteral("employes"));
-    tableModel->setFilter(stagiaire ? QStringLiteral("type = 2") : QStringLiteral("type = 1"));
-    tableModel->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    tableModel->select();
+    // Edits are held until "Valider" writes them or "Annuler" drops them. The
+    // rows are read before the dialog is built: a refused read shows no grid.
+    auto modele = std::make_unique<QSqlTableModel>(nullptr, db);
+    modele->setTable(QStringLiteral("employes"));
+    modele->setFilter(stagiaire ? QStringLiteral("type = 2") : QStringLiteral("type = 1"));
+    modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    if (!chargerGrille(*modele, this))
+        return;
     const QStringList entetes = {
         QStringLiteral("n° Id"),
         QStringLiteral("Type"),
@@ -41,37 +39,45 @@ void Entreprise::employeAff()
         QStringLiteral("Commentaire"),
     };
     for (int colonne = 0; colonne < entetes.size(); ++colonne)
-        tableModel->setHeaderData(colonne, Qt::Horizontal, entetes.at(colonne), Qt::EditRole);
+        modele->setHeaderData(colonne, Qt::Horizontal, entetes.at(colonne), Qt::EditRole);
+
+    QDialog *page = ouvrirDialogue(
+        QStringLiteral("Affichage et modification des ") + mot + QLatin1Char('s'), 500, 400);
+    etiquette(page, QStringLiteral("Affichage et modifications des ") + mot + QLatin1Char('s'),
+              QStringLiteral("color:orange;font-size:24px;text-decoration:underline;"),
+              QRect(0, 10, 500, 30));
+    modele->setParent(page);
+    QSqlTableModel *grille = etatEmployes->tableModel = modele.release();
 
     auto *vue = new QTableView(page);
+    vue->setObjectName(QStringLiteral("grille"));
     vue->setGeometry(0, 50, 500, 310);
-    vue->setModel(tableModel);
+    vue->setModel(grille);
     vue->hideColumn(1);
     if (!stagiaire) {
         vue->hideColumn(9);
         vue->hideColumn(10);
     }
 
-    auto *valider =
-        new Button(Couleurs::bleu(), true, 12.0, 12.0, QStringLiteral("Valider"), 150, 25, page);
-    valider->move(10, 370);
-    auto *annuler =
-        new Button(Couleurs::bleu(), true, 12.0, 12.0, QStringLiteral("Annuler"), 150, 25, page);
-    annuler->move(170, 370);
-    auto *fermer =
-        new Button(Couleurs::bleu(), true, 12.0, 12.0, QStringLiteral("fermer"), 150, 25, page);
-    fermer->move(340, 370);
-    connect(valider, &Button::clicked, this, &Entreprise::employeModValide);
-    connect(annuler, &Button::clicked, tableModel, &QSqlTableModel::revertAll);
+    const StyleBouton style { Couleurs::bleu(), true, 12.0, 12.0 };
+    const QList<Button *> boutons =
+        rangee(page, style, { QStringLiteral("Valider"), QStringLiteral("Annuler") },
+               QPoint(10, 370), QSize(150, 25));
+    Button *fermer = bouton(page, style, QStringLiteral("fermer"), QRect(340, 370, 150, 25));
+    connect(boutons.at(0), &Button::clicked, this, &Entreprise::employeModValide);
+    connect(boutons.at(1), &Button::clicked, grille, &QSqlTableModel::revertAll);
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
 }
 
 void Entreprise::employeModValide()
 {
-    if (!tableModel)
+    QSqlTableModel *grille = etatEmployes->tableModel;
+    if (!grille)
         return;
-    if (!tableModel->submitAll()) {
+    // All the edits are written, or none: a refused one leaves every edit
+    // pending, to be corrected and sent again.
+    if (!enregistrerGrille(*grille)) {
         QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                              QStringLiteral("Vos avez mal modifié les données"));
         return;

@@ -1,10 +1,14 @@
+#include "app/base.h"
+#include "app/completeurs.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
+#include "app/saisie.h"
+#include "employes/etat.h"
 #include "employes/listes.h"
-#include "widgets/button.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,7 +24,7 @@ void Entreprise::employeAjout()
     const bool stagiaire = typeCombo->currentIndex() == 1;
     const QString titre = QStringLiteral("Ajouter un ") + motType();
 
-    QDialog *page = nouveauDialogue(titre, 400, 440);
+    QDialog *page = ouvrirDialogue(titre, 400, 440);
     etiquette(page, titre, QStringLiteral("color:orange;text-decoration:underline;font-size:25px;"),
               QRect(0, 10, 400, 30));
 
@@ -28,6 +32,7 @@ void Entreprise::employeAjout()
     const QStringList mois = employes::mois();
     const QStringList annees = employes::annees(1950);
 
+    EtatEmployes &etat = *etatEmployes;
     const QString style = QStringLiteral("color:blue;font-size:12px");
     legende(page, QStringLiteral("Nom :"), style, 10, 65);
     legende(page, QStringLiteral("Prenom :"), style, 10, 95);
@@ -44,57 +49,70 @@ void Entreprise::employeAjout()
     }
     legende(page, QStringLiteral("Commentaire :"), style, 10, 320);
 
-    nomEdit = new QLineEdit(page);
-    nomEdit->setGeometry(70, 60, 150, 25);
-    prenomEdit = new QLineEdit(page);
-    prenomEdit->setGeometry(70, 90, 150, 25);
-    domaineEdit = new QLineEdit(page);
-    domaineEdit->setGeometry(70, 150, 150, 25);
-    masculinButton = new QRadioButton(QStringLiteral("Masculin"), page);
-    masculinButton->setGeometry(60, 120, 100, 25);
-    masculinButton->setChecked(true);
+    etat.nomEdit = new QLineEdit(page);
+
+    etat.nomEdit->setObjectName(QStringLiteral("nomEdit"));
+    etat.nomEdit->setGeometry(70, 60, 150, 25);
+    etat.prenomEdit = new QLineEdit(page);
+    etat.prenomEdit->setObjectName(QStringLiteral("prenomEdit"));
+    etat.prenomEdit->setGeometry(70, 90, 150, 25);
+    etat.domaineEdit = new QLineEdit(page);
+    etat.domaineEdit->setObjectName(QStringLiteral("domaineEdit"));
+    etat.domaineEdit->setGeometry(70, 150, 150, 25);
+    etat.masculinButton = new QRadioButton(QStringLiteral("Masculin"), page);
+    etat.masculinButton->setObjectName(QStringLiteral("masculinButton"));
+    etat.masculinButton->setGeometry(60, 120, 100, 25);
+    etat.masculinButton->setChecked(true);
     auto *femininButton = new QRadioButton(QStringLiteral("Feminin"), page);
     femininButton->setGeometry(170, 120, 100, 25);
     auto *sexes = new QButtonGroup(page);
-    sexes->addButton(masculinButton);
+    sexes->addButton(etat.masculinButton);
     sexes->addButton(femininButton);
 
-    jourNaissanceBox = employes::liste(page, jours, QRect(120, 180, 50, 25));
-    moisNaissanceBox = employes::liste(page, mois, QRect(180, 180, 120, 25));
-    anneeNaissanceBox = employes::liste(page, annees, QRect(310, 180, 80, 25));
-    jourDebutBox = employes::liste(page, jours, QRect(10, 235, 50, 25));
-    moisDebutBox = employes::liste(page, mois, QRect(70, 235, 120, 25));
-    anneeDebutBox = employes::liste(page, annees, QRect(200, 235, 80, 25));
-    anneeDebutBox->setCurrentIndex(anneeDebutBox->count() - 1);
+    etat.jourNaissanceBox =
+        employes::liste(page, QStringLiteral("jourNaissanceBox"), jours, QRect(120, 180, 50, 25));
+    etat.moisNaissanceBox =
+        employes::liste(page, QStringLiteral("moisNaissanceBox"), mois, QRect(180, 180, 120, 25));
+    etat.anneeNaissanceBox =
+        employes::liste(page, QStringLiteral("anneeNaissanceBox"), annees, QRect(310, 180, 80, 25));
+    etat.jourDebutBox =
+        employes::liste(page, QStringLiteral("jourDebutBox"), jours, QRect(10, 235, 50, 25));
+    etat.moisDebutBox =
+        employes::liste(page, QStringLiteral("moisDebutBox"), mois, QRect(70, 235, 120, 25));
+    etat.anneeDebutBox =
+        employes::liste(page, QStringLiteral("anneeDebutBox"), annees, QRect(200, 235, 80, 25));
+    etat.anneeDebutBox->setCurrentIndex(etat.anneeDebutBox->count() - 1);
 
-    employeCommentaireEdit = new QTextEdit(page);
-    employeCommentaireEdit->setGeometry(95, 280, 270, 100);
-    dureeBox = nullptr;
+    etat.employeCommentaireEdit = new QTextEdit(page);
+
+    etat.employeCommentaireEdit->setObjectName(QStringLiteral("employeCommentaireEdit"));
+    etat.employeCommentaireEdit->setGeometry(95, 280, 270, 100);
     if (stagiaire) {
-        dureeBox = new QSpinBox(page);
-        dureeBox->setGeometry(340, 150, 50, 25);
-        dureeBox->setRange(1, 100);
-        dureeBox->setValue(1);
+        etat.dureeBox = new QSpinBox(page);
+        etat.dureeBox->setObjectName(QStringLiteral("dureeBox"));
+        etat.dureeBox->setGeometry(340, 150, 50, 25);
+        etat.dureeBox->setRange(1, 100);
+        etat.dureeBox->setValue(1);
     }
 
-    auto *enregistrer =
-        new Button(Couleurs::bleu(), true, 3.0, 13.0, QStringLiteral("Enregistrer"), 185, 25, page);
-    enregistrer->move(10, 400);
-    auto *fermer =
-        new Button(Couleurs::bleu(), true, 3.0, 13.0, QStringLiteral("Fermer"), 185, 25, page);
-    fermer->move(205, 400);
-    connect(enregistrer, &Button::clicked, this, &Entreprise::employeAjoutValide);
-    connect(fermer, &Button::clicked, page, &QDialog::accept);
+    const QList<Button *> boutons =
+        rangee(page, { Couleurs::bleu(), true, 3.0, 13.0 },
+               { QStringLiteral("Enregistrer"), QStringLiteral("Fermer") }, QPoint(10, 400),
+               QSize(185, 25));
+    connect(boutons.at(0), &Button::clicked, this, &Entreprise::employeAjoutValide);
+    connect(boutons.at(1), &Button::clicked, page, &QDialog::accept);
     page->exec();
 }
 
 void Entreprise::employeAjoutValide()
 {
-    const QString nom = nomEdit->text();
-    const QString prenom = prenomEdit->text();
-    const QString domaine = domaineEdit->text();
-    const QString commentaire = saisie(employeCommentaireEdit->toPlainText());
-    const QString sexe = masculinButton->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
+    const EtatEmployes &etat = *etatEmployes;
+    const QString nom = etat.nomEdit->text();
+    const QString prenom = etat.prenomEdit->text();
+    const QString domaine = etat.domaineEdit->text();
+    const QString commentaire = saisie(etat.employeCommentaireEdit->toPlainText());
+    const QString sexe =
+        etat.masculinButton->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
 
     if (nom.isEmpty() || prenom.isEmpty() || domaine.isEmpty()) {
         QMessageBox::critical(dialog, QStringLiteral("Erreur de remplissage"),
@@ -103,8 +121,9 @@ void Entreprise::employeAjoutValide()
     }
 
     const QDate naissance =
-        employes::dateChoisie(jourNaissanceBox, moisNaissanceBox, anneeNaissanceBox);
-    const QDate debut = employes::dateChoisie(jourDebutBox, moisDebutBox, anneeDebutBox);
+        employes::dateChoisie(etat.jourNaissanceBox, etat.moisNaissanceBox, etat.anneeNaissanceBox);
+    const QDate debut =
+        employes::dateChoisie(etat.jourDebutBox, etat.moisDebutBox, etat.anneeDebutBox);
     const bool stagiaire = typeCombo->currentIndex() == 1;
 
     QString texte = QStringLiteral(
@@ -129,10 +148,10 @@ void Entreprise::employeAjoutValide()
     if (stagiaire) {
         // Calendar months: the day is lowered to the last day of a shorter
         // month (31 January + 1 month gives 28 February).
-        requete.bindValue(QStringLiteral(":date_fin"), debut.addMonths(dureeBox->value()));
-        requete.bindValue(QStringLiteral(":duree"), dureeBox->value());
+        requete.bindValue(QStringLiteral(":date_fin"), debut.addMonths(etat.dureeBox->value()));
+        requete.bindValue(QStringLiteral(":duree"), etat.dureeBox->value());
     }
-    if (!requete.exec()) {
+    if (!executer(requete)) {
         QMessageBox::warning(dialog, QStringLiteral("Ajout échoué"),
                              QStringLiteral("La tentative d'enregistrement des données a échouée"));
         return;
@@ -147,9 +166,14 @@ void Entreprise::employeAjoutValide()
 void Entreprise::rafraichirCompleteurEmployes()
 {
     // The staff search field offers every name, first name and combined name of
-    // the current type.
+    // the current type. Without a connection there is nothing to offer yet:
+    // the next command tells why.
+    if (!db.isOpen())
+        return;
     QSqlQuery noms(db);
-    noms.exec(QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=")
-              + QString::number(typeCourant()));
-    remplacerCompleteur(employeRechercheEdit, noms, 3);
+    noms.setForwardOnly(true);
+    noms.prepare(QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=:type"));
+    noms.bindValue(QStringLiteral(":type"), typeCourant());
+    if (lire(noms, this))
+        remplacerCompleteur(employeRechercheEdit, noms, 3);
 }

@@ -1,26 +1,44 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/saisie.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QScrollArea>
 #include <QSqlQuery>
 
 namespace {
 
-// The first column of the first row of a statement, or nothing when it failed.
-QVariant premiereValeur(QSqlQuery &requete, const QString &instruction)
+// Reads the first column of the first row of each statement, in order, until
+// the server refuses one (false, its message in `erreur`).
+class Lecteur
 {
-    if (requete.exec(instruction) && requete.next())
-        return requete.value(0);
-    return QVariant();
-}
+public:
+    explicit Lecteur(const QSqlDatabase &db)
+        : requete(db)
+    {
+    }
 
-// A count or a sum read as a number: a sum of no rows, or a failure, counts 0.
-int nombre(QSqlQuery &requete, const QString &instruction)
-{
-    return premiereValeur(requete, instruction).toInt();
-}
+    QVariant valeur(const QString &instruction)
+    {
+        if (!erreur.isEmpty())
+            return QVariant();
+        if (!executer(requete, instruction)) {
+            erreur = messageServeur(requete);
+            return QVariant();
+        }
+        return requete.next() ? requete.value(0) : QVariant();
+    }
+
+    // A count or a sum read as a number: a sum of no rows counts 0.
+    int nombre(const QString &instruction) { return valeur(instruction).toInt(); }
+
+    QString erreur;
+
+private:
+    QSqlQuery requete;
+};
 
 } // namespace
 
@@ -28,46 +46,41 @@ void Entreprise::employeInfo()
 {
     if (!connexionEmploye())
         return;
-    QDialog *page =
-        nouveauDialogue(QStringLiteral("Informations sur employés et les stagiaires"), 400, 500);
-    etiquette(page, QStringLiteral("Informations"),
-              QStringLiteral("color:orange;font-size:24px;text-decoration:underline"),
-              QRect(0, 10, 400, 30));
 
-    // Both types, whatever the home page shows.
-    QSqlQuery requete(db);
+    // Both types, whatever the home page shows. Everything is read first: a
+    // refused read shows no page.
+    Lecteur lecteur(db);
     const QString personnes =
-        premiereValeur(requete, QStringLiteral("SELECT COUNT(*) FROM employes")).toString();
+        lecteur.valeur(QStringLiteral("SELECT COUNT(*) FROM employes")).toString();
     const int employesM =
-        nombre(requete, QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=1 AND sexe='M'"));
+        lecteur.nombre(QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=1 AND sexe='M'"));
     const int employesF =
-        nombre(requete, QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=1 AND sexe='F'"));
+        lecteur.nombre(QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=1 AND sexe='F'"));
     const int stagiairesM =
-        nombre(requete, QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=2 AND sexe='M'"));
+        lecteur.nombre(QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=2 AND sexe='M'"));
     const int stagiairesF =
-        nombre(requete, QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=2 AND sexe='F'"));
+        lecteur.nombre(QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=2 AND sexe='F'"));
     const int heuresEmployesM =
-        nombre(requete,
-               QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
-                              "employes.id=absence.employe_id WHERE type=1 AND sexe='M'"));
+        lecteur.nombre(QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
+                                      "employes.id=absence.employe_id WHERE type=1 AND sexe='M'"));
     const int heuresEmployesF =
-        nombre(requete,
-               QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
-                              "employes.id=absence.employe_id WHERE type=1 AND sexe='F'"));
+        lecteur.nombre(QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
+                                      "employes.id=absence.employe_id WHERE type=1 AND sexe='F'"));
     const int heuresStagiairesM =
-        nombre(requete,
-               QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
-                              "employes.id=absence.employe_id WHERE type=2 AND sexe='M'"));
+        lecteur.nombre(QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
+                                      "employes.id=absence.employe_id WHERE type=2 AND sexe='M'"));
     const int heuresStagiairesF =
-        nombre(requete,
-               QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
-                              "employes.id=absence.employe_id WHERE type=2 AND sexe='F'"));
-    // A sum of no rows reads 0; a failed statement leaves the figure empty.
-    QString heures;
-    if (requete.exec(QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
-                                    "employes.id=absence.employe_id"))
-        && requete.next())
-        heures = requete.isNull(0) ? QStringLiteral("0") : texteNombre(requete.value(0));
+        lecteur.nombre(QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
+                                      "employes.id=absence.employe_id WHERE type=2 AND sexe='F'"));
+    // A sum of no rows reads 0.
+    const QVariant total =
+        lecteur.valeur(QStringLiteral("SELECT SUM(nbre_heure) FROM absence LEFT JOIN employes ON "
+                                      "employes.id=absence.employe_id"));
+    const QString heures = total.isNull() ? QStringLiteral("0") : texteNombre(total);
+    if (!lecteur.erreur.isEmpty()) {
+        lectureRefusee(this, lecteur.erreur);
+        return;
+    }
 
     const QString retrait = QStringLiteral("&nbsp;").repeated(4);
     const QString sousRetrait = QStringLiteral("&nbsp;").repeated(7);
@@ -102,6 +115,11 @@ void Entreprise::employeInfo()
     contenu += sousRetrait + QStringLiteral("Sexe feminin = <strong>") + n(heuresStagiairesF)
         + QStringLiteral("</strong> heures");
 
+    QDialog *page =
+        ouvrirDialogue(QStringLiteral("Informations sur employés et les stagiaires"), 400, 500);
+    etiquette(page, QStringLiteral("Informations"),
+              QStringLiteral("color:orange;font-size:24px;text-decoration:underline"),
+              QRect(0, 10, 400, 30));
     auto *resultat = new QLabel(page);
     resultat->setTextFormat(Qt::RichText);
     resultat->setText(contenu);
@@ -110,9 +128,8 @@ void Entreprise::employeInfo()
     defilement->setGeometry(10, 50, 370, 400);
     defilement->setWidget(resultat);
 
-    auto *fermer =
-        new Button(Couleurs::bleu(), true, 15.0, 10.0, QStringLiteral("Fermer"), 370, 25, page);
-    fermer->move(10, 470);
+    Button *fermer = bouton(page, { Couleurs::bleu(), true, 15.0, 10.0 }, QStringLiteral("Fermer"),
+                            QRect(10, 470, 370, 25));
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
 }

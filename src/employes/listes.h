@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSqlQuery>
 #include <QStringList>
 
 namespace employes {
@@ -40,9 +41,11 @@ inline QStringList annees(int premiere)
 }
 
 // A list at a fixed place, holding the given texts (first one current).
-inline QComboBox *liste(QWidget *parent, const QStringList &textes, const QRect &place)
+inline QComboBox *liste(QWidget *parent, const QString &nom, const QStringList &textes,
+                        const QRect &place)
 {
     auto *combo = new QComboBox(parent);
+    combo->setObjectName(nom);
     combo->setGeometry(place);
     combo->addItems(textes);
     return combo;
@@ -65,11 +68,20 @@ inline void aucuneDonnee(QDialog *page, const QString &texte)
     delete page;
 }
 
-// The list entry of a person: "n°12 Martin Anne".
-inline QString entreePersonne(const QVariant &id, const QVariant &nom, const QVariant &prenom)
+// A list at a fixed place whose entries are the persons of the query (id,
+// name, first name), each as "n°12 Martin Anne" carrying its number.
+inline QComboBox *listePersonnes(QWidget *parent, QSqlQuery &personnes, const QRect &place)
 {
-    return QStringLiteral("n°") + id.toString() + QLatin1Char(' ') + nom.toString()
-        + QLatin1Char(' ') + prenom.toString();
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QStringLiteral("personneBox"));
+    combo->setGeometry(place);
+    while (personnes.next()) {
+        combo->addItem(QStringLiteral("n°") + personnes.value(0).toString() + QLatin1Char(' ')
+                           + personnes.value(1).toString() + QLatin1Char(' ')
+                           + personnes.value(2).toString(),
+                       personnes.value(0));
+    }
+    return combo;
 }
 
 } // namespace employes

@@ -1,9 +1,12 @@
+#include "app/base.h"
+#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/ui.h"
-#include "widgets/button.h"
+#include "app/tranches.h"
+#include "app/saisie.h"
 
 #include <QComboBox>
 #include <QDate>
+#include <QDialog>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,21 +33,25 @@ struct Absences
     QString total;
 };
 
-// The absences of the given persons, in one statement, by person. Without
-// `lues`, the statement failed. Consecutive absences are lined up under the
-// first one.
-QHash<int, Absences> absencesDe(const QSqlDatabase &db, const QList<int> &ids, bool *lues)
+// The absences of the given persons, in one statement, by person; the
+// server's message in `erreur` when it refused. Consecutive absences are lined
+// up under the first one.
+QHash<int, Absences> absencesDe(const QSqlDatabase &db, const QList<int> &ids, QString *erreur)
 {
     QStringList liste;
     for (int id : ids)
         liste << QString::number(id);
     const QString separateur = QStringLiteral("<br/>") + QStringLiteral("&nbsp;").repeated(28);
     QSqlQuery groupes(db);
-    *lues = groupes.exec(QStringLiteral("SELECT employe_id, SUM(nbre_heure), "
-                                        "GROUP_CONCAT(DATE_FORMAT(date_absence, '%d %M %Y'), ' (', "
-                                        "nbre_heure, ' heures)' SEPARATOR '")
-                         + separateur + QStringLiteral("') FROM absence WHERE employe_id IN (")
-                         + liste.join(QLatin1Char(',')) + QStringLiteral(") GROUP BY employe_id"));
+    if (!executer(groupes,
+                  QStringLiteral("SELECT employe_id, SUM(nbre_heure), "
+                                 "GROUP_CONCAT(DATE_FORMAT(date_absence, '%d %M %Y'), ' (', "
+                                 "nbre_heure, ' heures)' SEPARATOR '")
+                      + separateur + QStringLiteral("') FROM absence WHERE employe_id IN (")
+                      + liste.join(QLatin1Char(',')) + QStringLiteral(") GROUP BY employe_id"))) {
+        *erreur = messageServeur(groupes);
+        return {};
+    }
     QHash<int, Absences> absences;
     while (groupes.next())
         absences.insert(groupes.value(0).toInt(),
@@ -53,8 +60,9 @@ QHash<int, Absences> absencesDe(const QSqlDatabase &db, const QList<int> &ids, b
 }
 
 // The blocks of the next persons of the result, with their absences; empty
-// once every person has been written.
-QString blocsSuivants(const QSqlDatabase &db, QSqlQuery &personnes)
+// once every person has been written, or when the server refused to give the
+// absences (its message is then in `erreur`).
+QString blocsSuivants(const QSqlDatabase &db, QSqlQuery &personnes, QString *erreur)
 {
     struct Personne
     {
@@ -94,14 +102,14 @@ QString blocsSuivants(const QSqlDatabase &db, QSqlQuery &personnes)
     if (tranche.isEmpty())
         return QString();
 
-    bool absencesLues = false;
-    const QHash<int, Absences> absences = absencesDe(db, ids, &absencesLues);
+    const QHash<int, Absences> absences = absencesDe(db, ids, erreur);
+    if (!erreur->isEmpty())
+        return QString();
     QString texte;
     for (const Personne &p : std::as_const(tranche)) {
-        // Without absences the sum of no rows reads 0. When the statement
-        // failed, the dates and the total stay empty.
+        // Without absences the sum of no rows reads 0.
         Absences lues = absences.value(p.id);
-        if (absencesLues && lues.total.isEmpty())
+        if (lues.total.isEmpty())
             lues.total = QStringLiteral("0");
         if (lues.total == QLatin1String("0"))
             lues.dates = QStringLiteral("Pas d'absence");
@@ -120,7 +128,7 @@ void Entreprise::employeCher()
         return;
     const QString texte = employeRechercheEdit->text();
 
-    QDialog *page = nouveauDialogue(QString(), 400, 500);
+    QDialog *page = ouvrirDialogue(QString(), 400, 500);
     QLabel *entete = etiquette(
         page, QStringLiteral("recherche sur <strong>") + html(texte) + QStringLiteral("</strong>"),
         QStringLiteral("color:orange;font-size:14px;"), QRect(0, 10, 400, 30));
@@ -137,13 +145,16 @@ void Entreprise::employeCher()
     personnes->prepare(
         QStringLiteral("SELECT employes.id, type, nom, prenom, sexe, date_naissance, "
                        "date_embouche, duree, date_fin, commentaire FROM employes LEFT "
-                       "JOIN absence ON employes.id=absence.employe_id WHERE type=")
-        + QString::number(typeCourant())
-        + QStringLiteral(" AND (nom LIKE :motif OR prenom LIKE :motif OR nom_prenom "
-                         "= :texte) GROUP BY employes.id"));
+                       "JOIN absence ON employes.id=absence.employe_id WHERE type=:type AND (nom "
+                       "LIKE :motif OR prenom LIKE :motif OR nom_prenom = :texte) GROUP BY "
+                       "employes.id"));
+    personnes->bindValue(QStringLiteral(":type"), typeCourant());
     personnes->bindValue(QStringLiteral(":motif"), motifContient(texte));
     personnes->bindValue(QStringLiteral(":texte"), texte);
-    personnes->exec();
+    if (!lire(*personnes, this)) {
+        delete page;
+        return;
+    }
     if (personnes->size() < 1) {
         QMessageBox::information(page, QStringLiteral("Pas de données"),
                                  QStringLiteral("Vous n'avez pas") + qui
@@ -152,18 +163,26 @@ void Entreprise::employeCher()
         return;
     }
 
-    // The server writes the absence dates in French; a person with many
-    // absences keeps them all: the session allows long lists.
-    QSqlQuery reglages(db);
-    reglages.exec(QStringLiteral("SET lc_time_names = 'fr_FR';"));
-    reglages.exec(QStringLiteral("SET SESSION group_concat_max_len = 16777216"));
-
+    QString erreur;
+    const QString premiere = blocsSuivants(db, *personnes, &erreur);
+    if (!erreur.isEmpty()) {
+        lectureRefusee(this, erreur);
+        delete page;
+        return;
+    }
     auto *defilement = new QScrollArea(page);
     defilement->setGeometry(0, 40, 400, 420);
     const QSqlDatabase connexion = db;
-    auto tranche = [connexion, personnes] { return blocsSuivants(connexion, *personnes); };
+    // A later slice the server refuses is told over the page, which then ends there.
+    auto tranche = [connexion, personnes, page] {
+        QString refus;
+        const QString blocs = blocsSuivants(connexion, *personnes, &refus);
+        if (!refus.isEmpty())
+            lectureRefusee(page, refus);
+        return blocs;
+    };
     pageParTranches(
-        defilement, tranche(), tranche,
+        defilement, premiere, tranche,
         [](const QString &blocs) {
             auto *resultat = new QLabel(blocs);
             resultat->setTextFormat(Qt::RichText);
@@ -174,9 +193,8 @@ void Entreprise::employeCher()
         },
         QMargins());
 
-    auto *fermer =
-        new Button(Couleurs::bleu(), true, 8.0, 16.0, QStringLiteral("Fermer"), 380, 25, page);
-    fermer->move(10, 470);
+    Button *fermer = bouton(page, { Couleurs::bleu(), true, 8.0, 16.0 }, QStringLiteral("Fermer"),
+                            QRect(10, 470, 380, 25));
     connect(fermer, &Button::clicked, page, &QDialog::accept);
     page->exec();
 }

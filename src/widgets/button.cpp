@@ -56,8 +56,8 @@ void Button::setRadius(double x, double y)
 
 void Button::setButtonIcon(const QIcon &icon)
 {
-    const QPixmap scaled
-        = icon.pixmap(QSize(int(width() / 1.5), int(height() / 1.5)), QIcon::Normal, QIcon::Off);
+    const QPixmap scaled =
+        icon.pixmap(QSize(int(width() / 1.5), int(height() / 1.5)), QIcon::Normal, QIcon::Off);
     delete iconPixmap;
     iconPixmap = new QPixmap(scaled);
     update();
@@ -148,8 +148,8 @@ void Button::applyTextStyle()
 {
     // Setting a style sheet repolishes and repaints the widget: only do it when
     // the text style really changed.
-    const QString style
-        = QStringLiteral("font-size:%1pt;font-weight:%2;").arg(fontSize).arg(fontWeight);
+    const QString style =
+        QStringLiteral("font-size:%1pt;font-weight:%2;").arg(fontSize).arg(fontWeight);
     if (style != appliedStyle) {
         appliedStyle = style;
         setStyleSheet(style);
