@@ -36,16 +36,14 @@ struct Commande
 
     void remplir(QDialog *d) const
     {
-        QWidget *p = nullptr, *c = nullptr;
-        for (QGroupBox *g : enfants<QGroupBox>(d))
-            (g->title() == "Informations sur le client" ? c : p) = g;
-        enfantA<QLineEdit>(p, QRect(150, 20, 200, 25))->setText(produit);
-        enfantA<QSpinBox>(p, QRect(150, 80, 200, 25))->setValue(quantite);
-        enfantA<QLineEdit>(p, QRect(150, 110, 200, 25))->setText(prix);
-        enfantA<QTextEdit>(p, QRect(10, 160, 360, 60))->setPlainText(commentaire);
-        const QStringList textes = { client, entreprise, email, tel };
-        for (int i = 0; i < 4; ++i)
-            enfantA<QLineEdit>(c, QRect(150, 20 + 30 * i, 200, 25))->setText(textes[i]);
+        nomme<QLineEdit>(d, "produitEdit")->setText(produit);
+        nomme<QSpinBox>(d, "quantiteBox")->setValue(quantite);
+        nomme<QLineEdit>(d, "prixEdit")->setText(prix);
+        nomme<QTextEdit>(d, "commandeCommentaireEdit")->setPlainText(commentaire);
+        nomme<QLineEdit>(d, "clientNomEdit")->setText(client);
+        nomme<QLineEdit>(d, "entrepriseEdit")->setText(entreprise);
+        nomme<QLineEdit>(d, "emailEdit")->setText(email);
+        nomme<QLineEdit>(d, "telEdit")->setText(tel);
     }
 };
 
@@ -53,9 +51,9 @@ struct Commande
 struct Poste : Banc
 {
     Poste() { fenetre().connexionCommande(); } // creates the tables
-    QLineEdit *champ() { return enfantA<QLineEdit>(&fenetre(), QRect(110, 110, 120, 25)); }
-    QComboBox *cle() { return enfantA<QComboBox>(&fenetre(), QRect(5, 110, 100, 25)); }
-    QComboBox *vue() { return enfantA<QComboBox>(&fenetre(), QRect(10, 150, 140, 25)); }
+    QLineEdit *champ() { return nomme<QLineEdit>(&fenetre(), "rechercheEdit"); }
+    QComboBox *cle() { return nomme<QComboBox>(&fenetre(), "clientCombo"); }
+    QComboBox *vue() { return nomme<QComboBox>(&fenetre(), "commandCombo"); }
     QString tailles() { return QString("%1/%2").arg(compte("clients")).arg(compte("commandes")); }
     QStringList propositions()
     {
@@ -125,7 +123,7 @@ struct Poste : Banc
         QString lu;
         lancer("Rechercher", {}, [&](QDialog *d) {
             QCOMPARE(d->windowTitle(), cle ? "Recherche d'un client" : "Recherche d'un produit");
-            QLabel *entete = enfantA<QLabel>(d, QRect(0, 10, 400, 490));
+            QLabel *entete = etiquetteDebut(d, "recherche sur");
             QCOMPARE(entete->text(), QString("recherche sur \"%1\"").arg(texte));
             QCOMPARE(entete->textFormat(), Qt::PlainText);
             for (QLabel *l : enfants<QLabel>(d)) {
@@ -325,10 +323,10 @@ private Q_SLOTS:
         // Picks the kind, checks both lists, deletes the first entry.
         auto supprimer = [&](int genre, const QStringList &genres, const QStringList &liste) {
             banc.lancer("Supprimer", { Ok }, [&](QDialog *d) {
-                auto *choix = enfantA<QComboBox>(d, QRect(10, 100, 100, 25));
+                auto *choix = nomme<QComboBox>(d, "produitBox");
                 choix->setCurrentIndex(genre);
                 QCOMPARE(elements(choix), genres);
-                QCOMPARE(elements(enfantA<QComboBox>(d, QRect(120, 100, 270, 25))), liste);
+                QCOMPARE(elements(nomme<QComboBox>(d, "elementBox")), liste);
                 appuyer(d, "Supprimer");
                 if (d->isVisible())
                     appuyer(d, "Fermer la page");
@@ -336,7 +334,7 @@ private Q_SLOTS:
         };
         auto vider = [&](int choix, const Reponses &reponses) {
             banc.lancer("Vider", reponses, [&](QDialog *d) {
-                auto *liste = enfantA<QComboBox>(d, QRect(10, 50, 120, 25));
+                auto *liste = nomme<QComboBox>(d, "videBox");
                 QCOMPARE(elements(liste), (QStringList { "commandes", "clients" }));
                 liste->setCurrentIndex(choix);
                 appuyer(d, "Vider");
@@ -472,7 +470,7 @@ private Q_SLOTS:
                  "WHERE nom LIKE 'Client %'");
 
         banc.lancer("Informations", {}, [](QDialog *d) {
-            QCOMPARE(texteVisible(enfantA<QLabel>(d, QRect(10, 50, 430, 30))->text()),
+            QCOMPARE(texteVisible(etiquetteDebut(d, "Commandes : ")->text()),
                      "Commandes : Vous avez en tout : 275 commandes\nClients : Vous avez en tout "
                      ": 234 clients");
             auto *zone = enfants<QScrollArea>(d).value(0);

@@ -44,8 +44,8 @@ QString livre(Banc &banc)
 void ajouter(Banc &banc, int type, const QString &valeur)
 {
     banc.pilote.dialogue([=, &banc](QDialog *d) {
-        enfantA<QComboBox>(d, QRect(20, 35, 120, 30))->setCurrentIndex(type);
-        enfantA<QLineEdit>(d, QRect(150, 35, 120, 30))->setText(valeur);
+        nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(type);
+        nomme<QLineEdit>(d, "valeurEdit")->setText(valeur);
         banc.pilote.boite();
         Banc::clic(boutonTexte(d, "Ajouter"));
     });
@@ -86,9 +86,9 @@ private Q_SLOTS:
         const QDateTime avant = QDateTime::currentDateTime().addSecs(-1);
         banc.pilote.dialogue([&](QDialog *d) {
             QCOMPARE(d->size(), QSize(290, 200));
-            auto *type = enfantA<QComboBox>(d, QRect(20, 35, 120, 30));
-            auto *valeur = enfantA<QLineEdit>(d, QRect(150, 35, 120, 30));
-            auto *texte = enfantA<QTextEdit>(d, QRect(20, 70, 250, 90));
+            auto *type = nomme<QComboBox>(d, "sujetCombo");
+            auto *valeur = nomme<QLineEdit>(d, "valeurEdit");
+            auto *texte = nomme<QTextEdit>(d, "commentaireEdit");
             QCOMPARE(elements(type), (QStringList { "Choisir", "Dépense", "Gain" }));
             auto essayer = [&](const QString &montant) {
                 valeur->setText(montant);
@@ -149,7 +149,7 @@ private Q_SLOTS:
                 "(65535, 'Gain', '12.50', '', '2013-03-07')");
         banc.pilote.dialogue([&](QDialog *d) {
             QCOMPARE(d->windowTitle(), titreSuppression);
-            auto *liste = enfantA<QComboBox>(d, QRect(10, 20, 280, 30));
+            auto *liste = nomme<QComboBox>(d, "sujetListe");
             QCOMPARE(elements(liste),
                      (QStringList { "sujet n°7 - Il s'agit d'un gain - valeur = 150F",
                                     "sujet n°8 - Il s'agit d'une dépense - valeur = 30F",

@@ -16,13 +16,13 @@ const QString bloque = "CREATE TRIGGER bloque BEFORE DELETE ON %1 FOR EACH ROW S
 
 void choisirType(Banc &banc, int index)
 {
-    enfantA<QComboBox>(&banc.fenetre(), QRect(10, 50, 320, 30))->setCurrentIndex(index);
+    nomme<QComboBox>(&banc.fenetre(), "typeCombo")->setCurrentIndex(index);
 }
 
 // The search field's proposals, joined by '|'.
 QString propositions(Banc &banc)
 {
-    QCompleter *c = enfantA<QLineEdit>(&banc.fenetre(), QRect(90, 170, 120, 25))->completer();
+    QCompleter *c = nomme<QLineEdit>(&banc.fenetre(), "employeRechercheEdit")->completer();
     auto *modele = c ? qobject_cast<QStringListModel *>(c->model()) : nullptr;
     return modele ? modele->stringList().join('|') : QString();
 }
@@ -84,7 +84,7 @@ QString page(Banc &banc, const QString &bouton)
 // The search page for a text; with `rien`, the box shown instead.
 QString chercher(Banc &banc, const QString &texte, bool rien = false)
 {
-    enfantA<QLineEdit>(&banc.fenetre(), QRect(90, 170, 120, 25))->setText(texte);
+    nomme<QLineEdit>(&banc.fenetre(), "employeRechercheEdit")->setText(texte);
     if (!rien)
         return page(banc, "Chercher");
     presser(banc, "Chercher", ok);
@@ -156,19 +156,19 @@ private Q_SLOTS:
         personnes(banc, { "1|Salarie|Jean" });
         choisirType(banc, type);
         presser(banc, "Ajouter", ok + ok, [&](QDialog *d) {
-            enfantA<QLineEdit>(d, QRect(70, 60, 150, 25))->setText("O'Brien");
-            enfantA<QLineEdit>(d, QRect(70, 90, 150, 25))->setText("Anne");
-            enfantA<QTextEdit>(d, QRect(95, 280, 270, 100))->setPlainText("l 1\nl 2");
+            nomme<QLineEdit>(d, "nomEdit")->setText("O'Brien");
+            nomme<QLineEdit>(d, "prenomEdit")->setText("Anne");
+            nomme<QTextEdit>(d, "employeCommentaireEdit")->setPlainText("l 1\nl 2");
             Banc::clic(boutonTexte(d, "Enregistrer")); // the field of work is required
-            enfantA<QLineEdit>(d, QRect(70, 150, 150, 25))->setText("Vente");
+            nomme<QLineEdit>(d, "domaineEdit")->setText("Vente");
             if (jour) {
-                enfantA<QComboBox>(d, QRect(10, 235, 50, 25))->setCurrentIndex(jour - 1);
-                enfantA<QComboBox>(d, QRect(70, 235, 120, 25))->setCurrentIndex(mois - 1);
-                enfantA<QComboBox>(d, QRect(200, 235, 80, 25))->setCurrentText("2013");
+                nomme<QComboBox>(d, "jourDebutBox")->setCurrentIndex(jour - 1);
+                nomme<QComboBox>(d, "moisDebutBox")->setCurrentIndex(mois - 1);
+                nomme<QComboBox>(d, "anneeDebutBox")->setCurrentText("2013");
             }
             if (duree)
-                enfantA<QSpinBox>(d, QRect(340, 150, 50, 25))->setValue(duree);
-            enfantA<QRadioButton>(d, QRect(170, 120, 100, 25))->setChecked(true);
+                nomme<QSpinBox>(d, "dureeBox")->setValue(duree);
+            nomme<QRadioButton>(d, "femininButton")->setChecked(true);
             Banc::clic(boutonTexte(d, "Enregistrer"));
             QCOMPARE(d->isVisible(), !accepte);
         });
@@ -274,11 +274,11 @@ private Q_SLOTS:
         QStringList offerts;
         for (int mois : { 4, 3, 3 }) { // 31 April, then 31 March twice
             presser(banc, "Ajouter une absence", ok, [&](QDialog *d) {
-                offerts = elements(enfantA<QComboBox>(d, QRect(130, 80, 150, 25)));
-                enfantA<QSpinBox>(d, QRect(140, 50, 80, 25))->setValue(8);
-                enfantA<QComboBox>(d, QRect(60, 110, 50, 25))->setCurrentText("31");
-                enfantA<QComboBox>(d, QRect(120, 110, 120, 25))->setCurrentIndex(mois - 1);
-                enfantA<QComboBox>(d, QRect(250, 110, 50, 25))->setCurrentText("2013");
+                offerts = elements(nomme<QComboBox>(d, "personneBox"));
+                nomme<QSpinBox>(d, "heureBox")->setValue(8);
+                nomme<QComboBox>(d, "jourAbsenceBox")->setCurrentText("31");
+                nomme<QComboBox>(d, "moisAbsenceBox")->setCurrentIndex(mois - 1);
+                nomme<QComboBox>(d, "anneeAbsenceBox")->setCurrentText("2013");
                 Banc::clic(boutonTexte(d, "Ajouter l'absence"));
             });
         }
@@ -292,7 +292,7 @@ private Q_SLOTS:
         absences(banc, "(3, '2013-04-01', 3)");
         for (const Reponses &reponses : { non, oui }) {
             presser(banc, "Supprimer une absence", reponses, [&](QDialog *d) {
-                QCOMPARE(elements(enfantA<QComboBox>(d, QRect(60, 60, 260, 25))),
+                QCOMPARE(elements(nomme<QComboBox>(d, "absenceBox")),
                          (QStringList { "n°1 8 h du 31/03/2013 de Martin Anne",
                                         "n°2 8 h du 31/03/2013 de Martin Anne" }));
                 Banc::clic(boutonTexte(d, "Supprimer l'absence"));
@@ -321,7 +321,7 @@ private Q_SLOTS:
         banc.fenetre().triggerType();
         auto supprimer = [&](const Reponses &reponses) {
             presser(banc, "Supprimer", reponses, [&](QDialog *d) {
-                QCOMPARE(elements(enfantA<QComboBox>(d, QRect(10, 70, 150, 25))),
+                QCOMPARE(elements(nomme<QComboBox>(d, "personneBox")),
                          (QStringList { "n°1 Martin Anne", "n°2 Dupont Paul" }));
                 Banc::clic(boutonTexte(d, "Supprimer"));
             });

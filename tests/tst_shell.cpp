@@ -29,8 +29,8 @@ QStringList valeursAffichees(Banc &banc)
 {
     QStringList valeurs;
     banc.pilote.dialogue([&](QDialog *d) {
-        for (int y : { 50, 80, 110, 140 }) {
-            QLineEdit *champ = enfantA<QLineEdit>(d, QRect(170, y, 200, 25));
+        for (const char *nom : { "hostEdit", "baseEdit", "userEdit", "passwordEdit" }) {
+            QLineEdit *champ = nomme<QLineEdit>(d, nom);
             valeurs << (champ ? champ->text() : QStringLiteral("<missing>"));
         }
         Banc::clic(boutonTexte(d, QStringLiteral("Fermer")));
@@ -156,62 +156,46 @@ private Q_SLOTS:
             QStringLiteral(
                 "Les données dans cette page sont sauvegardées dans une base de donnée MYSQL"));
         QVERIFY(entete);
-        QCOMPARE(entete->pos(), QPoint(5, 5));
 
         const QString compte = QStringLiteral("Faites le bilan de vos dépenses");
         const QString commandes = QStringLiteral("gestion commandes/clients");
         const QString employes = QStringLiteral("Gestions des employés et des stagiaires");
-        struct Place
-        {
-            QString groupe;
-            const char *texte;
-            QRect cadre;
+        // Every command of the three sections and the three buttons of the window.
+        const QList<QPair<QString, QStringList>> boutons = {
+            { compte, { "Ajouter", "Supprimer", "Vider", "Afficher/Modifier", "Bilan" } },
+            { commandes,
+              { "Ajouter", "Supprimer", "Vider", "Rechercher", "Informations",
+                "Afficher et/ou modifier" } },
+            { employes,
+              { "Ajouter", "Supprimer", "Vider", "Ajouter une absence", "Chercher",
+                "Afficher et/ou modifier", "Supprimer une absence", "Informations" } },
+            { QString(),
+              { "Infos sur la base de donnée", "Modifier les paramètres", "Fermer le programme" } },
         };
-        // clang-format off
-        const QList<Place> boutons = {
-            { compte, "Ajouter", { 10, 80, 80, 25 } },       { compte, "Supprimer", { 100, 80, 80, 25 } },
-            { compte, "Vider", { 190, 80, 80, 25 } },        { compte, "Afficher/Modifier", { 10, 120, 260, 25 } },
-            { compte, "Bilan", { 10, 160, 260, 25 } },       { commandes, "Ajouter", { 10, 70, 120, 25 } },
-            { commandes, "Supprimer", { 135, 70, 120, 25 } }, { commandes, "Vider", { 260, 70, 70, 25 } },
-            { commandes, "Rechercher", { 235, 110, 100, 25 } }, { commandes, "Informations", { 10, 190, 320, 25 } },
-            { commandes, "Afficher et/ou modifier", { 155, 150, 170, 25 } },
-            { employes, "Ajouter", { 10, 90, 155, 25 } },    { employes, "Supprimer", { 175, 90, 155, 25 } },
-            { employes, "Vider", { 10, 130, 155, 25 } },     { employes, "Ajouter une absence", { 175, 130, 155, 25 } },
-            { employes, "Chercher", { 215, 170, 115, 25 } }, { employes, "Afficher et/ou modifier", { 10, 210, 155, 25 } },
-            { employes, "Supprimer une absence", { 175, 210, 155, 25 } }, { employes, "Informations", { 10, 250, 320, 25 } },
-            { QString(), "Infos sur la base de donnée", { 10, 430, 280, 40 } },
-            { QString(), "Modifier les paramètres", { 10, 480, 280, 40 } },
-            { QString(), "Fermer le programme", { 10, 530, 280, 40 } },
-        };
-        // clang-format on
-        for (const Place &b : boutons) {
-            Button *bouton = banc.bouton(b.groupe, QString::fromUtf8(b.texte));
-            QVERIFY2(bouton, b.texte);
-            QCOMPARE(bouton->geometry(), b.cadre);
+        int nombre = 0;
+        for (const auto &[groupe, textes] : boutons) {
+            for (const QString &texte : textes) {
+                QVERIFY2(banc.bouton(groupe, texte), qPrintable(texte));
+                ++nombre;
+            }
         }
-        QCOMPARE(enfants<Button>(&f).size(), boutons.size());
-        for (QGroupBox *g : enfants<QGroupBox>(&f)) {
-            const QRect attendu = g->title() == compte ? QRect(10, 30, 280, 200)
-                : g->title() == commandes              ? QRect(300, 30, 340, 230)
-                                                       : QRect(300, 280, 340, 290);
-            QCOMPARE(g->geometry(), attendu);
-        }
+        QCOMPARE(enfants<Button>(&f).size(), nombre);
 
-        auto *clientCombo = enfantA<QComboBox>(&f, QRect(5, 110, 100, 25));
+        auto *clientCombo = nomme<QComboBox>(&f, "clientCombo");
         QVERIFY(clientCombo);
         QCOMPARE(elements(clientCombo), (QStringList { "Nom du produit", "Nom du client" }));
-        auto *commandCombo = enfantA<QComboBox>(&f, QRect(10, 150, 140, 25));
+        auto *commandCombo = nomme<QComboBox>(&f, "commandCombo");
         QVERIFY(commandCombo);
         QCOMPARE(elements(commandCombo),
                  (QStringList { "Commandes", "Clients", "Commandes et Clients" }));
-        auto *typeCombo = enfantA<QComboBox>(&f, QRect(10, 50, 320, 30));
+        auto *typeCombo = nomme<QComboBox>(&f, "typeCombo");
         QVERIFY(typeCombo);
         QCOMPARE(elements(typeCombo), (QStringList { "Employé", "Stagiaire" }));
-        QVERIFY(enfantA<QLineEdit>(&f, QRect(110, 110, 120, 25)));
-        QVERIFY(enfantA<QLineEdit>(&f, QRect(90, 170, 120, 25)));
+        QVERIFY(nomme<QLineEdit>(&f, "rechercheEdit"));
+        QVERIFY(nomme<QLineEdit>(&f, "employeRechercheEdit"));
         QVERIFY(etiquetteTexte(&f, QStringLiteral("Nom ou Prenom")));
-        QVERIFY(enfantA<QLCDNumber>(&f, QRect(20, 290, 250, 80)));
-        QLabel *date = enfantA<QLabel>(&f, QRect(20, 370, 280, 30));
+        QVERIFY(nomme<QLCDNumber>(&f, "horloge"));
+        QLabel *date = nomme<QLabel>(&f, "dateLabel");
         QVERIFY(date);
         QCOMPARE(date->text(),
                  QLocale().toString(QDate::currentDate(), QStringLiteral("le dd MMMM yyyy")));
@@ -225,7 +209,7 @@ private Q_SLOTS:
     void clockBlinksItsColon()
     {
         Banc banc;
-        auto *horloge = enfantA<QLCDNumber>(&banc.fenetre(), QRect(20, 290, 250, 80));
+        auto *horloge = nomme<QLCDNumber>(&banc.fenetre(), "horloge");
         QVERIFY(horloge);
         QCOMPARE(horloge->digitCount(), 5);
         QCOMPARE(horloge->segmentStyle(), QLCDNumber::Filled);
@@ -274,20 +258,20 @@ private Q_SLOTS:
             "'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')"));
         banc.demarrer();
 
-        auto *recherche = enfantA<QLineEdit>(&banc.fenetre(), QRect(110, 110, 120, 25));
+        auto *recherche = nomme<QLineEdit>(&banc.fenetre(), "rechercheEdit");
         QCOMPARE(propositions(recherche), (QStringList { "Lait", "petit lait", "Beurre" }));
         QCompleter *completeur = recherche->completer();
         QCOMPARE(completeur->caseSensitivity(), Qt::CaseInsensitive);
         completeur->setCompletionPrefix(QStringLiteral("la"));
         QCOMPARE(completeur->currentCompletion(), QStringLiteral("Lait"));
 
-        auto *personnes = enfantA<QLineEdit>(&banc.fenetre(), QRect(90, 170, 120, 25));
+        auto *personnes = nomme<QLineEdit>(&banc.fenetre(), "employeRechercheEdit");
         QCOMPARE(propositions(personnes), (QStringList { "Martin", "Anne", "Martin Anne" }));
 
         // Switching to interns offers their names instead; a completer that is
         // replaced is released.
         QPointer<QCompleter> ancien = personnes->completer();
-        enfantA<QComboBox>(&banc.fenetre(), QRect(10, 50, 320, 30))->setCurrentIndex(1);
+        nomme<QComboBox>(&banc.fenetre(), "typeCombo")->setCurrentIndex(1);
         QCOMPARE(propositions(personnes), (QStringList { "Durand", "Paul", "Durand Paul" }));
         QVERIFY(ancien.isNull());
     }
@@ -397,10 +381,9 @@ private Q_SLOTS:
         banc.pilote.dialogue([&](QDialog *d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Modification des paramètres"));
             QCOMPARE(d->size(), QSize(400, 220));
-            QLineEdit *motDePasse = enfantA<QLineEdit>(d, QRect(170, 140, 200, 25));
+            QLineEdit *motDePasse = nomme<QLineEdit>(d, "passwordEdit");
             QCOMPARE(motDePasse->echoMode(), QLineEdit::Password);
-            enfantA<QLineEdit>(d, QRect(170, 80, 200, 25))
-                ->setText(banc.nomBase + QStringLiteral("_b"));
+            nomme<QLineEdit>(d, "baseEdit")->setText(banc.nomBase + QStringLiteral("_b"));
             Banc::clic(boutonTexte(d, QStringLiteral("Valider")));
         });
         banc.pilote.boite();
@@ -443,7 +426,7 @@ private Q_SLOTS:
         obstacle.close();
 
         banc.pilote.dialogue([&](QDialog *d) {
-            enfantA<QLineEdit>(d, QRect(170, 110, 200, 25))->setText(QStringLiteral("autre"));
+            nomme<QLineEdit>(d, "userEdit")->setText(QStringLiteral("autre"));
             Banc::clic(boutonTexte(d, QStringLiteral("Valider")));
         });
         banc.pilote.boite();
@@ -466,7 +449,7 @@ private Q_SLOTS:
             QCOMPARE(d->size(), QSize(400, 350));
             QVERIFY(etiquetteTexte(
                 d, QStringLiteral("Informations et paramêtre de la base de donnée")));
-            QLabel *corps = enfantA<QLabel>(d, QRect(10, 50, 380, 270));
+            QLabel *corps = etiquetteDebut(d, "Cette page utilise");
             QVERIFY(corps);
             QVERIFY(corps->text().startsWith(
                 QStringLiteral("Cette page utilise \"MYSQL\" comme base de donnée.\nPar défaut "

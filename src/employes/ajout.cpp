@@ -64,6 +64,7 @@ void Entreprise::employeAjout()
     etat.masculinButton->setGeometry(60, 120, 100, 25);
     etat.masculinButton->setChecked(true);
     auto *femininButton = new QRadioButton(QStringLiteral("Feminin"), page);
+    femininButton->setObjectName(QStringLiteral("femininButton"));
     femininButton->setGeometry(170, 120, 100, 25);
     auto *sexes = new QButtonGroup(page);
     sexes->addButton(etat.masculinButton);

@@ -120,8 +120,8 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     QDir::setCurrent(dossier.path());
 
     {
-        QSqlDatabase admin
-            = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("admin"));
+        QSqlDatabase admin =
+            QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("admin"));
         admin.setHostName(QStringLiteral("localhost"));
         admin.setUserName(QStringLiteral("root"));
         if (!admin.open())
@@ -133,8 +133,8 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("admin"));
 
-    verification
-        = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("verification"));
+    verification =
+        QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("verification"));
     verification.setHostName(QStringLiteral("localhost"));
     verification.setUserName(QStringLiteral("root"));
     verification.setDatabaseName(nomBase);
@@ -244,6 +244,15 @@ QLabel *etiquetteTexte(QWidget *racine, const QString &texte)
 {
     for (QLabel *l : racine->findChildren<QLabel *>()) {
         if (l->text() == texte)
+            return l;
+    }
+    return nullptr;
+}
+
+QLabel *etiquetteDebut(QWidget *racine, const QString &debut)
+{
+    for (QLabel *l : racine->findChildren<QLabel *>()) {
+        if (l->text().startsWith(debut))
             return l;
     }
     return nullptr;

@@ -105,22 +105,26 @@ private:
 };
 
 // Finders for the widgets of a window.
-template<class T> QList<T *> enfants(QWidget *racine)
+template<class T>
+QList<T *> enfants(QWidget *racine)
 {
     return racine->findChildren<T *>();
 }
 
-template<class T> T *enfantA(QWidget *racine, const QRect &place)
+// The widget of that kind and object name; the test stops when there is none.
+template<class T>
+T *nomme(QWidget *racine, const char *nom)
 {
-    for (T *w : racine->findChildren<T *>()) {
-        if (w->geometry() == place)
-            return w;
-    }
-    return nullptr;
+    T *w = racine ? racine->findChild<T *>(QString::fromLatin1(nom)) : nullptr;
+    if (!w)
+        qFatal("no %s named %s", T::staticMetaObject.className(), nom);
+    return w;
 }
 
 Button *boutonTexte(QWidget *racine, const QString &texte);
 QLabel *etiquetteTexte(QWidget *racine, const QString &texte);
+// The label whose text starts so.
+QLabel *etiquetteDebut(QWidget *racine, const QString &debut);
 QStringList elements(QComboBox *liste);
 
 // The texts of a label, a message box, a rich-text page, as a person reads them.
