@@ -13,29 +13,6 @@
 #include <QPainter>
 #include <QTextStream>
 
-namespace {
-
-// The words of the settings file, as a stream reads them one after another:
-// white space before a word is skipped, and white space at the very end yields
-// one last, empty word.
-QStringList motsParametres(const QString &contenu)
-{
-    QStringList mots;
-    qsizetype i = 0;
-    const qsizetype fin = contenu.size();
-    while (i < fin) {
-        while (i < fin && contenu.at(i).isSpace())
-            ++i;
-        const qsizetype debut = i;
-        while (i < fin && !contenu.at(i).isSpace())
-            ++i;
-        mots << contenu.mid(debut, i - debut);
-    }
-    return mots;
-}
-
-} // namespace
-
 Entreprise::Entreprise(QWidget *parent)
     : QWidget(parent)
     , etatParametres(std::make_unique<EtatParametres>())

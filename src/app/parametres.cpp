@@ -32,6 +32,22 @@ bool ecrireParametres(const QStringList &valeurs)
 
 } // namespace
 
+QStringList motsParametres(const QString &contenu)
+{
+    QStringList mots;
+    qsizetype i = 0;
+    const qsizetype fin = contenu.size();
+    while (i < fin) {
+        while (i < fin && contenu.at(i).isSpace())
+            ++i;
+        const qsizetype debut = i;
+        while (i < fin && !contenu.at(i).isSpace())
+            ++i;
+        mots << contenu.mid(debut, i - debut);
+    }
+    return mots;
+}
+
 void Entreprise::infoDialog()
 {
     QDialog *page = ouvrirDialogue(QStringLiteral("Informations sur la base de donnée"), 400, 350);

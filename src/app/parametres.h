@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QPointer>
+#include <QStringList>
 
 // The settings dialog's fields, read back by "Valider".
 struct EtatParametres
@@ -12,5 +13,10 @@ struct EtatParametres
     QPointer<QLineEdit> userEdit;
     QPointer<QLineEdit> passwordEdit;
 };
+
+// The words of the settings file, as a stream reads them one after another:
+// white space before a word is skipped, and white space at the very end yields
+// one last, empty word.
+QStringList motsParametres(const QString &contenu);
 
 #endif // PARAMETRES_H
