@@ -277,20 +277,24 @@ private Q_SLOTS:
             appuyer(d, "Fermer la page");
         });
 
-        // Orders: edits wait for Valider, Annuler drops them, and a quantity
-        // that is not a number is refused and stays pending.
+        // Orders: edits wait for Valider, Annuler drops them. A good edit on
+        // one row and a quantity that is not a number on another: nothing is
+        // written and both stay pending; corrected, both are written.
         banc.vue()->setCurrentIndex(0);
-        banc.lancer("Afficher et/ou modifier", { Ok, Ok }, [](QDialog *d) {
+        banc.lancer("Afficher et/ou modifier", { Ok, Ok }, [&banc](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Affichage et modification des Commandes");
             auto *m = qobject_cast<QSqlTableModel *>(enfants<QTableView>(d).value(0)->model());
             QCOMPARE(m->rowCount(), 2);
             QVERIFY(m->setData(m->index(1, 2), "crème"));
             appuyer(d, "Annuler");
             QCOMPARE(m->index(1, 2).data().toString(), "lait");
-            QVERIFY(m->setData(m->index(1, 2), "crème") && m->setData(m->index(1, 5), "beaucoup"));
+            QVERIFY(m->setData(m->index(0, 2), "pain") && m->setData(m->index(1, 5), "beaucoup"));
             appuyer(d, "Valider");
-            QVERIFY(m->isDirty());
-            QVERIFY(m->setData(m->index(1, 5), 4));
+            QCOMPARE(banc.valeur("SELECT GROUP_CONCAT(nom ORDER BY id) FROM commandes").toString(),
+                     "orphelin,lait");
+            QCOMPARE(m->index(0, 2).data().toString(), "pain");
+            QCOMPARE(m->index(1, 5).data().toString(), "beaucoup");
+            QVERIFY(m->setData(m->index(1, 5), 4) && m->setData(m->index(1, 2), "crème"));
             appuyer(d, "Valider");
             appuyer(d, "Fermer la page");
         });
@@ -302,6 +306,7 @@ private Q_SLOTS:
                            "avec succes" }));
         QCOMPARE(banc.lignes(QString("SELECT nom, quantite FROM commandes WHERE id=%1").arg(lait)),
                  (QList<QVariantList> { { "crème", 4 } }));
+        QCOMPARE(banc.valeur("SELECT nom FROM commandes WHERE client_id=99").toString(), "pain");
         QVERIFY(banc.propositions().contains("crème"));
 
         banc.vue()->setCurrentIndex(1);

@@ -374,21 +374,27 @@ private Q_SLOTS:
             m->setData(m->index(0, 2), "Perdu");
             Banc::clic(boutonTexte(d, "Annuler"));
             QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral("Martin"));
+            // A good edit on one row, and on another a number taken by
+            // another person: nothing is written, both edits stay pending.
             m->setData(m->index(0, 2), "Bernard");
-            m->setData(m->index(1, 6), "Achats");
-            Banc::clic(boutonTexte(d, "Valider"));
-            // A number taken by another person is refused; the edit stays pending.
             m->setData(m->index(1, 0), 1);
             Banc::clic(boutonTexte(d, "Valider"));
+            QCOMPARE(banc.valeur("SELECT GROUP_CONCAT(nom ORDER BY id) FROM employes").toString(),
+                     QStringLiteral("Martin,Dupont,Durand"));
+            QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral("Bernard"));
             QCOMPARE(m->index(1, 0).data().toInt(), 1);
+            // Corrected, both are written.
+            m->setData(m->index(1, 0), 7);
+            m->setData(m->index(1, 6), "Achats");
+            Banc::clic(boutonTexte(d, "Valider"));
         });
         QCOMPARE(vu(banc),
-                 (QStringList { "I Modifications reussies: Vos modifications ont été enregistrées "
-                                "avec succes",
-                                "W Modifications échouées: Vos avez mal modifié les données" }));
+                 (QStringList { "W Modifications échouées: Vos avez mal modifié les données",
+                                "I Modifications reussies: Vos modifications ont été enregistrées "
+                                "avec succes" }));
         QCOMPARE(banc.lignes("SELECT id, nom, nom_prenom, domaine FROM employes WHERE type=1"),
                  (Lignes { { 1, "Bernard", "Martin Anne", "Vente" },
-                           { 2, "Dupont", "Dupont Paul", "Achats" } }));
+                           { 7, "Dupont", "Dupont Paul", "Achats" } }));
         QVERIFY(propositions(banc).contains("Bernard"));
     }
 

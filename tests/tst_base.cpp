@@ -1,0 +1,155 @@
+// What the user sees when the server refuses: a read that fails is told, never
+// shown as an empty page; a server account limited to reading and writing
+// existing tables still works, and one that cannot create missing tables is
+// stopped at the gate.
+
+#include "support/banc.h"
+
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QTextEdit>
+
+namespace {
+
+const QString titreRefus = QStringLiteral("Erreur de la base de donnée");
+const QString debutRefus = QStringLiteral("La base de donnée a refusé la demande :\n");
+
+// Presses a home-page button expecting only a box: no dialog may open.
+Boite seulementUneBoite(Banc &banc, const QString &groupe, const QString &bouton)
+{
+    banc.pilote.effacer();
+    banc.pilote.boite();
+    Banc::clic(banc.bouton(groupe, bouton));
+    if (!banc.pilote.anomalies().isEmpty())
+        qWarning() << banc.pilote.anomalies();
+    return banc.pilote.boites.value(0);
+}
+
+} // namespace
+
+class TestBase : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void failedReadsAreToldInEverySection_data()
+    {
+        QTest::addColumn<QString>("groupe");
+        QTest::addColumn<QString>("alteration");
+        QTest::addColumn<QString>("bouton");
+        QTest::addColumn<QString>("colonne");
+        const QString compte = QStringLiteral("Faites le bilan de vos dépenses");
+        const QString commandes = QStringLiteral("gestion commandes/clients");
+        const QString employes = QStringLiteral("Gestions des employés et des stagiaires");
+        const QString sansValeur = QStringLiteral("ALTER TABLE compte DROP COLUMN valeur");
+        QTest::newRow("balance report") << compte << sansValeur << "Bilan"
+                                        << "valeur";
+        QTest::newRow("delete list") << compte << sansValeur << "Supprimer"
+                                     << "valeur";
+        QTest::newRow("orders summary") << commandes << "ALTER TABLE clients DROP COLUMN entreprise"
+                                        << "Informations"
+                                        << "entreprise";
+        QTest::newRow("product search")
+            << commandes << "ALTER TABLE commandes DROP COLUMN prix_total"
+            << "Rechercher"
+            << "prix_total";
+        QTest::newRow("delete list of orders") << commandes << "ALTER TABLE clients DROP COLUMN nom"
+                                               << "Supprimer"
+                                               << "clients.nom";
+        QTest::newRow("staff search") << employes << "ALTER TABLE employes DROP COLUMN commentaire"
+                                      << "Chercher"
+                                      << "commentaire";
+        QTest::newRow("staff summary") << employes << "ALTER TABLE absence DROP COLUMN nbre_heure"
+                                       << "Informations"
+                                       << "nbre_heure";
+        QTest::newRow("absence list") << employes << "ALTER TABLE absence DROP COLUMN nbre_heure"
+                                      << "Supprimer une absence"
+                                      << "nbre_heure";
+    }
+    void failedReadsAreToldInEverySection()
+    {
+        QFETCH(QString, groupe);
+        QFETCH(QString, alteration);
+        QFETCH(QString, bouton);
+        QFETCH(QString, colonne);
+        Banc banc;
+        Entreprise &f = banc.fenetre();
+        QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
+        // Rows to show, so that nothing but the refusal can stop the command.
+        banc.sql("INSERT INTO compte VALUES (1, 'Gain', '10', '', NOW())");
+        banc.sql("INSERT INTO clients VALUES (1, 'Martin', 'Beta', 'm@b.fr', '01')");
+        banc.sql("INSERT INTO commandes (client_id, nom, poids_unite, quantite, prix_unitaire, "
+                 "prix_total, date_command) VALUES (1, 'lait', 'g', 1, '1', '1', NOW())");
+        banc.sql("INSERT INTO employes (type, nom, prenom, nom_prenom, sexe, domaine, "
+                 "date_naissance, date_embouche) VALUES (1, 'Durand', 'Lea', 'Durand Lea', 'F', "
+                 "'Vente', '1990-01-01', '2013-01-01')");
+        banc.sql("INSERT INTO absence (employe_id, date_absence, nbre_heure) VALUES (1, "
+                 "'2013-03-05', 8)");
+        banc.sql(alteration);
+
+        const Boite vue = seulementUneBoite(banc, groupe, bouton);
+        QCOMPARE(vue.icone, QMessageBox::Warning);
+        QCOMPARE(vue.titre, titreRefus);
+        QVERIFY2(vue.texte.startsWith(debutRefus), qPrintable(vue.texte));
+        // The server's own message, which names what is missing.
+        QVERIFY2(vue.texte.contains(colonne), qPrintable(vue.texte));
+        QCOMPARE(vue.parent, QStringLiteral("TABLORAN"));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    void aUserWhoOnlyReadsAndWritesStillWorks()
+    {
+        Banc banc;
+        QVERIFY(banc.fenetre().connexionCompte());
+        banc.sql("CREATE USER IF NOT EXISTS 'limite'@'localhost' IDENTIFIED BY 'secret'");
+        banc.sql("GRANT SELECT, INSERT, UPDATE, DELETE ON " + banc.nomBase
+                 + ".* TO 'limite'@'localhost'");
+
+        // The user changes the settings, then adds an expense.
+        banc.pilote.dialogue([&](QDialog *d) {
+            nomme<QLineEdit>(d, "userEdit")->setText("limite");
+            nomme<QLineEdit>(d, "passwordEdit")->setText("secret");
+            banc.pilote.boite();
+            Banc::clic(boutonTexte(d, "Valider"));
+        });
+        Banc::clic(banc.bouton(QString(), "Modifier les paramètres"));
+        banc.pilote.dialogue([&](QDialog *d) {
+            nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1);
+            nomme<QLineEdit>(d, "valeurEdit")->setText("30");
+            banc.pilote.boite();
+            Banc::clic(boutonTexte(d, "Ajouter"));
+        });
+        Banc::clic(banc.bouton("Faites le bilan de vos dépenses", "Ajouter"));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.value(1).titre, QStringLiteral("Ajout reussi avec succes"));
+        QCOMPARE(banc.valeur("SELECT valeur FROM compte").toString(), QStringLiteral("30"));
+
+        // The orders' tables do not exist yet and this user cannot create
+        // them: the section cannot work, and the gate says so.
+        const Boite vue = seulementUneBoite(banc, "gestion commandes/clients", "Informations");
+        QCOMPARE(vue.icone, QMessageBox::Critical);
+        QCOMPARE(vue.titre, QStringLiteral("Base de donnée inaccessible"));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.valeur("SELECT COUNT(*) FROM information_schema.TABLES WHERE "
+                             "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'commandes'")
+                     .toInt(),
+                 0);
+        banc.sql("DROP USER 'limite'@'localhost'");
+    }
+
+    void aDroppedTableIsCreatedAgainByTheNextCommand()
+    {
+        Banc banc;
+        QVERIFY(banc.fenetre().connexionCompte());
+        banc.sql("DROP TABLE compte");
+        // The first command after the drop is refused and told; the next one
+        // finds the book again, empty.
+        const Boite refus = seulementUneBoite(banc, "Faites le bilan de vos dépenses", "Supprimer");
+        QCOMPARE(refus.titre, titreRefus);
+        const Boite vide = seulementUneBoite(banc, "Faites le bilan de vos dépenses", "Supprimer");
+        QCOMPARE(vide.titre, QStringLiteral("table vide"));
+    }
+};
+
+QTEST_MAIN(TestBase)
+#include "tst_base.moc"
