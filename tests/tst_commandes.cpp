@@ -169,15 +169,19 @@ private Q_SLOTS:
         banc.client("Alpha");
         Commande cher;
         cher.prix = "cher";
-        QCOMPARE(banc.ajouter(cher), refusee);
+        QCOMPARE(banc.ajouter(cher),
+                 refusee
+                     + "\nLe prix unitaire n'est pas un nombre : écrivez par exemple 1500 ou "
+                       "12,50");
         QCOMPARE(banc.tailles(), "1/0");
-        // A customer the database refuses (e-mail too long): nothing is written.
-        Commande longue;
-        longue.client = "Gamma";
-        longue.email = QString(61, 'x');
-        QCOMPARE(banc.ajouter(longue),
+        // A customer the register cannot hold: nothing is written, the box says why.
+        Commande emoji;
+        emoji.client = "Gamma";
+        emoji.email = "gamma😀@exemple.fr";
+        QCOMPARE(banc.ajouter(emoji),
                  "! Erreur d'enregistrement: Le client n'a pas pu être enregistré sur la base de "
-                 "donnée. (Commande également)");
+                 "donnée. (Commande également)\nL'e-mail contient un caractère que la base ne "
+                 "peut pas enregistrer : 😀");
         QCOMPARE(banc.tailles(), "1/0");
     }
 
@@ -197,6 +201,10 @@ private Q_SLOTS:
         ligne("12.50", 3, "12.50 37.5");
         ligne("1500", 4000, "1500 6000000");
         ligne("0.1", 3, "0.1 0.3");
+        ligne("12,50", 3, "12.50 37.5");
+        ligne("1 500 F", 2, "1500 3000");
+        ligne("2,5e3CFA", 1, "2500 2500");
+        ligne("99999999999999999999", 3, ""); // a total of 21 digits
         ligne("abc", 1, "");
         ligne("1.2.3", 1, "");
     }
@@ -212,7 +220,9 @@ private Q_SLOTS:
         c.quantite = quantite;
         c.commentaire = "livrer\nle matin";
         // A refused order takes the customer created for it along.
-        QCOMPARE(banc.ajouter(c), stocke.isEmpty() ? refusee : enregistree);
+        const QString vue = banc.ajouter(c);
+        QCOMPARE(vue.section('\n', 0, 0), stocke.isEmpty() ? refusee : enregistree);
+        QCOMPARE(vue.count('\n'), stocke.isEmpty() ? 1 : 0); // a refusal says why
         QCOMPARE(banc.pilote.boites.value(0).parent, "TABLORAN");
         QCOMPARE(banc.tailles(), stocke.isEmpty() ? "0/0" : "1/1");
         // Weight 0 g, the comment as typed, the new customer, the time of the
@@ -255,7 +265,22 @@ private Q_SLOTS:
         QCOMPARE(numeroDe("O'Brien", "'"), obrien);
         QVERIFY(numeroDe("O'Brien", "_%") > obrien);
         QCOMPARE(banc.compte("clients"), 6);
-        QCOMPARE(banc.propositions(), QStringList(8, "lait")); // the field follows each order
+
+        // Letter for letter: case, accents and a trailing space make another
+        // customer, stored with the e-mail typed for it.
+        banc.client("Muller");
+        for (const QString &autre : QStringList { "Müller", "MULLER", "Muller " }) {
+            Commande c;
+            c.client = autre;
+            c.email = "autre@exemple.fr";
+            QCOMPARE(banc.ajouter(c), enregistree);
+        }
+        QCOMPARE(banc.valeur("SELECT GROUP_CONCAT(CONCAT('[', nom, '] ', email) ORDER BY id "
+                             "SEPARATOR ', ') FROM clients WHERE id > 7")
+                     .toString(),
+                 "[Müller] autre@exemple.fr, [MULLER] autre@exemple.fr, [Muller ] "
+                 "autre@exemple.fr");
+        QCOMPARE(banc.propositions(), QStringList(11, "lait")); // the field follows each order
     }
 
     void displayShowsThreeViews()

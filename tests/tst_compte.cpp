@@ -101,7 +101,7 @@ private Q_SLOTS:
             texte->setPlainText(commentaire);
             for (const QString &montant :
                  QStringList { "0", "-5", "abc", "", "nan", "inf", "1e999", tropLong })
-                essayer(montant); // the last is a number, but too long for the server
+                essayer(montant); // the last is a number, but too long for the column
             QVERIFY(d->isVisible());
             QCOMPARE(valeur->text(), tropLong);
             QCOMPARE(type->currentIndex(), 2);
@@ -113,18 +113,19 @@ private Q_SLOTS:
         ajouter(banc, 1, "0.01");
         const QDateTime apres = QDateTime::currentDateTime().addSecs(1);
 
-        QList<Boite> attendues = {
-            attendue(QMessageBox::Critical, "Erreur de choix",
-                     "Veuillez specifier si il s'agit d'une dépense ou d'un gain"),
-            attendue(QMessageBox::Warning, "Erreur d'enregistrement",
-                     "Une erreur est survenue lors de l'enregistrement de votre requête.\n"
-                     "L'enregistrement n'a pas été effectué"),
-            ajoutReussi, ajoutReussi
-        };
-        attendues.insert(1, 7,
-                         attendue(QMessageBox::Critical, "Erreur : Pas de valeur",
-                                  "Veuillez specifier la valeur numerique valide attribuée "
-                                  "à votre élément"));
+        const QString pasDeValeur =
+            "Veuillez specifier la valeur numerique valide attribuée à votre élément\nLe montant ";
+        const QString pasNombre = "n'est pas un nombre : écrivez par exemple 1500 ou 12,50";
+        const QString tropDeChiffres = "s'écrit avec plus de 20 caractères";
+        QList<Boite> attendues = { attendue(QMessageBox::Critical, "Erreur de choix",
+                                            "Veuillez specifier si il s'agit d'une dépense ou "
+                                            "d'un gain") };
+        for (const QString &raison :
+             QStringList { "doit être plus grand que 0", "doit être plus grand que 0", pasNombre,
+                           "est vide", pasNombre, pasNombre, tropDeChiffres, tropDeChiffres })
+            attendues << attendue(QMessageBox::Critical, "Erreur : Pas de valeur",
+                                  pasDeValeur + raison);
+        attendues << ajoutReussi << ajoutReussi;
         QCOMPARE(banc.pilote.boites, attendues);
         for (const Boite &b : banc.pilote.boites)
             QCOMPARE(b.parent, titreAjout);
@@ -138,6 +139,49 @@ private Q_SLOTS:
                              { avant, apres })
                      .toInt(),
                  2);
+    }
+
+    void amountsAreCountedAsTypedAndRefusalsSayWhy()
+    {
+        Banc banc;
+        ajouter(banc, 2, "12,50");
+        ajouter(banc, 2, QString("1") + QChar(0xA0) + "000");
+        ajouter(banc, 1, "2,5e3");
+        QCOMPARE(livre(banc), "1 Gain 12.50, 2 Gain 1000, 3 Dépense 2500");
+        QCOMPARE(banc.valeur("SELECT SUM(valeur) FROM compte WHERE sujet = 'Gain'").toDouble(),
+                 1012.5);
+
+        // A character the register cannot hold, then a book with no number left.
+        const auto essayer = [&banc](const QString &commentaire) {
+            banc.pilote.dialogue([&](QDialog *d) {
+                nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1);
+                nomme<QLineEdit>(d, "valeurEdit")->setText("5");
+                nomme<QTextEdit>(d, "commentaireEdit")->setPlainText(commentaire);
+                banc.pilote.boite();
+                Banc::clic(boutonTexte(d, "Ajouter"));
+                QVERIFY(d->isVisible());
+                Banc::clic(boutonTexte(d, "Annuler"));
+            });
+            commande(banc, "Ajouter");
+        };
+        banc.pilote.effacer();
+        essayer("merci 😀");
+        banc.sql("INSERT INTO compte VALUES (65535, 'Gain', '1', '', '2013-03-05')");
+        essayer("plein");
+        const QString echec = "Une erreur est survenue lors de l'enregistrement de votre "
+                              "requête.\nL'enregistrement n'a pas été effectué\n";
+        QCOMPARE(banc.pilote.boites,
+                 (QList<Boite> {
+                     attendue(QMessageBox::Warning, "Erreur d'enregistrement",
+                              echec
+                                  + "Le commentaire contient un caractère que la base ne peut "
+                                    "pas enregistrer : 😀"),
+                     attendue(QMessageBox::Warning, "Erreur d'enregistrement",
+                              echec
+                                  + "La table compte est pleine (65 535 entrées) : videz-la "
+                                    "ou supprimez des entrées") }));
+        QCOMPARE(banc.compte("compte"), 4);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 
     void deleteOneEntryThenEmptyTheBook()

@@ -178,8 +178,11 @@ private Q_SLOTS:
                  (QStringList { "C Erreur de remplissage: Vous devez remplir tous les champs "
                                 "obligatoires",
                                 accepte ? ajoutReussi
-                                        : "W Ajout échoué: La tentative d'enregistrement des "
-                                          "données a échouée" }));
+                                        : QString("W Ajout échoué: La tentative d'enregistrement "
+                                                  "des données a échouée\nLe %1 %2 2013 n'existe "
+                                                  "pas (date d'embouche ou debut de stage)")
+                                              .arg(jour)
+                                              .arg(mois == 2 ? "février" : "avril") }));
         const QDate debut =
             jour ? QDate(2013, mois, jour) : QDate(QDate::currentDate().year(), 1, 1);
         const Lignes stockees { { type + 1, "O'Brien Anne", "F", "Vente", QDate(1950, 1, 1), debut,
@@ -285,7 +288,9 @@ private Q_SLOTS:
         QCOMPARE(offerts, (QStringList { "n°1 Martin Anne", "n°2 Dupont Paul" }));
         const QString ajoute = "I Ajout reussi: L'absence a été ajouté avec succes";
         QCOMPARE(vu(banc),
-                 (QStringList { "W Erreur: L'ajout de l'absence a été échoué", ajoute, ajoute }));
+                 (QStringList { "W Erreur: L'ajout de l'absence a été échoué\nLe 31 avril 2013 "
+                                "n'existe pas (date de l'absence)",
+                                ajoute, ajoute }));
         QCOMPARE(banc.lignes("SELECT employe_id, date_absence, nbre_heure FROM absence"),
                  (Lignes { { 1, QDate(2013, 3, 31), 8 }, { 1, QDate(2013, 3, 31), 8 } }));
         // The list holds the current type's absences only; No keeps, Yes deletes.

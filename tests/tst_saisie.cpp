@@ -1,5 +1,5 @@
-// The rules for typed text and numbers, and the settings file's words: no
-// database, no window.
+// The rules for typed text and numbers (amounts, texts the registers can
+// hold, days), and the settings file's words: no database, no window.
 
 #include "app/parametres.h"
 #include "app/saisie.h"
@@ -92,6 +92,128 @@ private Q_SLOTS:
         QFETCH(QString, contenu);
         QFETCH(QStringList, mots);
         QCOMPARE(motsParametres(contenu), mots);
+    }
+
+    void amountsAreWrittenAsTheServerSumsThem_data()
+    {
+        QTest::addColumn<QString>("tape");
+        QTest::addColumn<QString>("stocke");
+        const QString espaceFine = QString(QChar(0x202F)), insecable = QString(QChar(0xA0));
+        const QList<QPair<QString, QString>> cas = {
+            { "12,50", "12.50" },
+            { "12.50", "12.50" },
+            { "1 000", "1000" },
+            { "1" + insecable + "000" + espaceFine + "000,5", "1000000.5" },
+            { "\t 12 000,50 ", "12000.50" },
+            { "2,5e3", "2500" },
+            { "2,50E3", "2500" },
+            { "1.2345e2", "123.45" },
+            { "1,5e-3", "0.0015" },
+            { "0,0001", "0.0001" },
+            { ",5", "0.5" },
+            { "12,", "12" },
+            { "007", "7" },
+            { "+3", "3" },
+            { "99999999999999999999", "99999999999999999999" },
+        };
+        for (const auto &[tape, stocke] : cas)
+            QTest::newRow(qPrintable(tape)) << tape << stocke;
+    }
+
+    void amountsAreWrittenAsTheServerSumsThem()
+    {
+        QFETCH(QString, tape);
+        QFETCH(QString, stocke);
+        QString raison;
+        QCOMPARE(montantLu(tape, "Le montant", false, &raison), stocke);
+        QVERIFY(raison.isEmpty());
+    }
+
+    void whatIsNotOnePlainNumberIsRefusedWithItsReason()
+    {
+        const QString pasNombre =
+            "Le montant n'est pas un nombre : écrivez par exemple 1500 ou 12,50";
+        const QString tropLong = "Le montant s'écrit avec plus de 20 caractères";
+        const QString positif = "Le montant doit être plus grand que 0";
+        const QList<QPair<QString, QString>> cas = {
+            { "", "Le montant est vide" },
+            { "   ", "Le montant est vide" },
+            { "abc", pasNombre },
+            { "12,5,3", pasNombre },
+            { "1.000,50", pasNombre },
+            { "1'000", pasNombre },
+            { "12abc", pasNombre },
+            { "e5", pasNombre },
+            { ".", pasNombre },
+            { "nan", pasNombre },
+            { "inf", pasNombre },
+            { "١٢٣", pasNombre }, // other scripts' digits
+            { "１２", pasNombre },
+            { "12😀", pasNombre },
+            { "0", positif },
+            { "0,00e7", positif },
+            { "-5", positif },
+            { "100000000000000000000", tropLong },
+            { "1e30", tropLong },
+            { "1e-30", tropLong },
+            { "1e999999999999", tropLong },
+        };
+        for (const auto &[tape, attendu] : cas) {
+            QString raison;
+            QVERIFY2(montantLu(tape, "Le montant", false, &raison).isNull(), qPrintable(tape));
+            QCOMPARE(raison, attendu);
+        }
+    }
+
+    void unitPricesKeepTheirCurrencyMarksAndMayBeZero()
+    {
+        QString raison;
+        for (const QString &prix :
+             QStringList { "1500", "1500F", "1500CFA", "1500FCFA", "1500 F", "1 500 cfa" })
+            QCOMPARE(prixLu(prix, &raison), QString("1500"));
+        QCOMPARE(prixLu("12,50F", &raison), QString("12.50"));
+        QCOMPARE(prixLu("0", &raison), QString("0"));
+        QVERIFY(raison.isEmpty());
+        for (const QString &prix :
+             QStringList { "abc", "€12", "F1500", "1500€", "1500 francs", "-3" }) {
+            QVERIFY2(prixLu(prix, &raison).isNull(), qPrintable(prix));
+            QVERIFY(raison.startsWith("Le prix unitaire "));
+        }
+    }
+
+    void textsTheColumnsCannotHoldAreNamed()
+    {
+        const QString soixante(60, 'x');
+        QCOMPARE(premierRefus({ { "Le nom", soixante, 60 }, { "Le commentaire", "l'été\n%_", 0 } }),
+                 QString());
+        QCOMPARE(
+            premierRefus({ { "Le nom", "ok", 60 }, { "Le nom du client", soixante + "y", 60 } }),
+            QString("Le nom du client dépasse 60 caractères"));
+        // The first field at fault is the one named, a character beyond 3 bytes before a length.
+        QCOMPARE(premierRefus({ { "Le commentaire", "a😀b", 0 }, { "Le nom", soixante + "y", 60 } }),
+                 QString("Le commentaire contient un caractère que la base ne peut pas "
+                         "enregistrer : 😀"));
+        QCOMPARE(caractereHorsBase(QString("a") + QChar(0xD83D) + "b"), QString("U+D83D"));
+        QCOMPARE(caractereHorsBase(QString(QChar(0xDE00))), QString("U+DE00"));
+        QVERIFY(caractereHorsBase("\u20ac\uffff\u200b\u0000").isNull());
+        // A comment is counted in bytes: 21,845 three-byte characters fit, one more does not.
+        const QString euros(21845, QChar(0x20AC));
+        QVERIFY(premierRefus({ { "Le commentaire", euros, 0 } }).isEmpty());
+        QCOMPARE(premierRefus({ { "Le commentaire", euros + "x", 0 } }),
+                 QString("Le commentaire est trop long : la base en garde au plus 65 535 octets"));
+    }
+
+    void namesTogetherAndDays()
+    {
+        QVERIFY(refusNomPrenom(QString(60, 'n'), QString(59, 'p')).isEmpty());
+        QCOMPARE(refusNomPrenom(QString(60, 'n'), QString(60, 'p')),
+                 QString("Le nom et le prénom, avec l'espace qui les sépare, dépassent 120 "
+                         "caractères"));
+        QVERIFY(refusDate(2024, 2, 29, "date").isEmpty());
+        QCOMPARE(refusDate(2023, 2, 29, "date de naissance"),
+                 QString("Le 29 février 2023 n'existe pas (date de naissance)"));
+        QCOMPARE(refusDate(2020, 4, 31, "date d'absence"),
+                 QString("Le 31 avril 2020 n'existe pas (date d'absence)"));
     }
 };
 

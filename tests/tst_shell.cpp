@@ -417,6 +417,103 @@ private Q_SLOTS:
         QTRY_VERIFY(banc.fenetre().findChildren<QDialog *>().isEmpty());
     }
 
+    void settingsThatWouldNotComeBackAreRefused()
+    {
+        Banc banc;
+        QFile fichier(QStringLiteral("config/base.sni"));
+        QVERIFY(fichier.open(QIODevice::ReadOnly));
+        const QByteArray avant = fichier.readAll();
+        fichier.close();
+        // Field (its y in the dialog), value typed, and the reason the box gives.
+        const QList<std::tuple<const char *, QString, QString>> cas = {
+            { "hostEdit", QString(),
+              QStringLiteral("Le nom du serveur (host) ne peut pas être vide") },
+            { "hostEdit", QStringLiteral("local host"),
+              QStringLiteral("Le nom du serveur (host) ne peut pas contenir d'espace") },
+            { "baseEdit", QStringLiteral("base\tdeux"),
+              QStringLiteral("Le nom de la base de donnée ne peut pas contenir d'espace") },
+            { "userEdit", QString(),
+              QStringLiteral("Le nom de l'utilisateur ne peut pas être vide") },
+            { "passwordEdit", QStringLiteral("mot de passe"),
+              QStringLiteral("Le mot de passe ne peut pas contenir d'espace") },
+            { "passwordEdit", QStringLiteral("secret "),
+              QStringLiteral("Le mot de passe ne peut pas contenir d'espace") },
+        };
+        for (const auto &[champ, valeur, raison] : cas) {
+            banc.pilote.effacer();
+            banc.pilote.dialogue([&, champ = champ, valeur = valeur](QDialog *d) {
+                nomme<QLineEdit>(d, champ)->setText(valeur);
+                banc.pilote.boite();
+                Banc::clic(boutonTexte(d, QStringLiteral("Valider")));
+                QVERIFY(d->isVisible()); // nothing applied: the user corrects or closes
+                Banc::clic(boutonTexte(d, QStringLiteral("Fermer")));
+            });
+            Banc::clic(banc.bouton(QString(), QStringLiteral("Modifier les paramètres")));
+            QCOMPARE(banc.pilote.anomalies(), QStringList());
+            QCOMPARE(banc.pilote.boites.value(0),
+                     attendue(QMessageBox::Critical, QStringLiteral("Paramètres refusés"),
+                              QStringLiteral("Les paramètres de connexion n'ont pas été "
+                                             "modifiés\n")
+                                  + raison));
+        }
+        const QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        QCOMPARE(QStringList({ db.hostName(), db.databaseName(), db.userName(), db.password() }),
+                 QStringList({ QStringLiteral("localhost"), banc.nomBase, QStringLiteral("root"),
+                               QString() }));
+        QVERIFY(fichier.open(QIODevice::ReadOnly));
+        QCOMPARE(fichier.readAll(), avant);
+    }
+
+    void aServerThatStopsAnsweringFreesTheWindow()
+    {
+        Banc banc;
+        QVERIFY(banc.fenetre().connexionCompte());
+        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        for (const char *option : { "MYSQL_OPT_READ_TIMEOUT=10", "MYSQL_OPT_WRITE_TIMEOUT=10" })
+            QVERIFY(db.connectOptions().split(';').contains(QString::fromLatin1(option)));
+        // The same path with a shorter wait, so that the test does not last.
+        db.close();
+        db.setConnectOptions(QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=3;MYSQL_OPT_READ_TIMEOUT=1;"
+                                            "MYSQL_OPT_WRITE_TIMEOUT=1"));
+        QVERIFY(banc.fenetre().connexionCompte());
+
+        const auto ajouter = [&banc] {
+            banc.pilote.effacer();
+            banc.pilote.dialogue([&](QDialog *d) {
+                nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1);
+                nomme<QLineEdit>(d, "valeurEdit")->setText(QStringLiteral("30"));
+                banc.pilote.boite();
+                Banc::clic(boutonTexte(d, QStringLiteral("Ajouter")));
+                if (d->isVisible())
+                    Banc::clic(boutonTexte(d, QStringLiteral("Annuler")));
+            });
+            Banc::clic(banc.bouton(QStringLiteral("Faites le bilan de vos dépenses"),
+                                   QStringLiteral("Ajouter")));
+            QCOMPARE(banc.pilote.anomalies(), QStringList());
+        };
+        // The test's own connection holds the table: the server answers nothing.
+        banc.sql(QStringLiteral("LOCK TABLES compte WRITE"));
+        ajouter();
+        QCOMPARE(banc.pilote.boites.value(0),
+                 attendue(QMessageBox::Warning, QStringLiteral("Erreur d'enregistrement"),
+                          QStringLiteral("Une erreur est survenue lors de l'enregistrement de "
+                                         "votre requête.\nL'enregistrement n'a pas été "
+                                         "effectué\nLe serveur de la base de donnée ne répond "
+                                         "pas")));
+        // Once the server answers again, the entry it was asked for is undone
+        // with the lost connection; the next command connects again.
+        banc.sql(QStringLiteral("UNLOCK TABLES"));
+        QTRY_COMPARE(banc.valeur(QStringLiteral("SELECT COUNT(*) FROM "
+                                                "information_schema.PROCESSLIST WHERE INFO LIKE "
+                                                "'INSERT INTO compte%'"))
+                         .toInt(),
+                     0);
+        QCOMPARE(banc.compte(QStringLiteral("compte")), 0);
+        ajouter();
+        QCOMPARE(banc.pilote.boites.value(0).titre, QStringLiteral("Ajout reussi avec succes"));
+        QCOMPARE(banc.compte(QStringLiteral("compte")), 1);
+    }
+
     void unwritableSettingsFileIsReported()
     {
         Banc banc;

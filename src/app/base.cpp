@@ -9,12 +9,42 @@ namespace {
 const QLatin1String tableInconnue("1146");
 bool tableManquante = false;
 
+// The client's codes for a connection lost or timed out while it waited for
+// the server's answer.
+const QLatin1String serveurParti("2006");
+const QLatin1String serveurMuet("2013");
+// The server's codes for an auto-increment key that has no number left: the
+// next number is out of the key's range, or (outside strict mode) the last
+// one again.
+bool tablePleine(const QSqlError &erreur)
+{
+    const QString code = erreur.nativeErrorCode();
+    const QString texte = erreur.databaseText();
+    return code == QLatin1String("1167") || code == QLatin1String("167")
+        || (code == QLatin1String("1264") && texte.contains(QLatin1String("column 'id'")))
+        || (code == QLatin1String("1062") && texte.contains(QLatin1String("PRIMARY")));
+}
+
+QString raisonDe(const QSqlError &erreur, const QString &table)
+{
+    const QString code = erreur.nativeErrorCode();
+    if (code == serveurParti || code == serveurMuet) {
+        return QStringLiteral("Le serveur de la base de donnée ne répond pas");
+    }
+    if (!table.isEmpty() && tablePleine(erreur)) {
+        return QStringLiteral("La table %1 est pleine (65 535 entrées) : videz-la ou supprimez "
+                              "des entrées")
+            .arg(table);
+    }
+    return erreur.text();
+}
+
 void noter(const QString &quoi, const QSqlError &erreur)
 {
     if (erreur.nativeErrorCode() == tableInconnue)
         tableManquante = true;
-    qWarning("La base de donnée a refusé «%s» : %s", qPrintable(quoi.simplified().left(200)),
-             qPrintable(erreur.text()));
+    qWarning("La base de donnée a refusé «%s» : %s (%s)", qPrintable(quoi.simplified().left(200)),
+             qPrintable(erreur.text()), qPrintable(erreur.nativeErrorCode()));
 }
 
 } // namespace
@@ -40,6 +70,11 @@ QString messageServeur(const QSqlQuery &requete)
     return requete.lastError().text();
 }
 
+QString raisonRefus(const QSqlQuery &requete, const QString &table)
+{
+    return raisonDe(requete.lastError(), table);
+}
+
 void lectureRefusee(QWidget *parent, const QString &message)
 {
     QMessageBox::warning(parent, QStringLiteral("Erreur de la base de donnée"),
@@ -50,7 +85,7 @@ bool lire(QSqlQuery &requete, QWidget *parent)
 {
     if (executer(requete))
         return true;
-    lectureRefusee(parent, messageServeur(requete));
+    lectureRefusee(parent, raisonRefus(requete, QString()));
     return false;
 }
 
@@ -58,7 +93,7 @@ bool lire(QSqlQuery &requete, const QString &instruction, QWidget *parent)
 {
     if (executer(requete, instruction))
         return true;
-    lectureRefusee(parent, messageServeur(requete));
+    lectureRefusee(parent, raisonRefus(requete, QString()));
     return false;
 }
 
@@ -74,7 +109,7 @@ Transaction::Transaction(const QSqlDatabase &connexion)
 {
     active = db.transaction();
     if (!active) {
-        message = db.lastError().text();
+        message = raisonDe(db.lastError(), QString());
         noter(QStringLiteral("START TRANSACTION"), db.lastError());
     }
 }
@@ -92,7 +127,7 @@ bool Transaction::valider()
         active = false;
         return true;
     }
-    message = db.lastError().text();
+    message = raisonDe(db.lastError(), QString());
     noter(QStringLiteral("COMMIT"), db.lastError());
     annuler();
     return false;

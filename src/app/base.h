@@ -21,6 +21,11 @@ bool executer(QSqlQuery &requete, const QString &instruction);
 // The server's message about the last failure of a statement.
 QString messageServeur(const QSqlQuery &requete);
 
+// Why the server refused a statement that writes into `table`, as the second
+// line of the box that tells the user: a full table and a server that stopped
+// answering get their own sentence, anything else the server's own message.
+QString raisonRefus(const QSqlQuery &requete, const QString &table);
+
 // Tells the user that the server refused to read what the command needs, over
 // the window they are on.
 void lectureRefusee(QWidget *parent, const QString &message);
@@ -52,7 +57,7 @@ public:
     bool valider();
     // Undoes every statement of the transaction now.
     void annuler();
-    // Why it could not begin or be committed.
+    // Why it could not begin or be committed, as raisonRefus says it.
     QString erreur() const { return message; }
 
 private:

@@ -39,8 +39,11 @@ Entreprise::Entreprise(QWidget *parent)
     }
 
     db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"));
-    // An unreachable server must not freeze the window for minutes.
-    db.setConnectOptions(QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=3"));
+    // An unreachable server must not freeze the window for minutes, nor one
+    // that stops answering in the middle of a statement: the statement then
+    // fails, and the next command connects again.
+    db.setConnectOptions(QStringLiteral(
+        "MYSQL_OPT_CONNECT_TIMEOUT=3;MYSQL_OPT_READ_TIMEOUT=10;MYSQL_OPT_WRITE_TIMEOUT=10"));
     db.setHostName(parametres.at(0));
     db.setDatabaseName(parametres.at(1));
     db.setUserName(parametres.at(2));

@@ -12,6 +12,8 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 
 // Writes the four connection values for the next start, readable by their
@@ -28,6 +30,25 @@ bool ecrireParametres(const QStringList &valeurs)
     flux << valeurs.join(QLatin1Char(' '));
     flux.flush();
     return flux.status() == QTextStream::Ok && fichier.commit();
+}
+
+// Why the values cannot be written so that they are read back as they are;
+// empty when they can.
+QString refusParametres(const QStringList &valeurs)
+{
+    const QStringList champs = { QStringLiteral("Le nom du serveur (host)"),
+                                 QStringLiteral("Le nom de la base de donnée"),
+                                 QStringLiteral("Le nom de l'utilisateur"),
+                                 QStringLiteral("Le mot de passe") };
+    for (int n = 0; n < champs.size(); ++n) {
+        const QString &valeur = valeurs.at(n);
+        // Only the password, written last, may be empty.
+        if (valeur.isEmpty() && n < 3)
+            return champs.at(n) + QStringLiteral(" ne peut pas être vide");
+        if (std::any_of(valeur.cbegin(), valeur.cend(), [](QChar c) { return c.isSpace(); }))
+            return champs.at(n) + QStringLiteral(" ne peut pas contenir d'espace");
+    }
+    return QString();
 }
 
 } // namespace
@@ -121,6 +142,17 @@ void Entreprise::executeParametre()
     const EtatParametres &etat = *etatParametres;
     const QStringList valeurs = { etat.hostEdit->text(), etat.baseEdit->text(),
                                   etat.userEdit->text(), etat.passwordEdit->text() };
+    // The settings file holds the four values separated by spaces: a value
+    // holding a space, or an empty one before the password, would not come
+    // back as typed at the next start. Nothing is applied then.
+    const QString raison = refusParametres(valeurs);
+    if (!raison.isEmpty()) {
+        QMessageBox::critical(dialog, QStringLiteral("Paramètres refusés"),
+                              QStringLiteral("Les paramètres de connexion n'ont pas été "
+                                             "modifiés\n")
+                                  + raison);
+        return;
+    }
     db.setHostName(valeurs.at(0));
     db.setDatabaseName(valeurs.at(1));
     db.setUserName(valeurs.at(2));

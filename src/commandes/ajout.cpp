@@ -34,40 +34,49 @@ QCompleter *completeurDe(const QString &requete, QSqlDatabase &db, QWidget *pare
     return completeurDepuis(q, proprietaire);
 }
 
-QLineEdit *champ(QWidget *parent, const QString &nom, const QRect &place,
+// A text field that takes at most what its column holds (0: no limit).
+QLineEdit *champ(QWidget *parent, const QString &nom, const QRect &place, int largeur,
                  QCompleter *completeur = nullptr)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(nom);
     edit->setGeometry(place);
+    if (largeur > 0)
+        edit->setMaxLength(largeur);
     if (completeur)
         edit->setCompleter(completeur);
     return edit;
 }
 
-// The unit price is the run of digits and points the text starts with, whatever
-// currency mark follows it ("1500CFA" → "1500"); a null text when there is none.
-QString prixUnitaire(const QString &texte)
-{
-    static const QRegularExpression debut(QStringLiteral("^([0-9.]+)"));
-    const QRegularExpressionMatch trouve = debut.match(texte);
-    return trouve.hasMatch() ? trouve.captured(1) : QString();
-}
-
 // The total, unit price times quantity, as the server computes it; a null text
-// when the unit price is not a number ("1.2.3").
-QString prixTotal(QSqlDatabase &db, const QString &prix, int quantite)
+// when the server refuses, with its reason in `raison`.
+QString prixTotal(QSqlDatabase &db, const QString &prix, int quantite, QString *raison)
 {
-    // Only digits with at most one point reach the statement.
-    static const QRegularExpression nombre(QStringLiteral("^([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+    // The price is a plain number (digits and at most one point): it is
+    // written into the statement as a decimal literal, so that the server
+    // multiplies it exactly.
+    static const QRegularExpression nombre(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
+    Q_ASSERT(nombre.match(prix).hasMatch());
     if (!nombre.match(prix).hasMatch())
         return QString();
     QSqlQuery q(db);
+    // The server's own digits, not a double's: 99999999999999999999 * 3 stays exact.
+    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!executer(
             q, QStringLiteral("SELECT ") + prix + QStringLiteral(" * ") + QString::number(quantite))
-        || !q.next())
+        || !q.next()) {
+        *raison = raisonRefus(q, QString());
         return QString();
-    return texteNombre(q.value(0));
+    }
+    // Written without the zeros that end its decimals: 12.50 * 3 is 37.5.
+    QString total = q.value(0).toString();
+    if (total.contains(QLatin1Char('.'))) {
+        while (total.endsWith(QLatin1Char('0')))
+            total.chop(1);
+        if (total.endsWith(QLatin1Char('.')))
+            total.chop(1);
+    }
+    return total;
 }
 
 } // namespace
@@ -106,8 +115,8 @@ void Entreprise::commandAjout()
     legende(produit, QStringLiteral("La quantité :  *"), styleProduit, 10, 85);
     legende(produit, QStringLiteral("le prix unitaire :  *"), styleProduit, 10, 115);
     legende(produit, QStringLiteral("Commentaire :"), styleProduit, 10, 140);
-    etat.produitEdit =
-        champ(produit, QStringLiteral("produitEdit"), QRect(150, 20, 200, 25), produits);
+    etat.produitEdit = champ(produit, QStringLiteral("produitEdit"), QRect(150, 20, 200, 25),
+                             largeurs::nom, produits);
     etat.poidsBox = new QDoubleSpinBox(produit);
     etat.poidsBox->setObjectName(QStringLiteral("poidsBox"));
     etat.poidsBox->setGeometry(150, 50, 160, 25);
@@ -121,7 +130,7 @@ void Entreprise::commandAjout()
     etat.quantiteBox->setObjectName(QStringLiteral("quantiteBox"));
     etat.quantiteBox->setGeometry(150, 80, 200, 25);
     etat.quantiteBox->setRange(1, 10000);
-    etat.prixEdit = champ(produit, QStringLiteral("prixEdit"), QRect(150, 110, 200, 25));
+    etat.prixEdit = champ(produit, QStringLiteral("prixEdit"), QRect(150, 110, 200, 25), 0);
     etat.commandeCommentaireEdit = new QTextEdit(produit);
     etat.commandeCommentaireEdit->setObjectName(QStringLiteral("commandeCommentaireEdit"));
     etat.commandeCommentaireEdit->setGeometry(10, 160, 360, 60);
@@ -133,12 +142,14 @@ void Entreprise::commandAjout()
     legende(client, QStringLiteral("Nom de l'entreprise :"), styleClient, 10, 55);
     legende(client, QStringLiteral("Email : *"), styleClient, 10, 85);
     legende(client, QStringLiteral("Numero : *"), styleClient, 10, 115);
-    etat.clientNomEdit =
-        champ(client, QStringLiteral("clientNomEdit"), QRect(150, 20, 200, 25), clients);
-    etat.entrepriseEdit =
-        champ(client, QStringLiteral("entrepriseEdit"), QRect(150, 50, 200, 25), entreprises);
-    etat.emailEdit = champ(client, QStringLiteral("emailEdit"), QRect(150, 80, 200, 25));
-    etat.telEdit = champ(client, QStringLiteral("telEdit"), QRect(150, 110, 200, 25));
+    etat.clientNomEdit = champ(client, QStringLiteral("clientNomEdit"), QRect(150, 20, 200, 25),
+                               largeurs::nom, clients);
+    etat.entrepriseEdit = champ(client, QStringLiteral("entrepriseEdit"), QRect(150, 50, 200, 25),
+                                largeurs::nom, entreprises);
+    etat.emailEdit =
+        champ(client, QStringLiteral("emailEdit"), QRect(150, 80, 200, 25), largeurs::nom);
+    etat.telEdit =
+        champ(client, QStringLiteral("telEdit"), QRect(150, 110, 200, 25), largeurs::nom);
 
     const QList<Button *> boutons =
         rangee(fenetre, { Couleurs::bleu(), true, 8.0, 16.0 },
@@ -167,33 +178,68 @@ void Entreprise::validerCommand()
         return;
     }
 
-    const QString prix = prixUnitaire(prixSaisi);
-    const QString total =
-        prix.isNull() ? QString() : prixTotal(db, prix, etat.quantiteBox->value());
-
-    const auto clientRefuse = [this] {
+    const QString commentaire = saisie(etat.commandeCommentaireEdit->toPlainText());
+    // Both boxes keep the dialog open with what was typed; the second line says why.
+    const auto clientRefuse = [this](const QString &raison) {
         QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
                              QStringLiteral("Le client n'a pas pu être enregistré sur la base "
-                                            "de donnée. (Commande également)"));
+                                            "de donnée. (Commande également)\n")
+                                 + raison);
     };
+    const auto commandeRefusee = [this](const QString &raison) {
+        QMessageBox::warning(
+            this, QStringLiteral("Erreur d'enregistrement"),
+            QStringLiteral("La commande n'a pas pu être enregistré dans la base de donnée\n")
+                + raison);
+    };
+
+    // What the registers cannot hold is refused before anything is sent.
+    QString raison =
+        premierRefus({ { QStringLiteral("Le nom du produit"), nomProduit, largeurs::nom },
+                       { QStringLiteral("Le commentaire"), commentaire, 0 } });
+    const QString prix = raison.isEmpty() ? prixLu(prixSaisi, &raison) : QString();
+    if (!raison.isEmpty()) {
+        commandeRefusee(raison);
+        return;
+    }
+    raison = premierRefus({ { QStringLiteral("Le nom du client"), nomClient, largeurs::nom },
+                            { QStringLiteral("Le nom de l'entreprise"), entreprise, largeurs::nom },
+                            { QStringLiteral("L'e-mail"), email, largeurs::nom },
+                            { QStringLiteral("Le numéro de téléphone"), tel, largeurs::nom } });
+    if (!raison.isEmpty()) {
+        clientRefuse(raison);
+        return;
+    }
+    const QString total = prixTotal(db, prix, etat.quantiteBox->value(), &raison);
+    if (total.isNull()) {
+        commandeRefusee(raison);
+        return;
+    }
+    if (total.size() > largeurs::montant) {
+        commandeRefusee(QStringLiteral("Le prix total s'écrit avec plus de %1 caractères")
+                            .arg(largeurs::montant));
+        return;
+    }
+
     // The customer and its order are stored together or not at all: a customer
     // created for an order that the database refuses goes with it.
     Transaction transaction(db);
     if (!transaction.ouverte()) {
-        clientRefuse();
+        clientRefuse(transaction.erreur());
         return;
     }
     QSqlQuery q(db);
 
-    // The order belongs to the customer of that very name whose company
-    // contains the typed one (an empty company matches any); the first one
-    // found when there are several, a new one when there is none.
-    q.prepare(QStringLiteral("SELECT id, nom, entreprise FROM clients WHERE nom = :nom and "
-                             "IFNULL(entreprise, '') LIKE :entreprise"));
+    // The order belongs to the customer of that very name, letter for letter
+    // (accents, case and trailing spaces count: Müller is not Muller), whose
+    // company contains the typed one (an empty company matches any); the first
+    // one found when there are several, a new one when there is none.
+    q.prepare(QStringLiteral("SELECT id, nom, entreprise FROM clients WHERE nom = BINARY :nom "
+                             "and IFNULL(entreprise, '') LIKE :entreprise ORDER BY id LIMIT 1"));
     q.bindValue(QStringLiteral(":nom"), nomClient);
     q.bindValue(QStringLiteral(":entreprise"), motifContient(entreprise));
     if (!executer(q)) {
-        clientRefuse();
+        clientRefuse(raisonRefus(q, QString()));
         return;
     }
     QVariant clientId;
@@ -207,8 +253,12 @@ void Entreprise::validerCommand()
         q.bindValue(QStringLiteral(":entreprise"), saisie(entreprise));
         q.bindValue(QStringLiteral(":email"), email);
         q.bindValue(QStringLiteral(":tel"), tel);
-        if (!executer(q) || !q.lastInsertId().isValid()) {
-            clientRefuse();
+        if (!executer(q)) {
+            clientRefuse(raisonRefus(q, QStringLiteral("clients")));
+            return;
+        }
+        if (!q.lastInsertId().isValid()) {
+            clientRefuse(QStringLiteral("Le serveur n'a pas donné de numéro au client"));
             return;
         }
         clientId = q.lastInsertId();
@@ -223,17 +273,15 @@ void Entreprise::validerCommand()
     q.bindValue(QStringLiteral(":poids"), etat.poidsBox->value());
     q.bindValue(QStringLiteral(":poids_unite"), etat.uniteBox->currentText());
     q.bindValue(QStringLiteral(":quantite"), etat.quantiteBox->value());
-    // A missing price is sent as NULL, which the table refuses.
-    q.bindValue(QStringLiteral(":prix_unitaire"),
-                prix.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(prix));
-    q.bindValue(QStringLiteral(":prix_total"),
-                total.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(total));
-    q.bindValue(QStringLiteral(":commentaire"),
-                saisie(etat.commandeCommentaireEdit->toPlainText()));
-    if (!executer(q) || !transaction.valider()) {
-        QMessageBox::warning(
-            this, QStringLiteral("Erreur d'enregistrement"),
-            QStringLiteral("La commande n'a pas pu être enregistré dans la base de donnée"));
+    q.bindValue(QStringLiteral(":prix_unitaire"), prix);
+    q.bindValue(QStringLiteral(":prix_total"), total);
+    q.bindValue(QStringLiteral(":commentaire"), commentaire);
+    if (!executer(q)) {
+        commandeRefusee(raisonRefus(q, QStringLiteral("commandes")));
+        return;
+    }
+    if (!transaction.valider()) {
+        commandeRefusee(transaction.erreur());
         return;
     }
 

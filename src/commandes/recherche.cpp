@@ -2,8 +2,8 @@
 #include "app/completeurs.h"
 #include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/tranches.h"
 #include "app/saisie.h"
+#include "app/tranches.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -53,6 +53,10 @@ void Entreprise::rechercheCommande()
 
     // The query stays open while the page is shown: the page reads its rows
     // slice by slice.
+    // A text holding a character the registers cannot store matches no stored
+    // name: it is not sent, and the search finds nothing.
+    const bool cherchable = caractereHorsBase(recherche).isNull();
+    const QString motif = cherchable ? motifContient(recherche) : QString(QLatin1String(""));
     auto q = std::make_shared<QSqlQuery>(db);
     q->setForwardOnly(true);
     auto *defilement = new QScrollArea(page);
@@ -62,9 +66,10 @@ void Entreprise::rechercheCommande()
         q->prepare(QStringLiteral(
             "SELECT commandes.id, commandes.nom, poids, poids_unite, quantite, prix_unitaire, "
             "prix_total, commentaire, date_command, clients.nom, entreprise, email, tel FROM "
-            "commandes INNER JOIN clients ON commandes.client_id = clients.id WHERE "
-            "commandes.nom LIKE :motif"));
-        q->bindValue(QStringLiteral(":motif"), motifContient(recherche));
+            "commandes INNER JOIN clients ON commandes.client_id = clients.id WHERE :cherchable "
+            "AND commandes.nom LIKE :motif"));
+        q->bindValue(QStringLiteral(":cherchable"), int(cherchable));
+        q->bindValue(QStringLiteral(":motif"), motif);
         if (!lire(*q, this)) {
             delete page;
             return;
@@ -117,9 +122,10 @@ void Entreprise::rechercheCommande()
         // Each customer comes with the number of its orders, counted by the
         // same statement.
         q->prepare(QStringLiteral("SELECT id, nom, entreprise, email, tel, (SELECT COUNT(*) FROM "
-                                  "commandes WHERE client_id = clients.id) FROM clients WHERE nom "
-                                  "LIKE :motif"));
-        q->bindValue(QStringLiteral(":motif"), motifContient(recherche));
+                                  "commandes WHERE client_id = clients.id) FROM clients WHERE "
+                                  ":cherchable AND nom LIKE :motif"));
+        q->bindValue(QStringLiteral(":cherchable"), int(cherchable));
+        q->bindValue(QStringLiteral(":motif"), motif);
         if (!lire(*q, this)) {
             delete page;
             return;

@@ -9,8 +9,6 @@
 #include <QMessageBox>
 #include <QSqlQuery>
 
-#include <cmath>
-
 void Entreprise::ajoutSujet()
 {
     if (!connexionCompte())
@@ -60,35 +58,58 @@ void Entreprise::ajoutValeur()
                                              "d'un gain"));
         return;
     }
-    // "inf" and "nan" read as numbers too, but are no amount.
-    const double nombre = lireNombre(valeur);
-    if (!std::isfinite(nombre) || nombre <= 0) {
+    // The amount is stored as the number read, written the way the server sums
+    // it: the balance report then counts what the user typed.
+    QString raison;
+    const QString montant = montantLu(valeur, QStringLiteral("Le montant"), false, &raison);
+    if (montant.isNull()) {
         QMessageBox::critical(dialog, QStringLiteral("Erreur : Pas de valeur"),
                               QStringLiteral("Veuillez specifier la valeur numerique valide "
-                                             "attribuée à votre élément"));
+                                             "attribuée à votre élément\n")
+                                  + raison);
+        return;
+    }
+    const QString commentaire = saisie(etat.commentaireEdit->toPlainText());
+    const auto refuser = [this](const QString &pourquoi) {
+        QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
+                             QStringLiteral("Une erreur est survenue lors de l'enregistrement de "
+                                            "votre requête.\nL'enregistrement n'a pas été "
+                                            "effectué\n")
+                                 + pourquoi);
+    };
+    raison = premierRefus({ { QStringLiteral("Le commentaire"), commentaire, 0 } });
+    if (!raison.isEmpty()) {
+        refuser(raison);
         return;
     }
 
+    // In a transaction: should the server stop answering, the entry it may
+    // still write is undone with the lost connection.
+    Transaction transaction(db);
+    if (!transaction.ouverte()) {
+        refuser(transaction.erreur());
+        return;
+    }
     QSqlQuery requete(db);
     requete.prepare(QStringLiteral("INSERT INTO compte SET sujet = :sujet, valeur = :valeur, "
                                    "commentaire = :commentaire, date_insert = :date_insert;"));
     requete.bindValue(QStringLiteral(":sujet"), sujet);
-    // The amount is kept as typed: 12.50 stays 12.50.
-    requete.bindValue(QStringLiteral(":valeur"), valeur);
+    requete.bindValue(QStringLiteral(":valeur"), montant);
     // No comment is stored as an empty text, not as NULL.
-    requete.bindValue(QStringLiteral(":commentaire"), saisie(etat.commentaireEdit->toPlainText()));
+    requete.bindValue(QStringLiteral(":commentaire"), commentaire);
     requete.bindValue(QStringLiteral(":date_insert"),
                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
 
-    if (executer(requete)) {
-        QMessageBox::information(dialog, QStringLiteral("Ajout reussi avec succes"),
-                                 QStringLiteral("L'enregistrement de votre requête a été effectué "
-                                                "avec succes"));
-        dialog->accept();
-    } else {
-        QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
-                             QStringLiteral("Une erreur est survenue lors de l'enregistrement de "
-                                            "votre requête.\nL'enregistrement n'a pas été "
-                                            "effectué"));
+    if (!executer(requete)) {
+        refuser(raisonRefus(requete, QStringLiteral("compte")));
+        return;
     }
+    if (!transaction.valider()) {
+        refuser(transaction.erreur());
+        return;
+    }
+    QMessageBox::information(dialog, QStringLiteral("Ajout reussi avec succes"),
+                             QStringLiteral("L'enregistrement de votre requête a été effectué "
+                                            "avec succes"));
+    dialog->accept();
 }

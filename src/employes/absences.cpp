@@ -67,6 +67,24 @@ void Entreprise::employeAbsc()
 void Entreprise::employeAbscValide()
 {
     const EtatEmployes &etat = *etatEmployes;
+    const auto refuser = [this](const QString &raison) {
+        QMessageBox::warning(dialog, QStringLiteral("Erreur"),
+                             QStringLiteral("L'ajout de l'absence a été échoué\n") + raison);
+    };
+    const QString dateImpossible =
+        employes::refusDateChoisie(etat.jourAbsenceBox, etat.moisAbsenceBox, etat.anneeAbsenceBox,
+                                   QStringLiteral("date de l'absence"));
+    if (!dateImpossible.isEmpty()) {
+        refuser(dateImpossible);
+        return;
+    }
+    // In a transaction: should the server stop answering, the row it may still
+    // write is undone with the lost connection.
+    Transaction transaction(db);
+    if (!transaction.ouverte()) {
+        refuser(transaction.erreur());
+        return;
+    }
     QSqlQuery requete(db);
     requete.prepare(QStringLiteral("INSERT INTO absence SET employe_id=:employe_id, "
                                    "date_absence=:date_absence, nbre_heure=:nbre_heure"));
@@ -76,8 +94,11 @@ void Entreprise::employeAbscValide()
         employes::dateChoisie(etat.jourAbsenceBox, etat.moisAbsenceBox, etat.anneeAbsenceBox));
     requete.bindValue(QStringLiteral(":nbre_heure"), etat.heureBox->value());
     if (!executer(requete)) {
-        QMessageBox::warning(dialog, QStringLiteral("Erreur"),
-                             QStringLiteral("L'ajout de l'absence a été échoué"));
+        refuser(raisonRefus(requete, QStringLiteral("absence")));
+        return;
+    }
+    if (!transaction.valider()) {
+        refuser(transaction.erreur());
         return;
     }
     QMessageBox::information(dialog, QStringLiteral("Ajout reussi"),

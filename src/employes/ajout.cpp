@@ -49,16 +49,18 @@ void Entreprise::employeAjout()
     }
     legende(page, QStringLiteral("Commentaire :"), style, 10, 320);
 
-    etat.nomEdit = new QLineEdit(page);
-
-    etat.nomEdit->setObjectName(QStringLiteral("nomEdit"));
-    etat.nomEdit->setGeometry(70, 60, 150, 25);
-    etat.prenomEdit = new QLineEdit(page);
-    etat.prenomEdit->setObjectName(QStringLiteral("prenomEdit"));
-    etat.prenomEdit->setGeometry(70, 90, 150, 25);
-    etat.domaineEdit = new QLineEdit(page);
-    etat.domaineEdit->setObjectName(QStringLiteral("domaineEdit"));
-    etat.domaineEdit->setGeometry(70, 150, 150, 25);
+    // Each field takes at most what its column holds.
+    auto champ = [page](const QString &nom, const QRect &place, int largeur) {
+        auto *edit = new QLineEdit(page);
+        edit->setObjectName(nom);
+        edit->setGeometry(place);
+        edit->setMaxLength(largeur);
+        return edit;
+    };
+    etat.nomEdit = champ(QStringLiteral("nomEdit"), QRect(70, 60, 150, 25), largeurs::nom);
+    etat.prenomEdit = champ(QStringLiteral("prenomEdit"), QRect(70, 90, 150, 25), largeurs::nom);
+    etat.domaineEdit =
+        champ(QStringLiteral("domaineEdit"), QRect(70, 150, 150, 25), largeurs::domaine);
     etat.masculinButton = new QRadioButton(QStringLiteral("Masculin"), page);
     etat.masculinButton->setObjectName(QStringLiteral("masculinButton"));
     etat.masculinButton->setGeometry(60, 120, 100, 25);
@@ -121,6 +123,35 @@ void Entreprise::employeAjoutValide()
         return;
     }
 
+    // What the register cannot hold is refused before anything is sent, with
+    // the reason.
+    QString raison = premierRefus({ { QStringLiteral("Le nom"), nom, largeurs::nom },
+                                    { QStringLiteral("Le prénom"), prenom, largeurs::nom },
+                                    { QStringLiteral("Le domaine"), domaine, largeurs::domaine },
+                                    { QStringLiteral("Le commentaire"), commentaire, 0 } });
+    if (raison.isEmpty())
+        raison = refusNomPrenom(nom, prenom);
+    if (raison.isEmpty()) {
+        raison =
+            employes::refusDateChoisie(etat.jourNaissanceBox, etat.moisNaissanceBox,
+                                       etat.anneeNaissanceBox, QStringLiteral("date de naissance"));
+    }
+    if (raison.isEmpty()) {
+        raison =
+            employes::refusDateChoisie(etat.jourDebutBox, etat.moisDebutBox, etat.anneeDebutBox,
+                                       QStringLiteral("date d'embouche ou debut de stage"));
+    }
+    const auto refuser = [this](const QString &pourquoi) {
+        QMessageBox::warning(dialog, QStringLiteral("Ajout échoué"),
+                             QStringLiteral("La tentative d'enregistrement des données a "
+                                            "échouée\n")
+                                 + pourquoi);
+    };
+    if (!raison.isEmpty()) {
+        refuser(raison);
+        return;
+    }
+
     const QDate naissance =
         employes::dateChoisie(etat.jourNaissanceBox, etat.moisNaissanceBox, etat.anneeNaissanceBox);
     const QDate debut =
@@ -135,6 +166,13 @@ void Entreprise::employeAjoutValide()
         texte += QStringLiteral(" duree=:duree, date_fin=:date_fin, ");
     texte += QStringLiteral("commentaire=:commentaire");
 
+    // In a transaction: should the server stop answering, the row it may still
+    // write is undone with the lost connection.
+    Transaction transaction(db);
+    if (!transaction.ouverte()) {
+        refuser(transaction.erreur());
+        return;
+    }
     QSqlQuery requete(db);
     requete.prepare(texte);
     requete.bindValue(QStringLiteral(":type"), stagiaire ? 2 : 1);
@@ -153,8 +191,11 @@ void Entreprise::employeAjoutValide()
         requete.bindValue(QStringLiteral(":duree"), etat.dureeBox->value());
     }
     if (!executer(requete)) {
-        QMessageBox::warning(dialog, QStringLiteral("Ajout échoué"),
-                             QStringLiteral("La tentative d'enregistrement des données a échouée"));
+        refuser(raisonRefus(requete, QStringLiteral("employes")));
+        return;
+    }
+    if (!transaction.valider()) {
+        refuser(transaction.erreur());
         return;
     }
 

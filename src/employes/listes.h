@@ -4,6 +4,8 @@
 // Pieces shared by the staff dialogs: the date lists and the date they give,
 // and the box shown instead of a dialog that would have nothing to offer.
 
+#include "app/saisie.h"
+
 #include <QComboBox>
 #include <QDate>
 #include <QDialog>
@@ -58,6 +60,15 @@ inline QDate dateChoisie(const QComboBox *jour, const QComboBox *moisListe, cons
 {
     return QDate(annee->currentText().toInt(), moisListe->currentIndex() + 1,
                  jour->currentText().toInt());
+}
+
+// Why the day the three lists show does not exist ("Le 31 avril 2020
+// n'existe pas (date d'absence)"); empty when it does.
+inline QString refusDateChoisie(const QComboBox *jour, const QComboBox *moisListe,
+                                const QComboBox *annee, const QString &champ)
+{
+    return refusDate(annee->currentText().toInt(), moisListe->currentIndex() + 1,
+                     jour->currentText().toInt(), champ);
 }
 
 // Tells the user there is nothing to choose from, over the dialog that is

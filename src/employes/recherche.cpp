@@ -1,8 +1,8 @@
 #include "app/base.h"
 #include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/tranches.h"
 #include "app/saisie.h"
+#include "app/tranches.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -140,17 +140,22 @@ void Entreprise::employeCher()
     // The typed text is matched literally in the name and the first name, and
     // exactly against the combined name. The query stays open while the page
     // is shown: the page reads its persons slice by slice.
+    // A text holding a character the registers cannot store matches no stored
+    // name: it is not sent, and the search finds nobody.
+    const bool cherchable = caractereHorsBase(texte).isNull();
     auto personnes = std::make_shared<QSqlQuery>(db);
     personnes->setForwardOnly(true);
-    personnes->prepare(
-        QStringLiteral("SELECT employes.id, type, nom, prenom, sexe, date_naissance, "
-                       "date_embouche, duree, date_fin, commentaire FROM employes LEFT "
-                       "JOIN absence ON employes.id=absence.employe_id WHERE type=:type AND (nom "
-                       "LIKE :motif OR prenom LIKE :motif OR nom_prenom = :texte) GROUP BY "
-                       "employes.id"));
+    personnes->prepare(QStringLiteral(
+        "SELECT employes.id, type, nom, prenom, sexe, date_naissance, "
+        "date_embouche, duree, date_fin, commentaire FROM employes LEFT "
+        "JOIN absence ON employes.id=absence.employe_id WHERE type=:type AND :cherchable "
+        "AND (nom LIKE :motif OR prenom LIKE :motif OR nom_prenom = :texte) GROUP "
+        "BY employes.id"));
     personnes->bindValue(QStringLiteral(":type"), typeCourant());
-    personnes->bindValue(QStringLiteral(":motif"), motifContient(texte));
-    personnes->bindValue(QStringLiteral(":texte"), texte);
+    personnes->bindValue(QStringLiteral(":cherchable"), int(cherchable));
+    personnes->bindValue(QStringLiteral(":motif"),
+                         cherchable ? motifContient(texte) : QString(QLatin1String("")));
+    personnes->bindValue(QStringLiteral(":texte"), cherchable ? texte : QString(QLatin1String("")));
     if (!lire(*personnes, this)) {
         delete page;
         return;

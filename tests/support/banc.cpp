@@ -30,6 +30,18 @@ void Pilote::dialogue(std::function<void(QDialog *)> action)
     };
 }
 
+void Pilote::fenetre(std::function<void(QWidget *)> action)
+{
+    attentes << [this, action](QWidget *fenetre) {
+        if (auto *box = qobject_cast<QMessageBox *>(fenetre)) {
+            boites << Boite { box->icon(), box->windowTitle(), box->text(),
+                              box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
+                              box->standardButtons() };
+        }
+        action(fenetre);
+    };
+}
+
 void Pilote::boite(QMessageBox::StandardButton reponse)
 {
     attentes << [this, reponse](QWidget *fenetre) {

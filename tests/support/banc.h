@@ -48,6 +48,9 @@ public:
     // The next modal window is a dialog: the action fills it, presses its
     // buttons, and must close it.
     void dialogue(std::function<void(QDialog *)> action);
+    // The next modal window, whichever kind it is: the action reads it and
+    // must close it (a message box is recorded first).
+    void fenetre(std::function<void(QWidget *)> action);
     // The next modal window is a message box: record it and press a button.
     void boite(QMessageBox::StandardButton reponse = QMessageBox::Ok);
 
