@@ -1,11 +1,16 @@
 #include "app/sauvegarde.h"
 #include "support/banc.h"
 
+#include <QCompleter>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
+#include <QStringListModel>
 #include <QTemporaryDir>
 
 using namespace sauvegarde;
@@ -126,6 +131,72 @@ QByteArray lire(const QString &chemin)
     return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray();
 }
 
+const QString panneauCompte = "Faites le bilan de vos dépenses";
+const QString panneauCommandes = "gestion commandes/clients";
+const QString panneauEmployes = "Gestions des employés et des stagiaires";
+const QString pageInfos = "Informations sur la base de donnée";
+
+// Opens the information page and presses its buttons, one after another;
+// the page is then closed.
+void surLaPage(Banc &banc, const QStringList &boutons)
+{
+    banc.pilote.dialogue([boutons](QDialog *d) {
+        for (const QString &b : boutons)
+            Banc::clic(boutonTexte(d, b));
+        Banc::clic(boutonTexte(d, "Fermer la page"));
+    });
+}
+
+void ouvrirPage(Banc &banc)
+{
+    Banc::clic(banc.bouton(QString(), "Infos sur la base de donnée"));
+}
+
+// The next window is a file dialog: note what it offers, choose a file (or
+// none, when the path is empty).
+void fichier(Banc &banc, const QString &chemin, QString *propose = nullptr)
+{
+    banc.pilote.dialogue([=](QDialog *d) {
+        auto *choix = qobject_cast<QFileDialog *>(d);
+        QVERIFY(choix);
+        if (propose) {
+            *propose = choix->fileMode() == QFileDialog::AnyFile
+                ? choix->selectedFiles().value(0)
+                : choix->directory().absolutePath();
+        }
+        if (chemin.isEmpty()) {
+            choix->reject();
+            return;
+        }
+        choix->setDirectory(QFileInfo(chemin).path());
+        choix->selectFile(QFileInfo(chemin).fileName());
+        d->accept(); // QFileDialog's own accept(), which checks the name
+    });
+}
+
+// The names a search field of the home page offers.
+QStringList offerts(Banc &banc, const QString &champ)
+{
+    auto *edit = banc.fenetre().findChild<QLineEdit *>(champ);
+    auto *modele = edit && edit->completer()
+        ? qobject_cast<QStringListModel *>(edit->completer()->model())
+        : nullptr;
+    return modele ? modele->stringList() : QStringList();
+}
+
+QString lignesDe(const QList<QList<QVariantList>> &registres)
+{
+    QStringList lignes;
+    for (int t = 0; t < registres.size(); ++t) {
+        const qsizetype n = registres.at(t).size();
+        lignes << QString("%1 : %2 %3")
+                      .arg(tablesRegistres().at(t))
+                      .arg(n)
+                      .arg(n > 1 ? "lignes" : "ligne");
+    }
+    return lignes.join('\n');
+}
+
 } // namespace
 
 class TestSauvegarde : public QObject
@@ -133,16 +204,15 @@ class TestSauvegarde : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir donnees;
+    QTemporaryDir maison;
 
 private Q_SLOTS:
     void initTestCase()
     {
-        // The program's own backups go to a folder of the test's.
-        qputenv("XDG_DATA_HOME", donnees.path().toUtf8());
+        // A user of their own, whose documents folder is empty.
+        qputenv("HOME", QFile::encodeName(maison.path()));
+        QVERIFY(QDir(maison.path()).mkpath("Documents"));
     }
-
-    void init() { QDir(dossierAutomatique()).removeRecursively(); }
 
     void readerAcceptsOnlyCompleteDumpsOfTheProgramsTables_data()
     {
@@ -364,6 +434,217 @@ private Q_SLOTS:
         QCOMPARE(impossible.issue, Bilan::Echoue);
         QCOMPARE(impossible.message, "le dossier " + dossier + " ne peut pas être créé");
         QFile::remove(dossier);
+    }
+    void theInformationPageSavesAndRestoresEveryRegister()
+    {
+        Banc banc;
+        remplirTout(banc);
+        const auto avant = registres(banc);
+        const QString chemin = banc.dossierTravail() + "/ma <b>sauvegarde d'été.sql";
+        QString propose;
+        surLaPage(banc, { "Sauvegarder" });
+        fichier(banc, chemin, &propose);
+        banc.pilote.boite();
+        ouvrirPage(banc);
+        QCOMPARE(propose,
+                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/tabloran-"
+                     + QDate::currentDate().toString("yyyy-MM-dd") + ".sql");
+        QCOMPARE(banc.pilote.boites,
+                 (QList<Boite> { attendue(QMessageBox::Information, "Sauvegarde réussie",
+                                          "Les données ont été sauvegardées dans le fichier :\n"
+                                              + chemin + "\n\n" + lignesDe(avant)) }));
+        QCOMPARE(banc.pilote.boites.first().parent, pageInfos);
+
+        for (const QString &table : tablesRegistres())
+            banc.sql("DELETE FROM " + table);
+        banc.pilote.effacer();
+        surLaPage(banc, { "Restaurer", "Restaurer" });
+        // Enter answers no: nothing happens.
+        fichier(banc, chemin);
+        banc.pilote.entree();
+        fichier(banc, chemin);
+        banc.pilote.boite(QMessageBox::Yes);
+        banc.pilote.boite();
+        ouvrirPage(banc);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        const Boite question = attendue(
+            QMessageBox::Question, "Confirmation de la restauration",
+            "Voulez vous vraiment restaurer le fichier " + chemin
+                + " ?\nLes données actuelles des tables compte, commandes, clients, employes et "
+                  "absence seront remplacées par celles du fichier.");
+        QCOMPARE(banc.pilote.boites,
+                 (QList<Boite> { question, question,
+                                 attendue(QMessageBox::Information, "Restauration réussie",
+                                          "Les données du fichier " + chemin
+                                              + " ont été restaurées.\n\n" + lignesDe(avant)) }));
+        QCOMPARE(registres(banc), avant);
+        // The search fields offer the names now stored.
+        QVERIFY(offerts(banc, "rechercheEdit").contains("<b>x</b>"));
+        QVERIFY(offerts(banc, "employeRechercheEdit").contains("Nom Prénom"));
+    }
+
+    void aRestorationRefusedOrFailedChangesNothing()
+    {
+        Banc banc;
+        remplirTout(banc);
+        QByteArray texte;
+        {
+            Connexion connexion(banc);
+            const QString bon = banc.dossierTravail() + "/bon.sql";
+            QVERIFY(sauvegarder(connexion.db, { "compte", "clients" }, bon).reussi());
+            texte = lire(bon);
+        }
+        const QString tronque = banc.dossierTravail() + "/tronque.sql";
+        ecrire(tronque, texte.left(texte.size() - 200));
+        const QString autre = banc.dossierTravail() + "/autre.sql";
+        ecrire(autre, QByteArray(texte).replace("`clients`", "`utilisateurs`"));
+        const QString mauvais = banc.dossierTravail() + "/mauvais.sql";
+        texte.insert(texte.indexOf("INSERT INTO `clients` VALUES") + 28,
+                     "\n(1,'double',NULL,'',''),");
+        ecrire(mauvais, texte);
+        // Had anything gone in, the book would have its entry back.
+        banc.sql("DELETE FROM compte WHERE id = 2");
+        const auto avant = registres(banc);
+
+        surLaPage(banc, { "Restaurer", "Restaurer", "Restaurer" });
+        fichier(banc, tronque);
+        banc.pilote.boite();
+        fichier(banc, autre);
+        banc.pilote.boite();
+        fichier(banc, mauvais);
+        banc.pilote.boite(QMessageBox::Yes);
+        banc.pilote.boite();
+        ouvrirPage(banc);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        const auto &boites = banc.pilote.boites;
+        QCOMPARE(boites.size(), 4);
+        const QString refus = "Le fichier %1 ne peut pas être restauré : %2.\nAucune donnée n'a "
+                              "été modifiée.";
+        QCOMPARE(
+            boites[0],
+            attendue(QMessageBox::Warning, "Restauration refusée", refus.arg(tronque, incomplet)));
+        QCOMPARE(boites[1],
+                 attendue(QMessageBox::Warning, "Restauration refusée",
+                          refus.arg(autre,
+                                    "il nomme la table « utilisateurs », qui n'est pas "
+                                    "une table de ce programme")));
+        QCOMPARE(boites[3].icone, QMessageBox::Warning);
+        QCOMPARE(boites[3].titre, "Restauration échouée");
+        QVERIFY2(boites[3].texte.startsWith(
+                     "Le serveur a refusé une partie du fichier " + mauvais
+                     + " ; les données ont été remises comme elles étaient avant la "
+                       "restauration.\n\nMessage du serveur : ERROR 1180 (HY000) at line "),
+                 qPrintable(boites[3].texte));
+        QCOMPARE(registres(banc), avant);
+    }
+
+    void everyEmptyingWritesItsBackupFirst_data()
+    {
+        QTest::addColumn<QString>("panneau");
+        QTest::addColumn<QStringList>("tables");
+        QTest::newRow("account book") << panneauCompte << QStringList { "compte" };
+        QTest::newRow("customers and orders")
+            << panneauCommandes << QStringList { "clients", "commandes" };
+        QTest::newRow("employees") << panneauEmployes << QStringList { "employes", "absence" };
+    }
+
+    void everyEmptyingWritesItsBackupFirst()
+    {
+        QFETCH(QString, panneau);
+        QFETCH(QStringList, tables);
+        Banc banc;
+        remplirTout(banc);
+        const auto avant = registres(banc);
+        const auto vider = [&] {
+            if (panneau == panneauCommandes) {
+                banc.pilote.dialogue([&](QDialog *d) {
+                    d->findChild<QComboBox *>("videBox")->setCurrentIndex(1);
+                    banc.pilote.boite(QMessageBox::Yes);
+                    banc.pilote.boite();
+                    Banc::clic(boutonTexte(d, "Vider"));
+                    if (d->isVisible())
+                        Banc::clic(boutonTexte(d, "Fermer la page"));
+                });
+            } else {
+                banc.pilote.boite(QMessageBox::Yes);
+                banc.pilote.boite();
+            }
+            Banc::clic(banc.bouton(panneau, "Vider"));
+        };
+
+        // Where the backups go, a file: nothing is emptied, and the box says why.
+        const QString dossier = dossierAutomatique();
+        QVERIFY(QDir().mkpath(QFileInfo(dossier).path()));
+        ecrire(dossier, "obstacle");
+        vider();
+        QCOMPARE(banc.pilote.boites.value(1),
+                 attendue(QMessageBox::Warning, "Vidage annulé",
+                          "La sauvegarde de sécurité de vos données n'a pas pu être écrite : le "
+                          "dossier "
+                              + dossier + " ne peut pas être créé.\nRien n'a été vidé."));
+        QCOMPARE(registres(banc), avant);
+
+        QVERIFY(QFile::remove(dossier));
+        banc.pilote.effacer();
+        vider();
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.value(1).icone, QMessageBox::Information);
+        const QStringList ecrites = QDir(dossier).entryList({ "*.sql" });
+        QCOMPARE(ecrites.size(), 1);
+        QVERIFY2(QRegularExpression("^avant-vider-" + tables.join('-')
+                                    + "-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.sql$")
+                     .match(ecrites.first())
+                     .hasMatch(),
+                 qPrintable(ecrites.first()));
+        // The backup holds the tables as they were, whole.
+        const Contenu contenu = examiner(dossier + '/' + ecrites.first());
+        QCOMPARE(contenu.tables, tables);
+        for (const auto &[table, rangs] : contenu.rangs)
+            QCOMPARE(rangs, avant.at(tablesRegistres().indexOf(table)).size());
+        QVERIFY(registres(banc) != avant);
+
+        // With no backup of their own, the user restores from there.
+        QString depart;
+        banc.pilote.effacer();
+        surLaPage(banc, { "Restaurer" });
+        fichier(banc, QString(), &depart);
+        ouvrirPage(banc);
+        QCOMPARE(depart, dossier);
+    }
+
+    void enterAnswersNoToEveryQuestionThatErases()
+    {
+        Banc banc;
+        remplirTout(banc);
+        const auto avant = registres(banc);
+        banc.pilote.entree();
+        Banc::clic(banc.bouton(panneauCompte, "Vider"));
+        banc.pilote.entree();
+        Banc::clic(banc.bouton(panneauEmployes, "Vider"));
+        // The questions asked over a dialog, which stays open.
+        const auto depuisDialogue = [&](const QString &panneau, const QString &commande,
+                                        const QString &bouton, const QString &fermer) {
+            banc.pilote.dialogue([&, bouton, fermer](QDialog *d) {
+                banc.pilote.entree();
+                Banc::clic(boutonTexte(d, bouton));
+                QVERIFY(d->isVisible());
+                Banc::clic(boutonTexte(d, fermer));
+            });
+            Banc::clic(banc.bouton(panneau, commande));
+        };
+        depuisDialogue(panneauCompte, "Supprimer", "Supprimer", "Annuler");
+        depuisDialogue(panneauCommandes, "Vider", "Vider", "Fermer la page");
+        depuisDialogue(panneauEmployes, "Supprimer", "Supprimer", "Fermer");
+        depuisDialogue(panneauEmployes, "Supprimer une absence", "Supprimer l'absence", "Fermer");
+
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.size(), 6);
+        for (const Boite &b : banc.pilote.boites) {
+            QCOMPARE(b.icone, QMessageBox::Question);
+            QCOMPARE(b.boutons, QMessageBox::Yes | QMessageBox::No);
+        }
+        QCOMPARE(registres(banc), avant);
+        QVERIFY(QDir(dossierAutomatique()).entryList(QDir::Files).isEmpty());
     }
 };
 

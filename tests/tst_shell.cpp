@@ -554,8 +554,13 @@ private Q_SLOTS:
             QVERIFY(corps->text().contains(
                 QStringLiteral("\"Modifier les paramêtres\".\n\nCe programme")));
             QVERIFY(corps->text().endsWith(QStringLiteral("\"employes\" et \"absence\"")));
+            // One row at the bottom: Sauvegarder, Restaurer, Fermer la page.
+            QCOMPARE(boutonTexte(d, QStringLiteral("Sauvegarder"))->geometry(),
+                     QRect(10, 300, 120, 40));
+            QCOMPARE(boutonTexte(d, QStringLiteral("Restaurer"))->geometry(),
+                     QRect(140, 300, 120, 40));
             QCOMPARE(boutonTexte(d, QStringLiteral("Fermer la page"))->geometry(),
-                     QRect(10, 300, 380, 40));
+                     QRect(270, 300, 120, 40));
             Banc::clic(boutonTexte(d, QStringLiteral("Fermer la page")));
         });
         Banc::clic(banc.bouton(QString(), QStringLiteral("Infos sur la base de donnée")));

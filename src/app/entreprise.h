@@ -43,6 +43,9 @@ public Q_SLOTS:
     void infoDialog();
     void parametreDialog();
     void executeParametre();
+    // Backups of the registers (src/app/sauvegardes.cpp)
+    void sauvegarderBase();
+    void restaurerBase();
 
     // Account book (src/compte)
     void ajoutSujet();
@@ -108,6 +111,13 @@ private:
     int typeCourant() const;
     QString motType() const;
     void rafraichirCompleteurEmployes();
+
+    // Backups: every section's tables ready; the home page's completers
+    // rebuilt after the data changed under them; a backup of the tables about
+    // to be emptied, or false after telling the user why there is none.
+    bool registresPrets();
+    void rafraichirCompleteurs();
+    bool sauvegardeAvantVider(QWidget *parent, const QStringList &tables);
 
     QSqlDatabase db;
     bool compteConnecte = false;

@@ -97,9 +97,14 @@ void Entreprise::infoDialog()
                               QStringLiteral("color:blue;font-size:12px;"), QRect(10, 50, 380, 270),
                               Qt::AlignJustify);
     corps->setWordWrap(true);
-    Button *fermer = bouton(page, { Couleurs::bleu(), true, 10.0, 20.0 },
-                            QStringLiteral("Fermer la page"), QRect(10, 300, 380, 40));
-    connect(fermer, &Button::clicked, page, &QDialog::accept);
+    const QList<Button *> boutons =
+        rangee(page, { Couleurs::bleu(), true, 10.0, 20.0 },
+               { QStringLiteral("Sauvegarder"), QStringLiteral("Restaurer"),
+                 QStringLiteral("Fermer la page") },
+               QPoint(10, 300), QSize(120, 40));
+    connect(boutons.at(0), &Button::clicked, this, &Entreprise::sauvegarderBase);
+    connect(boutons.at(1), &Button::clicked, this, &Entreprise::restaurerBase);
+    connect(boutons.at(2), &Button::clicked, page, &QDialog::accept);
     page->exec();
 }
 

@@ -41,6 +41,11 @@ void Entreprise::produitVider()
     if (!confirmer(dialog, QStringLiteral("Confirmation du vidage"),
                    QStringLiteral("Voulez vous vraiment vider vos ") + mot + QStringLiteral(" ?")))
         return;
+    if (!sauvegardeAvantVider(dialog,
+                              commandesSeules ? QStringList { QStringLiteral("commandes") }
+                                              : QStringList { QStringLiteral("clients"),
+                                                              QStringLiteral("commandes") }))
+        return;
 
     // Emptying the customers empties the orders too, in one go: either both
     // tables are emptied or neither is.

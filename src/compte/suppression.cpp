@@ -94,6 +94,8 @@ void Entreprise::viderTable()
     if (!confirmer(this, QStringLiteral("Confirmation"),
                    QStringLiteral("Voulez vous vraiment vider vos données ?")))
         return;
+    if (!sauvegardeAvantVider(this, { QStringLiteral("compte") }))
+        return;
 
     QSqlQuery requete(db);
     if (executer(requete, QStringLiteral("DELETE FROM compte"))) {

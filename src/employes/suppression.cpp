@@ -84,6 +84,8 @@ void Entreprise::employeVide()
                    QStringLiteral("Voulez vous vraiment supprimé les <strong>") + motType()
                        + QStringLiteral("s</strong>")))
         return;
+    if (!sauvegardeAvantVider(this, { QStringLiteral("employes"), QStringLiteral("absence") }))
+        return;
 
     // The absences of the type's persons go first, and with the persons or not at all.
     bool reussi = false;

@@ -60,6 +60,21 @@ void Pilote::boite(QMessageBox::StandardButton reponse)
     };
 }
 
+void Pilote::entree()
+{
+    attentes << [this](QWidget *fenetre) {
+        auto *box = qobject_cast<QMessageBox *>(fenetre);
+        if (!box) {
+            QFAIL(qPrintable(QStringLiteral("a message box was expected, not «%1»")
+                                 .arg(fenetre->windowTitle())));
+        }
+        boites << Boite { box->icon(), box->windowTitle(), box->text(),
+                          box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
+                          box->standardButtons() };
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+}
+
 QStringList Pilote::anomalies() const
 {
     QStringList liste = inattendus;
@@ -130,6 +145,9 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
 {
     ancienDossier = QDir::currentPath();
     QDir::setCurrent(dossier.path());
+    // What the program keeps in its data folder (the backups it writes before
+    // emptying a register) stays in the test's own folder.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dossier.path() + QStringLiteral("/donnees")));
 
     {
         QSqlDatabase admin =

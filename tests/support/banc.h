@@ -53,6 +53,9 @@ public:
     void fenetre(std::function<void(QWidget *)> action);
     // The next modal window is a message box: record it and press a button.
     void boite(QMessageBox::StandardButton reponse = QMessageBox::Ok);
+    // The next modal window is a message box: record it and press Enter, as a
+    // hurried user does.
+    void entree();
 
     // Every message box seen so far, in order.
     QList<Boite> boites;

@@ -1,0 +1,178 @@
+#include "app/entreprise.h"
+#include "app/sauvegarde.h"
+
+#include <QDate>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+using namespace sauvegarde;
+
+namespace {
+
+const QString filtre = QStringLiteral("Sauvegardes SQL (*.sql);;Tous les fichiers (*)");
+
+// A message box whose text is shown as written: file names and the server's
+// messages are no markup.
+QMessageBox::StandardButton boite(QWidget *parent, QMessageBox::Icon icone, const QString &titre,
+                                  const QString &texte,
+                                  QMessageBox::StandardButtons boutons = QMessageBox::Ok,
+                                  QMessageBox::StandardButton defaut = QMessageBox::NoButton)
+{
+    QMessageBox box(icone, titre, texte, boutons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (defaut != QMessageBox::NoButton)
+        box.setDefaultButton(defaut);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+// "compte, clients et commandes"
+QString enumeration(const QStringList &mots)
+{
+    if (mots.size() < 2)
+        return mots.join(QString());
+    return mots.mid(0, mots.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" et ")
+        + mots.last();
+}
+
+QString documents()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+} // namespace
+
+bool Entreprise::registresPrets()
+{
+    return connexionCompte() && connexionCommande() && connexionEmploye();
+}
+
+void Entreprise::rafraichirCompleteurs()
+{
+    clientComboChange();
+    rafraichirCompleteurEmployes();
+}
+
+void Entreprise::sauvegarderBase()
+{
+    QWidget *parent = dialog ? static_cast<QWidget *>(dialog) : this;
+    if (!registresPrets())
+        return;
+    const QString chemin = QFileDialog::getSaveFileName(
+        parent, QStringLiteral("Sauvegarder les données"),
+        documents() + QStringLiteral("/tabloran-")
+            + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".sql"),
+        filtre);
+    if (chemin.isEmpty())
+        return;
+
+    Bilan bilan;
+    {
+        Progression progression(parent, QStringLiteral("Sauvegarde des données en cours…"), true);
+        bilan = sauvegarder(db, tablesPresentes(db, tablesRegistres()), chemin, &progression);
+    }
+    switch (bilan.issue) {
+    case Bilan::Reussi:
+        boite(parent, QMessageBox::Information, QStringLiteral("Sauvegarde réussie"),
+              QStringLiteral("Les données ont été sauvegardées dans le fichier :\n%1\n\n%2")
+                  .arg(chemin, texteRangs(bilan.rangs)));
+        break;
+    case Bilan::Annule:
+        boite(parent, QMessageBox::Information, QStringLiteral("Sauvegarde annulée"),
+              QStringLiteral("La sauvegarde a été annulée : aucun fichier n'a été écrit."));
+        break;
+    case Bilan::Echoue:
+        boite(parent, QMessageBox::Warning, QStringLiteral("Sauvegarde échouée"),
+              QStringLiteral("Le fichier %1 n'a pas été écrit :\n%2").arg(chemin, bilan.message));
+        break;
+    }
+}
+
+void Entreprise::restaurerBase()
+{
+    QWidget *parent = dialog ? static_cast<QWidget *>(dialog) : this;
+    if (!registresPrets())
+        return;
+    // The user's own backups, if there are any; else those the program wrote
+    // before emptying a register.
+    QString depart = documents();
+    const QDir automatique(dossierAutomatique());
+    if (QDir(depart).entryList({ QStringLiteral("tabloran-*.sql") }, QDir::Files).isEmpty()
+        && !automatique.entryList({ QStringLiteral("*.sql") }, QDir::Files).isEmpty())
+        depart = automatique.path();
+    const QString chemin = QFileDialog::getOpenFileName(
+        parent, QStringLiteral("Restaurer des données"), depart, filtre);
+    if (chemin.isEmpty())
+        return;
+
+    const Contenu contenu = examiner(chemin);
+    if (!contenu.refus.isEmpty()) {
+        boite(parent, QMessageBox::Warning, QStringLiteral("Restauration refusée"),
+              QStringLiteral("Le fichier %1 ne peut pas être restauré : %2.\nAucune donnée n'a "
+                             "été modifiée.")
+                  .arg(chemin, contenu.refus));
+        return;
+    }
+    if (boite(parent, QMessageBox::Question, QStringLiteral("Confirmation de la restauration"),
+              QStringLiteral("Voulez vous vraiment restaurer le fichier %1 ?\nLes données "
+                             "actuelles des tables %2 seront remplacées par celles du fichier.")
+                  .arg(chemin, enumeration(contenu.tables)),
+              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+
+    Restauration restauration;
+    {
+        Progression progression(parent,
+                                QStringLiteral("Restauration des données en cours…\nElle ne peut "
+                                               "pas être interrompue."),
+                                false);
+        restauration = restaurer(db, chemin, contenu, &progression);
+    }
+    rafraichirCompleteurs();
+    switch (restauration.issue) {
+    case Restauration::Reussie:
+        boite(parent, QMessageBox::Information, QStringLiteral("Restauration réussie"),
+              QStringLiteral("Les données du fichier %1 ont été restaurées.\n\n%2")
+                  .arg(chemin, texteRangs(restauration.rangs)));
+        break;
+    case Restauration::SecuriteImpossible:
+        boite(parent, QMessageBox::Warning, QStringLiteral("Restauration annulée"),
+              QStringLiteral("Les données actuelles n'ont pas pu être sauvegardées avant la "
+                             "restauration : %1.\nAucune donnée n'a été modifiée.")
+                  .arg(restauration.message));
+        break;
+    case Restauration::Retablie:
+        boite(parent, QMessageBox::Warning, QStringLiteral("Restauration échouée"),
+              QStringLiteral("Le serveur a refusé une partie du fichier %1 ; les données ont été "
+                             "remises comme elles étaient avant la restauration.\n\nMessage du "
+                             "serveur : %2")
+                  .arg(chemin, restauration.message));
+        break;
+    case Restauration::NonRetablie:
+        boite(parent, QMessageBox::Critical, QStringLiteral("Restauration échouée"),
+              QStringLiteral("Le serveur a refusé une partie du fichier %1, et les données n'ont "
+                             "pas pu être remises comme elles étaient. Elles sont sauvegardées "
+                             "dans le fichier %2.\n\nMessage du serveur : %3")
+                  .arg(chemin, restauration.securite, restauration.message));
+        break;
+    }
+}
+
+bool Entreprise::sauvegardeAvantVider(QWidget *parent, const QStringList &tables)
+{
+    Bilan bilan;
+    {
+        Progression progression(parent, QStringLiteral("Sauvegarde de sécurité en cours…"), true);
+        bilan = sauvegardeAutomatique(db, QStringLiteral("avant-vider"), tables, &progression);
+    }
+    if (bilan.reussi())
+        return true;
+    boite(parent, QMessageBox::Warning, QStringLiteral("Vidage annulé"),
+          QStringLiteral("La sauvegarde de sécurité de vos données n'a pas pu être écrite : "
+                         "%1.\nRien n'a été vidé.")
+              .arg(bilan.message));
+    return false;
+}
