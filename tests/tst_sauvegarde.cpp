@@ -389,6 +389,7 @@ private Q_SLOTS:
                     b->click();
             }
         });
+        Progression::delai = 300;
         Progression progression(&banc.fenetre(), "Sauvegarde", true);
         const Bilan bilan = sauvegarder(connexion.db, tablesRegistres(), chemin, &progression);
         banc.sql("UNLOCK TABLES");
