@@ -1,4 +1,5 @@
 #include "app/sauvegarde.h"
+#include "app/base.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -625,9 +626,9 @@ QString outil(const QStringList &noms)
 // Runs one of the tools on the connection's server, with `suite` after the
 // connection arguments; `entree` is fed to it, `sortie` receives what it
 // writes (and returns why it cannot take it, or nothing).
-Execution executer(const QStringList &noms, const QSqlDatabase &db, const QStringList &suite,
-                   Progression *progression, QIODevice *entree,
-                   const std::function<QString(const QByteArray &)> &sortie)
+Execution lancerOutil(const QStringList &noms, const QSqlDatabase &db, const QStringList &suite,
+                      Progression *progression, QIODevice *entree,
+                      const std::function<QString(const QByteArray &)> &sortie)
 {
     Execution resultat;
     const QString programme = outil(noms);
@@ -746,8 +747,8 @@ Rangs compter(const QSqlDatabase &db, const QStringList &tables)
     QSqlQuery requete(db);
     for (const QString &table : tables) {
         // The names are the program's own tables, never typed text.
-        const bool lu =
-            requete.exec(QStringLiteral("SELECT COUNT(*) FROM `%1`").arg(table)) && requete.next();
+        const bool lu = ::executer(requete, QStringLiteral("SELECT COUNT(*) FROM `%1`").arg(table))
+            && requete.next();
         rangs << qMakePair(table, lu ? requete.value(0).toLongLong() : qint64(-1));
     }
     return rangs;
@@ -759,8 +760,9 @@ QStringList tablesPresentes(const QSqlDatabase &db, const QStringList &tables)
 {
     QSqlQuery requete(db);
     QStringList trouvees;
-    if (!requete.exec(QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
-                                     "table_schema = DATABASE()")))
+    if (!::executer(requete,
+                    QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                                   "table_schema = DATABASE()")))
         return trouvees;
     QSet<QString> presentes;
     while (requete.next())
@@ -789,7 +791,7 @@ Bilan sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QStri
     }
     Lecteur lecteur;
     qint64 ecrits = 0;
-    const Execution execution = executer(
+    const Execution execution = lancerOutil(
         { QStringLiteral("mariadb-dump"), QStringLiteral("mysqldump") }, db,
         QStringList { QStringLiteral("--single-transaction"), QStringLiteral("--skip-triggers"),
                       QStringLiteral("--"), db.databaseName() }
@@ -840,8 +842,8 @@ Bilan charger(const QSqlDatabase &db, const QString &chemin, Progression *progre
         return bilan;
     }
     const Execution execution =
-        executer({ QStringLiteral("mariadb"), QStringLiteral("mysql") }, db,
-                 { QStringLiteral("--"), db.databaseName() }, progression, &fichier, nullptr);
+        lancerOutil({ QStringLiteral("mariadb"), QStringLiteral("mysql") }, db,
+                    { QStringLiteral("--"), db.databaseName() }, progression, &fichier, nullptr);
     bilan.issue = execution.reussi ? Bilan::Reussi : Bilan::Echoue;
     bilan.message = execution.message;
     return bilan;
@@ -923,7 +925,7 @@ Restauration restaurer(const QSqlDatabase &db, const QString &chemin, const Cont
     QSqlQuery requete(db);
     for (const QString &table : contenu.tables) {
         if (!presentes.contains(table)
-            && !requete.exec(QStringLiteral("DROP TABLE IF EXISTS `%1`").arg(table))) {
+            && !::executer(requete, QStringLiteral("DROP TABLE IF EXISTS `%1`").arg(table))) {
             retablie = false;
         }
     }
