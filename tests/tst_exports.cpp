@@ -1,0 +1,477 @@
+// The result pages and the grids at 1,000 rows, as the user sees them, and
+// what leaves the program: the pages printed and saved as PDF, the grids
+// saved as CSV and sorted by a click on a header.
+
+#include "app/pages.h"
+#include "support/banc.h"
+#include "support/fichiers.h"
+
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QScrollBar>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStandardPaths>
+#include <QTableView>
+
+namespace {
+
+const QString compte = QStringLiteral("Faites le bilan de vos dépenses");
+const QString commandes = QStringLiteral("gestion commandes/clients");
+const QString employes = QStringLiteral("Gestions des employés et des stagiaires");
+// Typed into one row of every table.
+const QString remarque = QStringLiteral("Remarque; il a dit \"oui\" <b>gras</b>\nà l'été");
+const int lignes = 1000;
+
+// Every table holds 1,000 rows (one customer more, without orders); row 500
+// of each carries the remark.
+void remplir(Banc &banc)
+{
+    Entreprise &f = banc.fenetre();
+    QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
+    const QString n = QString::number(lignes);
+    banc.sql("INSERT INTO compte SELECT seq, IF(seq % 3 = 0, 'Gain', 'Dépense'), CONCAT(seq % 97, "
+             "'.50'), IF(seq = 500, ?, CONCAT('achat numéro ', seq)), '2013-01-01 08:00:00' + "
+             "INTERVAL seq MINUTE FROM seq_1_to_"
+                 + n,
+             { remarque });
+    banc.sql("INSERT INTO clients SELECT seq, CONCAT('Martin', seq), IF(seq = 500, ?, 'Beta'), "
+             "'m@b.fr', '0102' FROM seq_1_to_"
+                 + QString::number(lignes + 1),
+             { remarque });
+    banc.sql("INSERT INTO commandes SELECT seq, seq, CONCAT('lait', seq), IF(seq % 2, 1.1, 2.5), "
+             "'kg', 3, '10', '30', IF(seq = 500, ?, 'frais'), '2013-03-05 09:25:00' + INTERVAL "
+             "seq MINUTE FROM seq_1_to_"
+                 + n,
+             { remarque });
+    banc.sql("INSERT INTO employes SELECT seq, 1, CONCAT('Nom', seq), CONCAT('Prenom', seq), "
+             "CONCAT('Nom', seq, ' Prenom', seq), IF(seq % 3, 'M', 'F'), 'Vente', '1980-01-01' + "
+             "INTERVAL seq DAY, '2010-01-01' + INTERVAL seq DAY, NULL, NULL, IF(seq = 500, ?, "
+             "CONCAT('commentaire ', seq)) FROM seq_1_to_"
+                 + n,
+             { remarque });
+    banc.sql("INSERT INTO absence SELECT seq, seq, '2013-01-01' + INTERVAL seq DAY, 8 FROM "
+             "seq_1_to_"
+             + n);
+    QCOMPARE(banc.compte("absence"), lignes);
+}
+
+// The texts of the last column of every row.
+QStringList colonne(Banc &banc, const QString &requete)
+{
+    QStringList textes;
+    for (const QVariantList &ligne : banc.lignes(requete))
+        textes << ligne.constLast().toString();
+    return textes;
+}
+
+// Every row of a statement, its values as text (NULL as empty text).
+QList<QStringList> rangees(Banc &banc, const QString &requete)
+{
+    QList<QStringList> resultat;
+    for (const QVariantList &ligne : banc.lignes(requete)) {
+        QStringList textes;
+        for (const QVariant &v : ligne)
+            textes << v.toString();
+        resultat << textes;
+    }
+    return resultat;
+}
+
+QComboBox *liste(Banc &banc, const QString &element)
+{
+    for (QComboBox *c : banc.fenetre().findChildren<QComboBox *>()) {
+        if (c->findText(element) >= 0)
+            return c;
+    }
+    return nullptr;
+}
+
+// The orders section's search key and display choice.
+void choisir(Banc &banc, const QString &element)
+{
+    QComboBox *c = liste(banc, element);
+    QVERIFY(c);
+    c->setCurrentIndex(c->findText(element));
+}
+
+// Answers Qt's save dialog with a file of the test's folder, after checking
+// the name it proposes.
+void enregistrerSous(Banc &banc, const QString &chemin, const QString &propose)
+{
+    banc.pilote.dialogue([=](QDialog *d) {
+        auto *dialogue = qobject_cast<QFileDialog *>(d);
+        QVERIFY(dialogue);
+        const QFileInfo proposition(dialogue->selectedFiles().value(0));
+        QCOMPARE(proposition.fileName(),
+                 propose + QDate::currentDate().toString(QStringLiteral("-yyyy-MM-dd."))
+                     + QFileInfo(chemin).suffix());
+        QCOMPARE(proposition.absolutePath(),
+                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        dialogue->selectFile(chemin);
+        d->accept(); // QFileDialog::accept(), as its Save button does
+    });
+}
+
+// Each of `attendus` in the text, one after the other.
+void dansLOrdre(const QString &texte, const QStringList &attendus)
+{
+    qsizetype depuis = 0;
+    for (const QString &attendu : attendus) {
+        const qsizetype trouve = texte.indexOf(attendu, depuis);
+        QVERIFY2(trouve >= 0, qPrintable(QStringLiteral("missing, or out of order: ") + attendu));
+        depuis = trouve + attendu.size();
+    }
+}
+
+QStringList prefixes(const QString &avant, const QStringList &valeurs, const QString &apres = {})
+{
+    QStringList textes;
+    for (const QString &v : valeurs)
+        textes << avant + v + apres;
+    return textes;
+}
+
+} // namespace
+
+class TestExports : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pagesShowEveryRowInOrderAndFitTheirWidth_data()
+    {
+        QTest::addColumn<QString>("panneau");
+        QTest::addColumn<QString>("bouton");
+        QTest::addColumn<QString>("cle");
+        QTest::addColumn<QString>("fermer");
+        QTest::addColumn<QString>("requete");
+        QTest::addColumn<QString>("avant");
+        QTest::addColumn<QColor>("couleur");
+        QTest::addColumn<int>("taille");
+
+        QTest::newRow("balance report")
+            << compte << "Bilan" << QString() << "Fermer la page"
+            << "SELECT commentaire FROM compte WHERE sujet = 'Dépense' UNION ALL SELECT "
+               "commentaire FROM compte WHERE sujet = 'Gain'"
+            << "F pour \"" << QColor(Qt::blue) << 12;
+        QTest::newRow("product search")
+            << commandes << "Rechercher"
+            << "Nom du produit"
+            << "Fermer la page"
+            << "SELECT commandes.nom FROM commandes INNER JOIN clients ON commandes.client_id = "
+               "clients.id"
+            << "nom du produit = " << QColor(Qt::blue) << 12;
+        QTest::newRow("customer search") << commandes << "Rechercher"
+                                         << "Nom du client"
+                                         << "Fermer la page"
+                                         << "SELECT nom FROM clients"
+                                         << "Nom = " << QColor() << 0;
+        QTest::newRow("orders summary")
+            << commandes << "Informations" << QString() << "Fermer la page"
+            << "SELECT COUNT(*) AS nbre, clients.nom FROM commandes INNER JOIN clients ON "
+               "clients.id=commandes.client_id GROUP BY commandes.client_id, clients.nom, "
+               "clients.entreprise ORDER BY nbre DESC"
+            << "Le client " << QColor() << 13;
+        QTest::newRow("staff search") << employes << "Chercher" << QString() << "Fermer"
+                                      << "SELECT nom FROM employes WHERE type = 1"
+                                      << "Nom = " << QColor(Qt::green) << 0;
+        QTest::newRow("staff summary")
+            << employes << "Informations" << QString() << "Fermer"
+            << "SELECT COUNT(*) FROM employes"
+            << "Nombre de personnel enregistré = " << QColor(Qt::green) << 13;
+    }
+
+    void pagesShowEveryRowInOrderAndFitTheirWidth()
+    {
+        QFETCH(QString, panneau);
+        QFETCH(QString, bouton);
+        QFETCH(QString, cle);
+        QFETCH(QString, fermer);
+        QFETCH(QString, requete);
+        QFETCH(QString, avant);
+        QFETCH(QColor, couleur);
+        QFETCH(int, taille);
+
+        Banc banc;
+        remplir(banc);
+        if (!cle.isEmpty())
+            choisir(banc, cle);
+        const QStringList attendus = prefixes(avant, colonne(banc, requete));
+        QVERIFY(!attendus.isEmpty());
+        banc.pilote.dialogue([&](QDialog *d) {
+            auto *page = d->findChild<PageResultat *>();
+            QVERIFY(page);
+            QTRY_VERIFY_WITH_TIMEOUT(page->estComplete(), 20000);
+            dansLOrdre(page->toPlainText(), attendus);
+
+            const QTextCursor premier = page->document()->find(attendus.constFirst());
+            QVERIFY(!premier.isNull());
+            if (couleur.isValid())
+                QCOMPARE(premier.charFormat().foreground().color(), couleur);
+            if (taille)
+                QCOMPARE(premier.charFormat().font().pixelSize(), taille);
+
+            page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
+            QApplication::processEvents();
+            QVERIFY(!page->horizontalScrollBar()->isVisible());
+            QVERIFY(page->document()->size().width() <= page->viewport()->width());
+            for (const QString &texte :
+                 { fermer, QStringLiteral("Imprimer"), QStringLiteral("Exporter en PDF") }) {
+                Button *b = boutonTexte(d, texte);
+                QVERIFY2(b && d->rect().contains(b->geometry()), qPrintable(texte));
+            }
+            Banc::clic(boutonTexte(d, fermer));
+        });
+        Banc::clic(banc.bouton(panneau, bouton));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    void pagesPrintAndSaveAsPdfEveryRowAsTyped_data()
+    {
+        QTest::addColumn<QString>("panneau");
+        QTest::addColumn<QString>("bouton");
+        QTest::addColumn<QString>("cle");
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QStringList>("attendus");
+
+        QTest::newRow("balance report")
+            << compte << "Bilan" << QString() << "bilan"
+            << QStringList { "Bilan de dépenses et/ou de gains", "pour \"achat numéro 1\"",
+                             "pour \"" + remarque + "\"",        "pour \"achat numéro 998\"",
+                             "pour \"achat numéro 999\"",        "Vous avez fait une économie de" };
+        QTest::newRow("product search")
+            << commandes << "Rechercher"
+            << "Nom du produit"
+            << "recherche-produit"
+            << QStringList { "recherche sur \"\"", "nom du produit = lait1 ",
+                             "commenaire sur le produit = " + remarque,
+                             "nom du produit = lait1000 " };
+    }
+
+    void pagesPrintAndSaveAsPdfEveryRowAsTyped()
+    {
+        QFETCH(QString, panneau);
+        QFETCH(QString, bouton);
+        QFETCH(QString, cle);
+        QFETCH(QString, fichier);
+        QFETCH(QStringList, attendus);
+
+        Banc banc;
+        remplir(banc);
+        if (!cle.isEmpty())
+            choisir(banc, cle);
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("page.pdf");
+        int pagesApercu = 0;
+        banc.pilote.dialogue([&](QDialog *d) {
+            banc.pilote.dialogue([&](QDialog *apercu) {
+                QVERIFY(qobject_cast<QPrintPreviewDialog *>(apercu));
+                pagesApercu = apercu->findChild<QPrintPreviewWidget *>()->pageCount();
+                apercu->reject();
+            });
+            Banc::clic(boutonTexte(d, "Imprimer"));
+            enregistrerSous(banc, chemin, fichier);
+            Banc::clic(boutonTexte(d, "Exporter en PDF"));
+            d->reject();
+        });
+        Banc::clic(banc.bouton(panneau, bouton));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+
+        const int pages = infoPdf(chemin, "Pages").toInt();
+        QVERIFY(pages > 10);
+        QCOMPARE(pagesApercu, pages);
+        const QString texte = simplifie(textePdf(chemin));
+        dansLOrdre(texte, prefixes({}, attendus).replaceInStrings("\n", " "));
+        QVERIFY(texte.contains(QStringLiteral("Page %1 sur %1").arg(pages)));
+    }
+
+    void gridsSaveEveryRowAsCsvAsStored_data()
+    {
+        QTest::addColumn<QString>("panneau");
+        QTest::addColumn<QString>("bouton");
+        QTest::addColumn<QString>("vue");
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QStringList>("entetes");
+        QTest::addColumn<QString>("requete");
+
+        const QString date = "DATE_FORMAT(%1, '%Y-%m-%d %H:%i:%s')";
+        QTest::newRow("account book")
+            << compte << "Afficher/Modifier" << QString() << "compte"
+            << QStringList { "sujet n°", "type", "valeur", "commentaire", "date d'ajout" }
+            << "SELECT id, sujet, valeur, commentaire, " + date.arg("date_insert")
+                + " FROM compte ORDER BY date_insert DESC";
+        QTest::newRow("orders")
+            << commandes << "Afficher et/ou modifier"
+            << "Commandes"
+            << "commandes" << QStringList { "n° identifiant", "Nom de produit", "Poids",
+                                            "unité",          "Quantité",       "Prix unitaire",
+                                            "Prix total",     "commentaire",    "date du commande" }
+            << "SELECT id, nom, CAST(poids AS CHAR), poids_unite, quantite, prix_unitaire, "
+               "prix_total, commentaire, "
+                + date.arg("date_command") + " FROM commandes ORDER BY id";
+        QTest::newRow("customers")
+            << commandes << "Afficher et/ou modifier"
+            << "Clients"
+            << "clients" << QStringList { "n°id", "Nom du client", "Entreprise", "Email", "Numero" }
+            << "SELECT id, nom, entreprise, email, tel FROM clients ORDER BY id";
+        QTest::newRow("orders and customers")
+            << commandes << "Afficher"
+            << "Commandes et Clients"
+            << "commandes-et-clients" << QStringList { "nom du produit",  "poids",
+                                                       "unite",           "quantite",
+                                                       "prix_unitaire",   "prix_total",
+                                                       "commentaire",     "date de la command",
+                                                       "nom du client",   "entreprise du client",
+                                                       "email du client", "telephone du client" }
+            << "SELECT commandes.nom, CAST(poids AS CHAR), poids_unite, quantite, prix_unitaire, "
+               "prix_total, commentaire, "
+                + date.arg("date_command")
+                + ", clients.nom, clients.entreprise, clients.email, clients.tel FROM commandes "
+                  "RIGHT JOIN clients ON commandes.client_id = clients.id";
+        QTest::newRow("staff")
+            << employes << "Afficher et/ou modifier" << QString() << "employes"
+            << QStringList { "n° Id",
+                             "Nom",
+                             "Prenom",
+                             "nom et prenom",
+                             "Sexe",
+                             "Domaine",
+                             "Date de naissance",
+                             "Date d'embouche",
+                             "Commentaire" }
+            << "SELECT id, nom, prenom, nom_prenom, sexe, domaine, date_naissance, "
+               "date_embouche, commentaire FROM employes WHERE type = 1";
+    }
+
+    void gridsSaveEveryRowAsCsvAsStored()
+    {
+        QFETCH(QString, panneau);
+        QFETCH(QString, bouton);
+        QFETCH(QString, vue);
+        QFETCH(QString, fichier);
+        QFETCH(QStringList, entetes);
+        QFETCH(QString, requete);
+
+        Banc banc;
+        remplir(banc);
+        if (!vue.isEmpty())
+            choisir(banc, vue);
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("grille.csv");
+        banc.pilote.dialogue([&](QDialog *d) {
+            enregistrerSous(banc, chemin, fichier);
+            Banc::clic(boutonTexte(d, "Exporter en CSV"));
+            d->reject();
+        });
+        Banc::clic(banc.bouton(panneau, bouton));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+
+        QFile csv(chemin);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QByteArray octets = csv.readAll();
+        QVERIFY(octets.startsWith("\xEF\xBB\xBF"));
+        QVERIFY(octets.endsWith("\r\n"));
+        QList<QStringList> lues = lireCsv(octets.mid(3));
+        QCOMPARE(lues.value(0), entetes);
+        lues.removeFirst();
+        const QList<QStringList> stockees = rangees(banc, requete);
+        QVERIFY(stockees.size() >= lignes);
+        QCOMPARE(lues, stockees);
+    }
+
+    void sortingKeepsPendingEditsAndValiderWritesExactlyThem_data()
+    {
+        QTest::addColumn<QString>("panneau");
+        QTest::addColumn<QString>("bouton");
+        QTest::addColumn<QString>("vue");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("modifiee");
+        QTest::addColumn<QString>("valeur");
+        QTest::addColumn<int>("triee");
+        QTest::addColumn<QString>("reussite");
+
+        QTest::newRow("account book") << compte << "Afficher/Modifier" << QString() << "compte" << 2
+                                      << "77.25" << 2 << "Modifications reussies";
+        QTest::newRow("orders") << commandes << "Afficher et/ou modifier"
+                                << "Commandes"
+                                << "commandes" << 2 << "fromage" << 3 << "Modification reussie";
+        QTest::newRow("staff") << employes << "Afficher et/ou modifier" << QString() << "employes"
+                               << 6 << "Achats" << 2 << "Modifications reussies";
+    }
+
+    void sortingKeepsPendingEditsAndValiderWritesExactlyThem()
+    {
+        QFETCH(QString, panneau);
+        QFETCH(QString, bouton);
+        QFETCH(QString, vue);
+        QFETCH(QString, table);
+        QFETCH(int, modifiee);
+        QFETCH(QString, valeur);
+        QFETCH(int, triee);
+        QFETCH(QString, reussite);
+
+        Banc banc;
+        remplir(banc);
+        if (!vue.isEmpty())
+            choisir(banc, vue);
+        const QString tout = "SELECT * FROM " + table + " ORDER BY id";
+        QList<QStringList> attendu = rangees(banc, tout);
+        attendu[499][modifiee] = valeur;
+
+        banc.pilote.dialogue([&](QDialog *d) {
+            auto *grille = d->findChild<QTableView *>();
+            QAbstractItemModel *modele = grille->model();
+            auto ligneDe500 = [&] {
+                while (modele->canFetchMore({}))
+                    modele->fetchMore({});
+                for (int ligne = 0; ligne < modele->rowCount(); ++ligne) {
+                    if (modele->index(ligne, 0).data().toInt() == 500)
+                        return ligne;
+                }
+                return -1;
+            };
+            QVERIFY(modele->setData(modele->index(ligneDe500(), modifiee), valeur));
+
+            // Sorted one way, then the other, by a click on the column's header.
+            QHeaderView *entetes = grille->horizontalHeader();
+            const QPoint milieu(entetes->sectionViewportPosition(triee)
+                                    + entetes->sectionSize(triee) / 2,
+                                entetes->height() / 2);
+            for (Qt::SortOrder ordre : { Qt::AscendingOrder, Qt::DescendingOrder }) {
+                QTest::mouseClick(entetes->viewport(), Qt::LeftButton, {}, milieu);
+                QCOMPARE(entetes->sortIndicatorSection(), triee);
+                QCOMPARE(entetes->sortIndicatorOrder(), ordre);
+                QCOMPARE(modele->rowCount(), lignes);
+                QVariantList colonneTriee;
+                for (int ligne = 0; ligne < modele->rowCount(); ++ligne)
+                    colonneTriee << modele->index(ligne, triee).data();
+                for (int ligne = 1; ligne < colonneTriee.size(); ++ligne) {
+                    const QString a = colonneTriee.at(ligne - 1).toString();
+                    const QString b = colonneTriee.at(ligne).toString();
+                    bool na, nb;
+                    const double x = a.toDouble(&na), y = b.toDouble(&nb);
+                    const bool enOrdre = na && nb
+                        ? (ordre == Qt::AscendingOrder ? x <= y : x >= y)
+                        : (ordre == Qt::AscendingOrder ? a.localeAwareCompare(b) <= 0
+                                                       : a.localeAwareCompare(b) >= 0);
+                    QVERIFY2(enOrdre, qPrintable(a + " / " + b));
+                }
+                QCOMPARE(modele->index(ligneDe500(), modifiee).data().toString(), valeur);
+            }
+            banc.pilote.boite();
+            Banc::clic(boutonTexte(d, "Valider"));
+            QCOMPARE(banc.pilote.boites.value(0).titre, reussite);
+            d->reject();
+        });
+        Banc::clic(banc.bouton(panneau, bouton));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(rangees(banc, tout), attendu);
+    }
+};
+
+QTEST_MAIN(TestExports)
+#include "tst_exports.moc"
