@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QSaveFile>
@@ -54,7 +55,10 @@ bool Avancement::annule() const
 QString demanderFichier(QWidget *parent, const QString &titre, const QString &nom,
                         const QString &extension, const QString &filtre)
 {
-    const QString dossier = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // The documents folder, or the home folder of a user who has none.
+    QString dossier = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(dossier).isDir())
+        dossier = QDir::homePath();
     const QString proposition = QDir(dossier).filePath(
         nom + QLatin1Char('-') + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))
         + QLatin1Char('.') + extension);

@@ -35,7 +35,8 @@ private:
 };
 
 // Qt's save dialog, proposing <nom>-<yyyy-MM-dd>.<extension> in the user's
-// documents folder. Empty when the user gives up.
+// documents folder (or home folder when there is none). Empty when the user
+// gives up.
 QString demanderFichier(QWidget *parent, const QString &titre, const QString &nom,
                         const QString &extension, const QString &filtre);
 

@@ -3,6 +3,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -27,14 +28,16 @@ void Contenu::ajouter(std::function<QString()> suivante)
 
 bool Contenu::tranche(int numero, QString *html)
 {
-    while (lues.size() <= numero && pieceCourante < pieces.size()) {
+    while (!lecture && lues.size() <= numero && pieceCourante < pieces.size()) {
         Piece &piece = pieces[pieceCourante];
         if (!piece.suivante) {
             lues << piece.html;
             ++pieceCourante;
             continue;
         }
+        lecture = true;
         const QString texte = piece.suivante();
+        lecture = false;
         if (texte.isEmpty()) {
             // Done with these rows: whatever the source holds (a result set) goes now.
             piece.suivante = nullptr;
@@ -71,7 +74,7 @@ QString textePreserve(const QString &style, const QString &texte)
 namespace {
 
 // Roughly one screen of text: what the page lays out before it is shown.
-constexpr int premierEcran = 4000;
+constexpr int tailleEcran = 4000;
 // The longest a step of filling holds the program while the page is shown.
 constexpr int pasDeRemplissage = 8;
 
@@ -107,22 +110,32 @@ PageResultat::PageResultat(std::shared_ptr<Contenu> contenu, QWidget *parent)
     // The page keeps the colours of its dialog.
     viewport()->setBackgroundRole(QPalette::Window);
 
-    int ajoutes = 0;
-    QString html;
-    while (ajoutes < premierEcran && contenu_->tranche(suivante, &html)) {
-        ajouterHtml(document(), html);
-        ajoutes += html.size();
-        ++suivante;
-    }
-    if (!contenu_->tranche(suivante, &html))
-        complete_ = true;
-
     remplissage.setInterval(0);
     connect(&remplissage, &QTimer::timeout, this, &PageResultat::remplirUnPeu);
 }
 
+void PageResultat::showEvent(QShowEvent *event)
+{
+    QTextBrowser::showEvent(event);
+    if (suivante == 0 && !complete_)
+        premierEcran();
+}
+
+void PageResultat::premierEcran()
+{
+    int ajoutes = 0;
+    QString html;
+    while (ajoutes < tailleEcran && contenu_->tranche(suivante, &html)) {
+        ajouterHtml(document(), html);
+        ajoutes += html.size();
+        ++suivante;
+    }
+}
+
 bool PageResultat::ajouterTranche()
 {
+    if (contenu_->enLecture())
+        return false;
     QString html;
     if (!complete_ && contenu_->tranche(suivante, &html)) {
         ajouterHtml(document(), html);
@@ -253,4 +266,20 @@ bool ecrirePdf(QWidget *parent, Contenu &contenu, const QString &chemin)
         Avancement avancement(parent, QStringLiteral("Exportation en PDF"));
         return peindreContenu(contenu, &pdf, avancement);
     });
+}
+
+Button *rangeeDePage(QDialog *page, const StyleBouton &style, const QString &fermer,
+                     const QRect &place, const std::shared_ptr<Contenu> &contenu,
+                     const QString &nomFichier)
+{
+    const int ecart = 10;
+    const QList<Button *> boutons = rangee(
+        page, style, { QStringLiteral("Imprimer"), QStringLiteral("Exporter en PDF"), fermer },
+        place.topLeft(), QSize((place.width() - 2 * ecart) / 3, place.height()), ecart);
+    QObject::connect(boutons.at(0), &Button::clicked, page,
+                     [page, contenu] { apercuImpression(page, contenu); });
+    QObject::connect(boutons.at(1), &Button::clicked, page,
+                     [page, contenu, nomFichier] { exporterPdf(page, contenu, nomFichier); });
+    QObject::connect(boutons.at(2), &Button::clicked, page, &QDialog::accept);
+    return boutons.at(2);
 }

@@ -4,7 +4,10 @@
 // Result pages: read-only rich text that appears at once whatever its length,
 // wraps at the page's width, and can be printed or saved as PDF.
 
+#include "app/dialogues.h"
+
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTextBrowser>
@@ -13,9 +16,14 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QPagedPaintDevice;
 class QTextDocument;
 class Avancement;
+
+// The rows of a result written out at a time: a slice is parsed and laid out
+// in a few milliseconds, well within what the reader notices.
+constexpr int rangsParTranche = 50;
 
 // What a page shows, as self-contained HTML slices in reading order: fixed
 // pieces, and sources of rows read a slice at a time. Each slice is read once
@@ -38,6 +46,9 @@ public:
     bool tranche(int numero, QString *html);
     // Every slice, read to the end.
     QStringList toutes();
+    // A slice is being read (and its source may be showing a box): asked
+    // again meanwhile, the content gives no new slice.
+    bool enLecture() const { return lecture; }
 
 private:
     struct Piece
@@ -49,6 +60,7 @@ private:
     int pieceCourante = 0;
     QStringList lues;
     QString enTete_;
+    bool lecture = false;
 };
 
 // A block of HTML with its CSS declarations ("color:blue;font-size:12px;").
@@ -57,7 +69,8 @@ QString blocStyle(const QString &style, const QString &html);
 // and all), with its CSS declarations.
 QString textePreserve(const QString &style, const QString &texte);
 
-// The page on screen. Its first screen is laid out at once; the rest is
+// The page on screen. Its first screen is laid out when it is shown, at its
+// width; the rest is
 // added in short steps while the program is idle, so that the reader never
 // waits and every line can be reached by scrolling. Lines wrap at the page's
 // width: there is never a horizontal scroll bar.
@@ -80,9 +93,11 @@ Q_SIGNALS:
     void pageComplete();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void premierEcran();
     bool ajouterTranche();
     void remplirUnPeu();
 
@@ -108,5 +123,13 @@ bool exporterPdf(QWidget *parent, const std::shared_ptr<Contenu> &contenu, const
 // Writes the whole content as an A4 PDF to that file; a file that cannot be
 // written is told in a warning box, and nothing half-written stays under its name.
 bool ecrirePdf(QWidget *parent, Contenu &contenu, const QString &chemin);
+
+// The bottom row of a page: "Imprimer", "Exporter en PDF" (proposing
+// <nomFichier>-<date>.pdf) and the page's closing button, which closes it; the
+// three share the place and look the closing button had alone. Returns the
+// closing button.
+Button *rangeeDePage(QDialog *page, const StyleBouton &style, const QString &fermer,
+                     const QRect &place, const std::shared_ptr<Contenu> &contenu,
+                     const QString &nomFichier);
 
 #endif // PAGES_H

@@ -117,22 +117,25 @@ void Entreprise::commandAfficheClick()
               QStringLiteral("color:green;font-size:25px;text-decoration:underline;"),
               QRect(0, 10, 800, 30));
 
-    const QList<Button *> boutons = rangee(
-        fenetre, { Couleurs::bleu(), true, 5.0, 5.0 },
-        { QStringLiteral("Valider"), QStringLiteral("Annuler"), QStringLiteral("Fermer la page") },
-        QPoint(10, 560), QSize(200, 30));
+    // The customers' dialog opens narrower: its row of buttons fits it.
+    const QList<Button *> boutons =
+        rangee(fenetre, { Couleurs::bleu(), true, 5.0, 5.0 },
+               { QStringLiteral("Valider"), QStringLiteral("Annuler"),
+                 QStringLiteral("Exporter en CSV"), QStringLiteral("Fermer la page") },
+               QPoint(10, 560), QSize(choix == 1 ? 155 : 185, 30));
     modele->setParent(fenetre);
     QSqlQueryModel *vueModele = modele.release();
     etatCommandes->commandModel = qobject_cast<QSqlTableModel *>(vueModele);
 
     auto *vue = new QTableView(fenetre);
     vue->setObjectName(QStringLiteral("grille"));
-    vue->setModel(vueModele);
+    triable(vue, vueModele);
     if (choix == 2) {
         // The joined view can only be read.
         boutons.at(0)->hide();
         boutons.at(1)->hide();
-        boutons.at(2)->setGeometry(10, 560, 780, 30);
+        boutons.at(2)->setGeometry(10, 560, 385, 30);
+        boutons.at(3)->setGeometry(405, 560, 385, 30);
     }
     largeurs(vue, colonnes);
     // The orders view does not show the customer number.
@@ -140,9 +143,14 @@ void Entreprise::commandAfficheClick()
         vue->hideColumn(1);
     vue->setGeometry(0, 50, 800, 500);
 
+    const QString fichier = QStringList { QStringLiteral("commandes"), QStringLiteral("clients"),
+                                          QStringLiteral("commandes-et-clients") }
+                                .value(choix);
+    connect(boutons.at(2), &Button::clicked, fenetre,
+            [fenetre, vue, fichier] { exporterCsv(fenetre, vue, fichier); });
     connect(boutons.at(0), &Button::clicked, this, &Entreprise::modifierCommand);
     connect(boutons.at(1), &Button::clicked, this, &Entreprise::annulerCommand);
-    connect(boutons.at(2), &Button::clicked, fenetre, &QDialog::accept);
+    connect(boutons.at(3), &Button::clicked, fenetre, &QDialog::accept);
     fenetre->exec();
 }
 

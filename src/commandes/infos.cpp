@@ -1,13 +1,12 @@
 #include "app/base.h"
 #include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/tranches.h"
+#include "app/pages.h"
 #include "app/saisie.h"
 
 #include <QDialog>
 #include <QLabel>
 #include <QPalette>
-#include <QScrollArea>
 #include <QSqlQuery>
 
 #include <memory>
@@ -46,17 +45,22 @@ void Entreprise::commandeInfo()
               QRect(0, 10, 400, 30), Qt::AlignHCenter)
         ->setWordWrap(true);
 
-    QLabel *totaux = etiquette(
-        page,
-        QStringLiteral("Commandes : Vous avez en tout : <strong>") + QString::number(commandes)
-            + QStringLiteral("</strong> commandes<br/>Clients  : Vous avez en tout : "
-                             "<strong>")
-            + QString::number(clients) + QStringLiteral("</strong> clients"),
-        QStringLiteral("font-size:12px;font-weight:bold;color:#002c71;"), QRect(10, 50, 430, 30),
-        Qt::AlignLeft | Qt::AlignVCenter);
-    totaux->setWordWrap(true);
+    const QString comptes = QStringLiteral("Commandes : Vous avez en tout : <strong>")
+        + QString::number(commandes)
+        + QStringLiteral("</strong> commandes<br/>Clients  : Vous avez en tout : <strong>")
+        + QString::number(clients) + QStringLiteral("</strong> clients");
+    const QString styleComptes = QStringLiteral("font-size:12px;font-weight:bold;color:#002c71;");
+    etiquette(page, comptes, styleComptes, QRect(10, 50, 430, 30), Qt::AlignLeft | Qt::AlignVCenter)
+        ->setWordWrap(true);
 
-    auto tranche = [q] {
+    // The heading and the counts stand above the page; printed, they head it.
+    auto contenu = std::make_shared<Contenu>();
+    contenu->setEnTete(
+        blocStyle(QStringLiteral("color:orange;font-size:24px;text-decoration:underline;"
+                                 "text-align:center;"),
+                  QStringLiteral("Informations"))
+        + blocStyle(styleComptes, comptes));
+    contenu->ajouter([q] {
         QString texte;
         for (int n = 0; n < rangsParTranche && q->next(); ++n) {
             texte += QStringLiteral("Le client <strong>") + html(q->value(1).toString())
@@ -64,26 +68,13 @@ void Entreprise::commandeInfo()
                 + QStringLiteral("</strong> a fait <strong>") + q->value(3).toString()
                 + QStringLiteral("</strong> commandes<br/><br/>");
         }
-        return texte;
-    };
-    auto *defilement = new QScrollArea(page);
-    defilement->setGeometry(0, 90, 450, 370);
-    // 440 wide; as tall as the lines need, so that the page scrolls to the last one.
-    pageParTranches(
-        defilement, tranche(), tranche,
-        [](const QString &texte) {
-            auto *liste = new QLabel(texte);
-            liste->setTextFormat(Qt::RichText);
-            liste->setStyleSheet(QStringLiteral("font-size:13px;"));
-            liste->setWordWrap(true);
-            liste->setAlignment(Qt::AlignTop);
-            liste->setFixedWidth(440);
-            return liste;
-        },
-        QMargins());
+        return texte.isEmpty() ? texte : blocStyle(QStringLiteral("font-size:13px;"), texte);
+    });
+    auto *clientsParCommandes = new PageResultat(contenu, page);
+    clientsParCommandes->setGeometry(0, 90, 450, 370);
 
-    Button *fermer = bouton(page, { Couleurs::bleuProfond(), false, 5.0, 8.0 },
-                            QStringLiteral("Fermer la page"), QRect(10, 470, 430, 23));
-    connect(fermer, &Button::clicked, page, &QDialog::accept);
+    rangeeDePage(page, { Couleurs::bleuProfond(), false, 5.0, 8.0 },
+                 QStringLiteral("Fermer la page"), QRect(10, 470, 430, 23), contenu,
+                 QStringLiteral("informations-commandes"));
     page->exec();
 }

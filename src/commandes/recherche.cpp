@@ -2,8 +2,8 @@
 #include "app/completeurs.h"
 #include "app/dialogues.h"
 #include "app/entreprise.h"
+#include "app/pages.h"
 #include "app/saisie.h"
-#include "app/tranches.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -11,9 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QScrollArea>
 #include <QSqlQuery>
-#include <QVBoxLayout>
 
 #include <memory>
 
@@ -44,14 +42,10 @@ void Entreprise::rechercheCommande()
     if (!connexionCommande())
         return;
 
-    QDialog *page = ouvrirDialogue(QString(), 500, 500);
     const QString recherche = rechercheEdit->text();
-    lignePlate(page, QStringLiteral("recherche sur \"") + recherche + QLatin1Char('"'),
-               QStringLiteral("color:orange;font-size:20px;text-decoration:underline;"),
-               QRect(0, 10, 400, 490), Qt::AlignHCenter)
-        ->setWordWrap(true);
-
-    // The query stays open while the page is shown: the page reads its rows
+    const bool produits = clientCombo->currentIndex() == 0;
+    // The statement is run before the page is built: a refused read shows no
+    // page. It stays open while the page is shown, which writes its rows out
     // slice by slice.
     // A text holding a character the registers cannot store matches no stored
     // name: it is not sent, and the search finds nothing.
@@ -59,22 +53,31 @@ void Entreprise::rechercheCommande()
     const QString motif = cherchable ? motifContient(recherche) : QString(QLatin1String(""));
     auto q = std::make_shared<QSqlQuery>(db);
     q->setForwardOnly(true);
-    auto *defilement = new QScrollArea(page);
-    defilement->setGeometry(0, 50, 500, 400);
-    if (clientCombo->currentIndex() == 0) {
-        page->setWindowTitle(QStringLiteral("Recherche d'un produit"));
+    if (produits) {
         q->prepare(QStringLiteral(
             "SELECT commandes.id, commandes.nom, poids, poids_unite, quantite, prix_unitaire, "
             "prix_total, commentaire, date_command, clients.nom, entreprise, email, tel FROM "
             "commandes INNER JOIN clients ON commandes.client_id = clients.id WHERE :cherchable "
             "AND commandes.nom LIKE :motif"));
-        q->bindValue(QStringLiteral(":cherchable"), int(cherchable));
-        q->bindValue(QStringLiteral(":motif"), motif);
-        if (!lire(*q, this)) {
-            delete page;
-            return;
-        }
-        auto tranche = [q] {
+    } else {
+        // Each customer comes with the number of its orders, counted by the
+        // same statement.
+        q->prepare(QStringLiteral("SELECT id, nom, entreprise, email, tel, (SELECT COUNT(*) FROM "
+                                  "commandes WHERE client_id = clients.id) FROM clients WHERE "
+                                  ":cherchable AND nom LIKE :motif"));
+    }
+    q->bindValue(QStringLiteral(":cherchable"), int(cherchable));
+    q->bindValue(QStringLiteral(":motif"), motif);
+    if (!lire(*q, this))
+        return;
+
+    auto contenu = std::make_shared<Contenu>();
+    const QString titre = QStringLiteral("recherche sur \"") + recherche + QLatin1Char('"');
+    const QString styleTitre =
+        QStringLiteral("color:orange;font-size:20px;text-decoration:underline;");
+    contenu->setEnTete(blocStyle(styleTitre + QStringLiteral("text-align:center;"), html(titre)));
+    if (produits) {
+        contenu->ajouter([q] {
             QString texte;
             for (int n = 0; n < rangsParTranche && q->next(); ++n) {
                 auto v = [&q](int colonne) { return valeurPage(q->value(colonne)); };
@@ -94,43 +97,11 @@ void Entreprise::rechercheCommande()
                     + QStringLiteral("</strong><br/>Téléphone = <strong>") + v(12)
                     + QStringLiteral("</strong><br/><br/><br/><hr/>");
             }
-            return texte;
-        };
-        const QString premiere = tranche();
-        if (premiere.isEmpty()) {
-            delete defilement;
-            lignePlate(page,
-                       QStringLiteral("Il n'y a pas de produit commandé du nom de \"") + recherche
-                           + QLatin1Char('"'),
-                       QStringLiteral("color:red;font-size:13px;"), QRect(0, 50, 400, 40),
-                       Qt::AlignCenter);
-        } else {
-            pageParTranches(
-                defilement, premiere, tranche,
-                [](const QString &texte) {
-                    auto *resultat = new QLabel(texte);
-                    resultat->setTextFormat(Qt::RichText);
-                    resultat->setWordWrap(true);
-                    resultat->setAlignment(Qt::AlignTop);
-                    resultat->setStyleSheet(QStringLiteral("color:blue;font-size:12px;"));
-                    return resultat;
-                },
-                QMargins());
-        }
+            return texte.isEmpty() ? texte
+                                   : blocStyle(QStringLiteral("color:blue;font-size:12px;"), texte);
+        });
     } else {
-        page->setWindowTitle(QStringLiteral("Recherche d'un client"));
-        // Each customer comes with the number of its orders, counted by the
-        // same statement.
-        q->prepare(QStringLiteral("SELECT id, nom, entreprise, email, tel, (SELECT COUNT(*) FROM "
-                                  "commandes WHERE client_id = clients.id) FROM clients WHERE "
-                                  ":cherchable AND nom LIKE :motif"));
-        q->bindValue(QStringLiteral(":cherchable"), int(cherchable));
-        q->bindValue(QStringLiteral(":motif"), motif);
-        if (!lire(*q, this)) {
-            delete page;
-            return;
-        }
-        auto tranche = [q] {
+        contenu->ajouter([q] {
             QString texte;
             for (int n = 0; n < rangsParTranche && q->next(); ++n) {
                 texte += QStringLiteral("Nom = <strong>") + valeurPage(q->value(1))
@@ -144,21 +115,30 @@ void Entreprise::rechercheCommande()
                     + QStringLiteral("</strong> commandes<br/><br/><hr/><br/><br/>");
             }
             return texte;
-        };
-        // Nothing found: the page stays empty below its heading.
-        pageParTranches(
-            defilement, tranche(), tranche,
-            [](const QString &texte) {
-                auto *resultat = new QLabel(texte);
-                resultat->setTextFormat(Qt::RichText);
-                return resultat;
-            },
-            QMargins(9, 9, 9, 9));
+        });
     }
 
-    Button *fermer = bouton(page, { Couleurs::bleuProfond(), false, 8.0, 8.0 },
-                            QStringLiteral("Fermer la page"), QRect(10, 470, 480, 23));
-    connect(fermer, &Button::clicked, page, &QDialog::accept);
+    QDialog *page = ouvrirDialogue(produits ? QStringLiteral("Recherche d'un produit")
+                                            : QStringLiteral("Recherche d'un client"),
+                                   500, 500);
+    lignePlate(page, titre, styleTitre, QRect(0, 10, 400, 490), Qt::AlignHCenter)
+        ->setWordWrap(true);
+    QString premiere;
+    if (produits && !contenu->tranche(0, &premiere)) {
+        const QString rien = QStringLiteral("Il n'y a pas de produit commandé du nom de \"")
+            + recherche + QLatin1Char('"');
+        const QString styleRien = QStringLiteral("color:red;font-size:13px;");
+        lignePlate(page, rien, styleRien, QRect(0, 50, 400, 40), Qt::AlignCenter);
+        contenu->ajouter(blocStyle(styleRien + QStringLiteral("text-align:center;"), html(rien)));
+    } else {
+        // A customer search that finds nothing leaves the page empty below its heading.
+        auto *resultats = new PageResultat(contenu, page);
+        resultats->setGeometry(0, 50, 500, 400);
+    }
+    rangeeDePage(page, { Couleurs::bleuProfond(), false, 8.0, 8.0 },
+                 QStringLiteral("Fermer la page"), QRect(10, 470, 480, 23), contenu,
+                 produits ? QStringLiteral("recherche-produit")
+                          : QStringLiteral("recherche-client"));
     page->exec();
 }
 

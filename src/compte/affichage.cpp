@@ -35,18 +35,21 @@ void Entreprise::afficheDonne()
     etatCompte->tableModel = modele.release();
     auto *grille = new QTableView(fenetre);
     grille->setObjectName(QStringLiteral("grille"));
-    grille->setModel(etatCompte->tableModel);
+    triable(grille, etatCompte->tableModel);
     grille->setGeometry(10, 50, 530, 400);
 
     const StyleBouton style { Couleurs::bleu(), true, 10.0, 10.0 };
     const QList<Button *> boutons =
         rangee(fenetre, style, { QStringLiteral("Valider"), QStringLiteral("Annuler") },
                QPoint(10, 460), QSize(260, 25));
-    Button *fermer =
-        bouton(fenetre, style, QStringLiteral("Fermer la fenêtre"), QRect(10, 490, 530, 25));
+    const QList<Button *> sorties = rangee(
+        fenetre, style, { QStringLiteral("Exporter en CSV"), QStringLiteral("Fermer la fenêtre") },
+        QPoint(10, 490), QSize(260, 25));
     for (Button *b : boutons)
         connect(b, &Button::clicked, this, &Entreprise::changementEtat);
-    connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
+    connect(sorties.at(0), &Button::clicked, fenetre,
+            [fenetre, grille] { exporterCsv(fenetre, grille, QStringLiteral("compte")); });
+    connect(sorties.at(1), &Button::clicked, fenetre, &QDialog::accept);
 
     fenetre->exec();
 }

@@ -1,51 +1,47 @@
 #include "app/base.h"
 #include "app/dialogues.h"
 #include "app/entreprise.h"
+#include "app/pages.h"
 #include "app/saisie.h"
 
 #include <QDialog>
-#include <QLabel>
-#include <QScrollArea>
 #include <QSqlQuery>
-#include <QVBoxLayout>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
-// The lines of one kind of entry: "=> Vous avez dépensé 30F pour "loyer" le 05 mars
-// 2013 à 09h25min", each followed by an empty line. False when the server
-// refused the statement.
-bool lignesDuBilan(QSqlQuery &requete, const QString &sujet, const QString &debut, QString *lignes)
+constexpr int entreesParTranche = 100;
+
+// The entries of one kind, read by their statement, which is run at once and
+// read as the page is shown. False when the server refused it.
+bool entreesDuBilan(QSqlQuery &requete, const QString &sujet, QWidget *parent)
 {
+    requete.setForwardOnly(true);
     requete.prepare(
         QStringLiteral("SELECT id, sujet, valeur, commentaire, DATE_FORMAT(date_insert, "
                        "'le %d %M %Y à %Hh%imin') FROM compte WHERE sujet = :sujet"));
     requete.bindValue(QStringLiteral(":sujet"), sujet);
-    if (!executer(requete))
-        return false;
-    while (requete.next()) {
-        *lignes += debut + requete.value(2).toString() + QStringLiteral("F pour \"")
-            + requete.value(3).toString() + QStringLiteral("\" ") + requete.value(4).toString()
-            + QStringLiteral("\n\n");
-    }
-    return true;
+    return lire(requete, parent);
 }
 
-// A list of entries: shown exactly as stored, whatever characters the comments hold.
-QLabel *listeDuBilan(const QString &lignes)
+// The lines of one kind of entry, slice by slice: "=> Vous avez dépensé 30F
+// pour "loyer" le 05 mars 2013 à 09h25min", each followed by an empty line,
+// shown exactly as stored, whatever characters the comments hold.
+std::function<QString()> lignesDuBilan(std::shared_ptr<QSqlQuery> requete, const QString &debut)
 {
-    auto *liste = new QLabel;
-    liste->setTextFormat(Qt::PlainText);
-    liste->setText(lignes);
-    liste->setStyleSheet(QStringLiteral("font-size:12px;color:blue;"));
-    liste->setWordWrap(true);
-    return liste;
-}
-
-QLabel *titreDuBilan(const QString &texte, const QString &style)
-{
-    auto *titre = new QLabel(texte);
-    titre->setStyleSheet(style);
-    return titre;
+    return [requete, debut] {
+        QString lignes;
+        for (int n = 0; n < entreesParTranche && requete->next(); ++n) {
+            lignes += debut + requete->value(2).toString() + QStringLiteral("F pour \"")
+                + requete->value(3).toString() + QStringLiteral("\" ")
+                + requete->value(4).toString() + QStringLiteral("\n\n");
+        }
+        return lignes.isEmpty()
+            ? lignes
+            : textePreserve(QStringLiteral("font-size:12px;color:blue;"), lignes);
+    };
 }
 
 } // namespace
@@ -55,20 +51,19 @@ void Entreprise::bilan()
     if (!connexionCompte())
         return;
 
-    // Everything the report shows is read first: a refused read shows no report.
-    QSqlQuery requete(db);
-    requete.setForwardOnly(true);
-    QString lignesDepenses, lignesGains;
-    if (!lignesDuBilan(requete, QStringLiteral("Dépense"), QStringLiteral("=> Vous avez dépensé "),
-                       &lignesDepenses)
-        || !lignesDuBilan(requete, QStringLiteral("Gain"), QStringLiteral("=> Vous avez gagné "),
-                          &lignesGains)) {
-        lectureRefusee(this, messageServeur(requete));
+    // Everything the report shows is read first: a refused read shows no
+    // report. The entries stay with their statements, to be written out as
+    // the page is shown.
+    auto depenses = std::make_shared<QSqlQuery>(db);
+    auto gains = std::make_shared<QSqlQuery>(db);
+    if (!entreesDuBilan(*depenses, QStringLiteral("Dépense"), this)
+        || !entreesDuBilan(*gains, QStringLiteral("Gain"), this))
         return;
-    }
 
     // Totals, the gains first. Servers that refuse an order inside GROUP BY
     // get the same two sums with ORDER BY.
+    QSqlQuery requete(db);
+    requete.setForwardOnly(true);
     QString totalGains = QStringLiteral("0");
     QString totalDepenses = QStringLiteral("0");
     if (!requete.exec(QStringLiteral("SELECT sujet, SUM(valeur) FROM compte GROUP BY sujet DESC"))
@@ -104,30 +99,6 @@ void Entreprise::bilan()
         derniereDate = requete.value(1).toString();
     }
 
-    QDialog *fenetre = ouvrirDialogue(QStringLiteral("Bilan de vos gains et dépenses"), 450, 500);
-
-    auto *entete = new QLabel(QStringLiteral("<span style='text-decoration:underline;'>Bilan de "
-                                             "dépenses et/ou de gains</span>"));
-    entete->setTextFormat(Qt::RichText);
-    entete->setStyleSheet(QStringLiteral("font-size:20px;font-weight:bold;color:green;"));
-    entete->setAlignment(Qt::AlignHCenter);
-    const QString styleTitre = QStringLiteral("font-size:14px;font-weight:bold;");
-    QLabel *titreDepenses = titreDuBilan(QStringLiteral("Vos dépenses"), styleTitre);
-    QLabel *titreGains = titreDuBilan(QStringLiteral("Vos Gains"), styleTitre);
-    QLabel *depenses = listeDuBilan(lignesDepenses);
-    QLabel *gains = listeDuBilan(lignesGains);
-
-    QLabel *titreBilan = titreDuBilan(
-        QStringLiteral("Bilan"), QStringLiteral("color:blue;font-size:20px;font-weight:bold;"));
-    auto *totaux = new QLabel;
-    totaux->setTextFormat(Qt::RichText);
-    totaux->setStyleSheet(QStringLiteral("color:orange;font-size:13px;"));
-    totaux->setWordWrap(true);
-    totaux->setText(QStringLiteral("Toutes vos dépenses s'élèvent à <strong>") + totalDepenses
-                    + QStringLiteral("F</strong> et <br/>Tous vos gains s'élèvent à <strong>")
-                    + totalGains + QStringLiteral("F</strong><br/> à partir de la date du ")
-                    + html(premiereDate) + QStringLiteral(" jusqu'au ") + html(derniereDate));
-
     // A deficit is told without its minus sign.
     QString verdict;
     if (difference.toDouble() >= 0) {
@@ -139,25 +110,34 @@ void Entreprise::bilan()
                                  "s'élève à <strong style='text-decoration:underline;'>")
             + difference.mid(1) + QStringLiteral("F</strong>");
     }
-    auto *conclusion = new QLabel(verdict);
-    conclusion->setTextFormat(Qt::RichText);
-    conclusion->setStyleSheet(QStringLiteral("color:#a90bab;font-size:14px;"));
 
-    auto *disposition = new QVBoxLayout;
-    for (QLabel *label :
-         { entete, titreDepenses, depenses, titreGains, gains, titreBilan, totaux, conclusion })
-        disposition->addWidget(label);
-    disposition->addSpacing(10);
-    disposition->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    auto *page = new QWidget;
-    page->setLayout(disposition);
-    auto *defilement = new QScrollArea(fenetre);
-    defilement->setWidget(page);
-    defilement->setGeometry(0, 0, 450, 460);
+    // The page, top to bottom; headings and verdict centred.
+    auto contenu = std::make_shared<Contenu>();
+    contenu->ajouter(
+        blocStyle(QStringLiteral("font-size:20px;font-weight:bold;color:green;text-align:center;"),
+                  QStringLiteral("<span style='text-decoration:underline;'>Bilan de dépenses "
+                                 "et/ou de gains</span>")));
+    const QString styleTitre = QStringLiteral("font-size:14px;font-weight:bold;text-align:center;");
+    contenu->ajouter(blocStyle(styleTitre, QStringLiteral("Vos dépenses")));
+    contenu->ajouter(lignesDuBilan(depenses, QStringLiteral("=> Vous avez dépensé ")));
+    contenu->ajouter(blocStyle(styleTitre, QStringLiteral("Vos Gains")));
+    contenu->ajouter(lignesDuBilan(gains, QStringLiteral("=> Vous avez gagné ")));
+    contenu->ajouter(
+        blocStyle(QStringLiteral("color:blue;font-size:20px;font-weight:bold;text-align:center;"),
+                  QStringLiteral("Bilan")));
+    contenu->ajouter(
+        blocStyle(QStringLiteral("color:orange;font-size:13px;"),
+                  QStringLiteral("Toutes vos dépenses s'élèvent à <strong>") + totalDepenses
+                      + QStringLiteral("F</strong> et <br/>Tous vos gains s'élèvent à <strong>")
+                      + totalGains + QStringLiteral("F</strong><br/> à partir de la date du ")
+                      + html(premiereDate) + QStringLiteral(" jusqu'au ") + html(derniereDate)));
+    contenu->ajouter(
+        blocStyle(QStringLiteral("color:#a90bab;font-size:14px;text-align:center;"), verdict));
 
-    Button *fermer = bouton(fenetre, { Couleurs::bleu(), true, 5.0, 15.0 },
-                            QStringLiteral("Fermer la page"), QRect(10, 470, 430, 25));
-    connect(fermer, &Button::clicked, fenetre, &QDialog::accept);
-
+    QDialog *fenetre = ouvrirDialogue(QStringLiteral("Bilan de vos gains et dépenses"), 450, 500);
+    auto *page = new PageResultat(contenu, fenetre);
+    page->setGeometry(0, 0, 450, 460);
+    rangeeDePage(fenetre, { Couleurs::bleu(), true, 5.0, 15.0 }, QStringLiteral("Fermer la page"),
+                 QRect(10, 470, 430, 25), contenu, QStringLiteral("bilan"));
     fenetre->exec();
 }

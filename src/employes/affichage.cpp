@@ -52,21 +52,24 @@ void Entreprise::employeAff()
     auto *vue = new QTableView(page);
     vue->setObjectName(QStringLiteral("grille"));
     vue->setGeometry(0, 50, 500, 310);
-    vue->setModel(grille);
+    triable(vue, grille);
     vue->hideColumn(1);
     if (!stagiaire) {
         vue->hideColumn(9);
         vue->hideColumn(10);
     }
 
-    const StyleBouton style { Couleurs::bleu(), true, 12.0, 12.0 };
     const QList<Button *> boutons =
-        rangee(page, style, { QStringLiteral("Valider"), QStringLiteral("Annuler") },
-               QPoint(10, 370), QSize(150, 25));
-    Button *fermer = bouton(page, style, QStringLiteral("fermer"), QRect(340, 370, 150, 25));
+        rangee(page, { Couleurs::bleu(), true, 12.0, 12.0 },
+               { QStringLiteral("Valider"), QStringLiteral("Annuler"),
+                 QStringLiteral("Exporter en CSV"), QStringLiteral("fermer") },
+               QPoint(10, 370), QSize(112, 25));
+    const QString fichier = stagiaire ? QStringLiteral("stagiaires") : QStringLiteral("employes");
     connect(boutons.at(0), &Button::clicked, this, &Entreprise::employeModValide);
     connect(boutons.at(1), &Button::clicked, grille, &QSqlTableModel::revertAll);
-    connect(fermer, &Button::clicked, page, &QDialog::accept);
+    connect(boutons.at(2), &Button::clicked, page,
+            [page, vue, fichier] { exporterCsv(page, vue, fichier); });
+    connect(boutons.at(3), &Button::clicked, page, &QDialog::accept);
     page->exec();
 }
 

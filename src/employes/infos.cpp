@@ -1,12 +1,13 @@
 #include "app/base.h"
 #include "app/dialogues.h"
 #include "app/entreprise.h"
+#include "app/pages.h"
 #include "app/saisie.h"
 
 #include <QDialog>
-#include <QLabel>
-#include <QScrollArea>
 #include <QSqlQuery>
+
+#include <memory>
 
 namespace {
 
@@ -120,16 +121,15 @@ void Entreprise::employeInfo()
     etiquette(page, QStringLiteral("Informations"),
               QStringLiteral("color:orange;font-size:24px;text-decoration:underline"),
               QRect(0, 10, 400, 30));
-    auto *resultat = new QLabel(page);
-    resultat->setTextFormat(Qt::RichText);
-    resultat->setText(contenu);
-    resultat->setStyleSheet(QStringLiteral("color:green;font-size:13px;"));
-    auto *defilement = new QScrollArea(page);
-    defilement->setGeometry(10, 50, 370, 400);
-    defilement->setWidget(resultat);
+    auto figures = std::make_shared<Contenu>();
+    figures->setEnTete(blocStyle(QStringLiteral("color:orange;font-size:24px;text-decoration:"
+                                                "underline;text-align:center;"),
+                                 QStringLiteral("Informations")));
+    figures->ajouter(blocStyle(QStringLiteral("color:green;font-size:13px;"), contenu));
+    auto *resultat = new PageResultat(figures, page);
+    resultat->setGeometry(10, 50, 370, 400);
 
-    Button *fermer = bouton(page, { Couleurs::bleu(), true, 15.0, 10.0 }, QStringLiteral("Fermer"),
-                            QRect(10, 470, 370, 25));
-    connect(fermer, &Button::clicked, page, &QDialog::accept);
+    rangeeDePage(page, { Couleurs::bleu(), true, 15.0, 10.0 }, QStringLiteral("Fermer"),
+                 QRect(10, 470, 370, 25), figures, QStringLiteral("informations-personnel"));
     page->exec();
 }

@@ -1,8 +1,8 @@
 #include "app/base.h"
 #include "app/dialogues.h"
 #include "app/entreprise.h"
+#include "app/pages.h"
 #include "app/saisie.h"
-#include "app/tranches.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -12,7 +12,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
-#include <QScrollArea>
+#include <QPointer>
 #include <QSqlQuery>
 
 #include <memory>
@@ -127,24 +127,17 @@ void Entreprise::employeCher()
     if (!connexionEmploye())
         return;
     const QString texte = employeRechercheEdit->text();
-
-    QDialog *page = ouvrirDialogue(QString(), 400, 500);
-    QLabel *entete = etiquette(
-        page, QStringLiteral("recherche sur <strong>") + html(texte) + QStringLiteral("</strong>"),
-        QStringLiteral("color:orange;font-size:14px;"), QRect(0, 10, 400, 30));
-    entete->setTextFormat(Qt::RichText);
     const QString qui = typeCombo->currentIndex() != 0 ? QStringLiteral(" de stagiaires ")
                                                        : QStringLiteral(" d'employés ");
-    page->setWindowTitle(QStringLiteral("Recherche ") + qui);
 
     // The typed text is matched literally in the name and the first name, and
     // exactly against the combined name. The query stays open while the page
-    // is shown: the page reads its persons slice by slice.
+    // is shown: the page writes its persons out slice by slice.
+    auto personnes = std::make_shared<QSqlQuery>(db);
+    personnes->setForwardOnly(true);
     // A text holding a character the registers cannot store matches no stored
     // name: it is not sent, and the search finds nobody.
     const bool cherchable = caractereHorsBase(texte).isNull();
-    auto personnes = std::make_shared<QSqlQuery>(db);
-    personnes->setForwardOnly(true);
     personnes->prepare(QStringLiteral(
         "SELECT employes.id, type, nom, prenom, sexe, date_naissance, "
         "date_embouche, duree, date_fin, commentaire FROM employes LEFT "
@@ -156,10 +149,10 @@ void Entreprise::employeCher()
     personnes->bindValue(QStringLiteral(":motif"),
                          cherchable ? motifContient(texte) : QString(QLatin1String("")));
     personnes->bindValue(QStringLiteral(":texte"), cherchable ? texte : QString(QLatin1String("")));
-    if (!lire(*personnes, this)) {
-        delete page;
+    if (!lire(*personnes, this))
         return;
-    }
+
+    QDialog *page = ouvrirDialogue(QStringLiteral("Recherche ") + qui, 400, 500);
     if (personnes->size() < 1) {
         QMessageBox::information(page, QStringLiteral("Pas de données"),
                                  QStringLiteral("Vous n'avez pas") + qui
@@ -168,39 +161,42 @@ void Entreprise::employeCher()
         return;
     }
 
-    QString erreur;
-    const QString premiere = blocsSuivants(db, *personnes, &erreur);
-    if (!erreur.isEmpty()) {
-        lectureRefusee(this, erreur);
+    const QString titre =
+        QStringLiteral("recherche sur <strong>") + html(texte) + QStringLiteral("</strong>");
+    const QString styleTitre = QStringLiteral("color:orange;font-size:14px;");
+    QLabel *entete = etiquette(page, titre, styleTitre, QRect(0, 10, 400, 30));
+    entete->setTextFormat(Qt::RichText);
+
+    auto contenu = std::make_shared<Contenu>();
+    contenu->setEnTete(blocStyle(styleTitre + QStringLiteral("text-align:center;"), titre));
+    // A slice the server refuses is told, over the page once it is shown, and
+    // the page ends there.
+    const QSqlDatabase connexion = db;
+    auto parentDesRefus = std::make_shared<QPointer<QWidget>>(this);
+    contenu->ajouter([connexion, personnes, parentDesRefus] {
+        QString refus;
+        const QString blocs = blocsSuivants(connexion, *personnes, &refus);
+        if (!refus.isEmpty()) {
+            personnes->finish();
+            lectureRefusee(*parentDesRefus, refus);
+        }
+        return blocs.isEmpty() ? blocs
+                               : blocStyle(QStringLiteral("color:green;font-color:13px;"), blocs);
+    });
+    // The first persons are read now: a refused read shows no page.
+    QString premiere;
+    if (!contenu->tranche(0, &premiere)) {
         delete page;
         return;
     }
-    auto *defilement = new QScrollArea(page);
-    defilement->setGeometry(0, 40, 400, 420);
-    const QSqlDatabase connexion = db;
-    // A later slice the server refuses is told over the page, which then ends there.
-    auto tranche = [connexion, personnes, page] {
-        QString refus;
-        const QString blocs = blocsSuivants(connexion, *personnes, &refus);
-        if (!refus.isEmpty())
-            lectureRefusee(page, refus);
-        return blocs;
-    };
-    pageParTranches(
-        defilement, premiere, tranche,
-        [](const QString &blocs) {
-            auto *resultat = new QLabel(blocs);
-            resultat->setTextFormat(Qt::RichText);
-            resultat->setWordWrap(true);
-            resultat->setAlignment(Qt::AlignTop);
-            resultat->setStyleSheet(QStringLiteral("color:green;font-color:13px;"));
-            return resultat;
-        },
-        QMargins());
+    *parentDesRefus = page;
+    auto *resultats = new PageResultat(contenu, page);
+    resultats->setGeometry(0, 40, 400, 420);
 
-    Button *fermer = bouton(page, { Couleurs::bleu(), true, 8.0, 16.0 }, QStringLiteral("Fermer"),
-                            QRect(10, 470, 380, 25));
-    connect(fermer, &Button::clicked, page, &QDialog::accept);
+    rangeeDePage(page, { Couleurs::bleu(), true, 8.0, 16.0 }, QStringLiteral("Fermer"),
+                 QRect(10, 470, 380, 25), contenu,
+                 typeCombo->currentIndex() != 0 ? QStringLiteral("recherche-stagiaires")
+                                                : QStringLiteral("recherche-employes"));
     page->exec();
 }
 

@@ -1,12 +1,15 @@
 #include "banc.h"
 #include "app/sauvegarde.h"
 
+#include "app/pages.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -99,6 +102,8 @@ void Pilote::surveiller()
 
     QWidget *fenetre = QApplication::activeModalWidget();
     if (!fenetre || !fenetre->isVisible())
+        return;
+    if (progressionLibre && qobject_cast<QProgressDialog *>(fenetre))
         return;
     vus.removeAll(nullptr);
     for (const QPointer<QWidget> &vu : std::as_const(vus)) {
@@ -305,6 +310,15 @@ QString texteVisible(const QString &richText)
     QTextDocument document;
     document.setHtml(richText);
     return document.toPlainText();
+}
+
+QString textePage(QWidget *racine)
+{
+    auto *page = racine->findChild<PageResultat *>();
+    if (!page)
+        return QString();
+    page->completer();
+    return page->toPlainText();
 }
 
 bool operator==(const Boite &a, const Boite &b)

@@ -63,6 +63,9 @@ public:
     QStringList anomalies() const;
     // Forgets what was seen, so that the next step of a test starts clean.
     void effacer();
+    // The progress windows of long work come and go by themselves: they are
+    // neither answered nor reported.
+    void laisserProgression() { progressionLibre = true; }
 
 private:
     void surveiller();
@@ -70,6 +73,7 @@ private:
     QList<std::function<void(QWidget *)>> attentes;
     QList<QPointer<QWidget>> vus;
     QStringList inattendus;
+    bool progressionLibre = false;
 };
 
 class Banc
@@ -135,6 +139,9 @@ QStringList elements(QComboBox *liste);
 
 // The texts of a label, a message box, a rich-text page, as a person reads them.
 QString texteVisible(const QString &richText);
+// The whole text of the window's result page, every row written out, as the
+// reader sees it (line breaks as '\n'); empty when it has none.
+QString textePage(QWidget *racine);
 
 bool operator==(const Boite &a, const Boite &b);
 char *toString(const Boite &boite);
