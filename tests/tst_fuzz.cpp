@@ -342,9 +342,9 @@ private:
                 box->button(QMessageBox::Ok)->click();
                 return;
             }
-            for (QLabel *l : enfants<QLabel>(w))
-                trouve = trouve || l->text().contains("Identifiant = ")
-                    || l->text().contains("Nom = ") || l->text().contains("n° identifiant");
+            const QString page = textePage(w);
+            trouve = page.contains("Identifiant = ") || page.contains("Nom = ")
+                || page.contains("n° identifiant");
             qobject_cast<QDialog *>(w)->accept();
         });
         QLineEdit *champ =
