@@ -2,21 +2,33 @@
 # Installs the Debian packages that building, running and testing need, when
 # some are missing; then configures and builds in build/: the given targets,
 # or everything (program and tests).
+#   setup.sh [--quiet] [TARGET...]
+# With --quiet the build's progress goes to build/compilation.log and only a
+# failure is shown.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-paquets=(cmake g++ make qt6-base-dev libqt6sql6-mysql qt6-translations-l10n mariadb-server mariadb-client poppler-utils)
+silence=false
+if [ "${1:-}" = "--quiet" ]; then
+    silence=true
+    shift
+fi
+
+# fonts-liberation2: the program's font, whose widths its fixed layouts fit.
+# appstream: the test suite validates the installed metainfo.
+paquets=(cmake g++ make qt6-base-dev libqt6sql6-mysql qt6-translations-l10n mariadb-server
+    mariadb-client poppler-utils fonts-liberation2 appstream)
 manquants=()
 for p in "${paquets[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants+=("$p")
 done
 
 if [ ${#manquants[@]} -gt 0 ]; then
-    echo "Installing: ${manquants[*]}"
+    echo "Installation des paquets manquants : ${manquants[*]}"
     sudo=""
     if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null || { echo "error: these packages are missing and sudo is not available: ${manquants[*]}" >&2; exit 1; }
+        command -v sudo >/dev/null || { echo "Erreur : ces paquets manquent et sudo n'est pas disponible : ${manquants[*]}" >&2; exit 1; }
         sudo="sudo"
     fi
     export DEBIAN_FRONTEND=noninteractive
@@ -26,7 +38,7 @@ if [ ${#manquants[@]} -gt 0 ]; then
         trap 'rm -f /usr/sbin/policy-rc.d' EXIT
     fi
     if ! { $sudo apt-get update -qq && $sudo apt-get install -y -qq --no-install-recommends "${manquants[@]}" >/dev/null; }; then
-        echo "error: could not install the packages: ${manquants[*]}" >&2
+        echo "Erreur : les paquets n'ont pas pu être installés : ${manquants[*]}" >&2
         exit 1
     fi
 fi
@@ -37,4 +49,13 @@ if [ ! -f build/CMakeCache.txt ]; then
 fi
 cibles=()
 for cible in "$@"; do cibles+=(--target "$cible"); done
-cmake --build build --parallel "$(nproc)" "${cibles[@]}"
+if ! $silence; then
+    cmake --build build --parallel "$(nproc)" "${cibles[@]}"
+    exit 0
+fi
+[ -x build/tabloran ] || echo "Compilation de TABLORAN (la première fois prend quelques minutes)…"
+if ! cmake --build build --parallel "$(nproc)" "${cibles[@]}" >build/compilation.log 2>&1; then
+    tail -n 30 build/compilation.log >&2
+    echo "Erreur : la compilation a échoué ; le détail complet est dans build/compilation.log" >&2
+    exit 1
+fi

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLCDNumber>
 #include <QLabel>
@@ -536,6 +537,49 @@ private Q_SLOTS:
         QCOMPARE(banc.pilote.boites.value(0).parent, QStringLiteral("Modification des paramètres"));
         QCOMPARE(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).userName(),
                  QStringLiteral("autre"));
+    }
+
+    // Started from a menu, the program finds no config/base.sni where it runs:
+    // its settings then live in the user's configuration folder, read at start
+    // and written back there. A project file in the current folder wins.
+    void settingsLiveInTheUserFolderWithoutAProjectFile()
+    {
+        const auto ecrire = [](const QString &chemin, const QString &contenu) {
+            QVERIFY(QDir().mkpath(QFileInfo(chemin).path()));
+            QFile fichier(chemin);
+            QVERIFY(fichier.open(QIODevice::WriteOnly));
+            fichier.write(contenu.toUtf8());
+        };
+        const auto lire = [](const QString &chemin) {
+            QFile fichier(chemin);
+            return fichier.open(QIODevice::ReadOnly) ? QString::fromUtf8(fichier.readAll())
+                                                     : QStringLiteral("<absent>");
+        };
+        {
+            Banc banc(nullptr, false);
+            const QString utilisateur = banc.dossierTravail() + "/xdg-config/tabloran/base.sni";
+            ecrire(utilisateur, "localhost " + banc.nomBase + " root ");
+            banc.demarrer();
+            QCOMPARE(valeursAffichees(banc),
+                     (QStringList { "localhost", banc.nomBase, "root", "" }));
+
+            banc.pilote.dialogue([&](QDialog *d) {
+                nomme<QLineEdit>(d, "passwordEdit")->setText("secret");
+                Banc::clic(boutonTexte(d, QStringLiteral("Valider")));
+            });
+            banc.pilote.boite();
+            Banc::clic(banc.bouton(QString(), QStringLiteral("Modifier les paramètres")));
+            QCOMPARE(banc.pilote.boites.value(0).titre, QStringLiteral("Changement effectué"));
+            QCOMPARE(lire(utilisateur), "localhost " + banc.nomBase + " root secret");
+            QVERIFY(!QFile::exists(QStringLiteral("config")));
+            QCOMPARE(banc.pilote.anomalies(), QStringList());
+        }
+        {
+            Banc banc("projet %1 root ", false);
+            ecrire(banc.dossierTravail() + "/xdg-config/tabloran/base.sni", "utilisateur x y z");
+            banc.demarrer();
+            QCOMPARE(valeursAffichees(banc), (QStringList { "projet", banc.nomBase, "root", "" }));
+        }
     }
 
     void informationPageDescribesTheDefaults()

@@ -1,4 +1,5 @@
 #include "app/entreprise.h"
+#include "app/reglages.h"
 
 #include "app/dialogues.h"
 #include "app/parametres.h"
@@ -25,7 +26,8 @@ Entreprise::Entreprise(QWidget *parent)
 
     QStringList parametres = { QStringLiteral("localhost"), QStringLiteral("test"),
                                QStringLiteral("root"), QString() };
-    QFile fichier(QStringLiteral("config/base.sni"));
+    fichierReglages = fichierParametres();
+    QFile fichier(fichierReglages);
     if (fichier.open(QIODevice::ReadOnly)) {
         QTextStream flux(&fichier);
         const QStringList mots = motsParametres(flux.readAll());

@@ -120,6 +120,8 @@ private:
     bool sauvegardeAvantVider(QWidget *parent, const QStringList &tables);
 
     QSqlDatabase db;
+    // The settings file read at start, where the settings dialog writes them back.
+    QString fichierReglages;
     bool compteConnecte = false;
     bool gestionConnecte = false;
     // The sections whose tables and session settings the open connection has.

@@ -1,3 +1,4 @@
+#include "app/apparence.h"
 #include "app/entreprise.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
+    preparerApplication(application);
 
     // Qt's own texts (the buttons of message boxes) in French; without the
     // catalogue they simply stay in English.

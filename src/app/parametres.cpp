@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,11 +19,11 @@ namespace {
 
 // Writes the four connection values for the next start, readable by their
 // owner only since the password is among them. False when it could not be done.
-bool ecrireParametres(const QStringList &valeurs)
+bool ecrireParametres(const QString &chemin, const QStringList &valeurs)
 {
-    if (!QDir().mkpath(QStringLiteral("config")))
+    if (!QDir().mkpath(QFileInfo(chemin).path()))
         return false;
-    QSaveFile fichier(QStringLiteral("config/base.sni"));
+    QSaveFile fichier(chemin);
     if (!fichier.open(QIODevice::WriteOnly))
         return false;
     fichier.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -165,15 +166,15 @@ void Entreprise::executeParametre()
     // The next command connects with the new values.
     db.close();
 
-    if (ecrireParametres(valeurs)) {
+    if (ecrireParametres(fichierReglages, valeurs)) {
         QMessageBox::information(dialog, QStringLiteral("Changement effectué"),
                                  QStringLiteral("Les paramêtres de connexion de la base de donnée "
                                                 "ont été modifiés avec succes"));
     } else {
-        QMessageBox::warning(
-            dialog, QStringLiteral("Erreur d'enregistrement"),
-            QStringLiteral("Les paramètres ont été appliqués pour cette session, "
-                           "mais le fichier config/base.sni n'a pas pu être écrit"));
+        QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
+                             QStringLiteral("Les paramètres ont été appliqués pour cette session, "
+                                            "mais le fichier %1 n'a pas pu être écrit")
+                                 .arg(QDir::toNativeSeparators(fichierReglages)));
     }
     dialog->accept();
 }

@@ -2,6 +2,7 @@
 #include "app/sauvegarde.h"
 
 #include "app/pages.h"
+#include "app/apparence.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -157,6 +158,10 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     // A backup slowed down by a busy machine shows no progress window that a
     // test did not expect; the tests of that window set their own delay.
     sauvegarde::Progression::delai = 60 * 1000;
+    // The program as a user starts it: its font and popups, and a configuration
+    // folder of the test's own (the real user's is never touched).
+    preparerApplication(*qApp);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dossier.filePath(QStringLiteral("xdg-config"))));
 
     {
         QSqlDatabase admin =
