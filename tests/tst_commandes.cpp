@@ -310,8 +310,13 @@ private Q_SLOTS:
         banc.vue()->setCurrentIndex(0);
         banc.lancer("Afficher et/ou modifier", { Ok, Ok }, [&banc](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Affichage et modification des Commandes");
-            auto *m = qobject_cast<QSqlTableModel *>(modeleDe(enfants<QTableView>(d).value(0)));
+            QTableView *vue = enfants<QTableView>(d).value(0);
+            auto *m = qobject_cast<QSqlTableModel *>(modeleDe(vue));
             QCOMPARE(m->rowCount(), 2);
+            // A product name takes at most what its column holds.
+            std::unique_ptr<QWidget> editeur(vue->itemDelegate()->createEditor(
+                vue->viewport(), QStyleOptionViewItem(), vue->model()->index(0, 2)));
+            QCOMPARE(qobject_cast<QLineEdit *>(editeur.get())->maxLength(), 60);
             QVERIFY(m->setData(m->index(1, 2), "crème"));
             appuyer(d, "Annuler");
             QCOMPARE(m->index(1, 2).data().toString(), "lait");
@@ -328,7 +333,8 @@ private Q_SLOTS:
         QCOMPARE(
             banc.vues(),
             (QStringList { "! Modification échouée: Vos modifications n'ont pas pu être "
-                           "effectuées avec succes\nVérifier si vos modifications sont valides",
+                           "effectuées avec succes\nVérifier si vos modifications sont valides\n"
+                               + banc.pilote.boites.value(0).texte.section('\n', 2),
                            "i Modification reussie: Vos modifications ont été effectuées "
                            "avec succes" }));
         QCOMPARE(banc.lignes(QString("SELECT nom, quantite FROM commandes WHERE id=%1").arg(lait)),

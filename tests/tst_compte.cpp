@@ -272,14 +272,22 @@ private Q_SLOTS:
             QCOMPARE(cellule(0, 2) + cellule(2, 3), "30a");
             QVERIFY(!modele->isDirty());
 
+            // An amount that is no number is refused before anything is sent.
+            ecrire(0, 2, "99 F");
+            banc.pilote.boite();
+            Banc::clic(boutonTexte(d, "Valider"));
+            QCOMPARE(banc.pilote.boites.value(0).texte.section('\n', 2),
+                     "Le montant n'est pas un nombre : écrivez par exemple 1500 ou 12,50 (n°2)");
+            banc.pilote.effacer();
+
             // One good edit and one the server refuses: neither is written, both stay pending.
-            ecrire(0, 2, "99");
+            ecrire(0, 2, "99,50");
             ecrire(1, 1, "Cadeau");
             banc.pilote.boite();
             Banc::clic(boutonTexte(d, "Valider"));
             QVERIFY(d->isVisible());
             QCOMPARE(livre(banc), "1 Gain 150, 2 Dépense 30, 3 Dépense 12");
-            QCOMPARE(cellule(0, 2) + cellule(1, 1), "99Cadeau");
+            QCOMPARE(cellule(0, 2) + cellule(1, 1), "99.50Cadeau");
             QVERIFY(modele->isDirty(modele->index(0, 2)));
 
             // Corrected, the whole lot goes through, amounts as typed.
@@ -291,13 +299,15 @@ private Q_SLOTS:
             Banc::clic(boutonTexte(d, "Fermer la fenêtre"));
         });
         commande(banc, "Afficher/Modifier");
-        QCOMPARE(livre(banc), "1 Gain 150, 2 Dépense 99, 3 Gain 12");
-        QCOMPARE(banc.pilote.boites,
-                 (QList<Boite> { attendue(QMessageBox::Warning, "Modifications échouées",
-                                          "Modifications échouées\nUn ou plusieurs des éléments "
-                                          "ont été mal modifiées"),
-                                 attendue(QMessageBox::Information, "Modifications reussies",
-                                          "Modifications reussies") }));
+        QCOMPARE(livre(banc), "1 Gain 150, 2 Dépense 99.50, 3 Gain 12");
+        // The refusal ends with the server's reason.
+        QCOMPARE(banc.pilote.boites.size(), 2);
+        QCOMPARE(banc.pilote.boites[0].texte.section('\n', 0, 1),
+                 "Modifications échouées\nUn ou plusieurs des éléments ont été mal modifiées");
+        QVERIFY(banc.pilote.boites[0].texte.section('\n', 2).contains("'sujet'"));
+        QCOMPARE(
+            banc.pilote.boites[1],
+            attendue(QMessageBox::Information, "Modifications reussies", "Modifications reussies"));
         QCOMPARE(banc.pilote.boites[0].parent + banc.pilote.boites[1].parent,
                  titreGrille + titreGrille);
         QCOMPARE(banc.pilote.anomalies(), QStringList());

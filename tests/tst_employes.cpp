@@ -388,10 +388,14 @@ private Q_SLOTS:
             m->setData(m->index(1, 6), "Achats");
             Banc::clic(boutonTexte(d, "Valider"));
         });
-        QCOMPARE(vu(banc),
-                 (QStringList { "W Modifications échouées: Vos avez mal modifié les données",
-                                "I Modifications reussies: Vos modifications ont été enregistrées "
-                                "avec succes" }));
+        // The refusal ends with the server's reason.
+        const QString raison = banc.pilote.boites.value(0).texte.section('\n', 1);
+        QVERIFY(raison.contains("Duplicate"));
+        QCOMPARE(
+            vu(banc),
+            (QStringList { "W Modifications échouées: Vos avez mal modifié les données\n" + raison,
+                           "I Modifications reussies: Vos modifications ont été enregistrées "
+                           "avec succes" }));
         QCOMPARE(banc.lignes("SELECT id, nom, nom_prenom, domaine FROM employes WHERE type=1"),
                  (Lignes { { 1, "Bernard", "Martin Anne", "Vente" },
                            { 7, "Dupont", "Dupont Paul", "Achats" } }));

@@ -9,7 +9,8 @@
 // search: each one is either stored exactly (amounts as the number typed) after
 // the success box, or stored not at all with a box that says which field is
 // wrong and why. TABLORAN_FUZZ sets the number of inputs (a few hundred by
-// default), TABLORAN_FUZZ_GRAINE the seed.
+// default), TABLORAN_FUZZ_GRAINE the seed. A long run also needs
+// QTEST_FUNCTION_TIMEOUT (milliseconds) and ctest's --timeout raised.
 
 namespace {
 

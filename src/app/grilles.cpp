@@ -1,16 +1,68 @@
 #include "app/grilles.h"
 #include "app/base.h"
 #include "app/exports.h"
+#include "app/saisie.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QIODevice>
+#include <QLineEdit>
 #include <QMultiHash>
 #include <QSqlError>
 #include <QSqlIndex>
+#include <QSqlRecord>
 #include <QSqlTableModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
+
+namespace {
+
+// What a register's text column holds, in characters: 0 for a comment (TEXT),
+// -1 for a column that is no typed text.
+int largeurColonne(const QString &colonne)
+{
+    static const QHash<QString, int> largeursConnues = {
+        { QStringLiteral("nom"), largeurs::nom },
+        { QStringLiteral("prenom"), largeurs::nom },
+        { QStringLiteral("entreprise"), largeurs::nom },
+        { QStringLiteral("email"), largeurs::nom },
+        { QStringLiteral("tel"), largeurs::nom },
+        { QStringLiteral("poids_unite"), 10 },
+        { QStringLiteral("nom_prenom"), largeurs::nomPrenom },
+        { QStringLiteral("domaine"), largeurs::domaine },
+        { QStringLiteral("commentaire"), 0 },
+    };
+    return largeursConnues.value(colonne, -1);
+}
+
+// The column's name in the table under the grid (through its sorting proxy).
+QString nomColonne(const QModelIndex &index)
+{
+    const QAbstractItemModel *modele = index.model();
+    if (const auto *tri = qobject_cast<const QSortFilterProxyModel *>(modele))
+        modele = tri->sourceModel();
+    const auto *sql = qobject_cast<const QSqlQueryModel *>(modele);
+    return sql ? sql->record().fieldName(index.column()) : QString();
+}
+
+// The grid's editors take at most what their column holds.
+class DelegueGrille : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        QWidget *editeur = QStyledItemDelegate::createEditor(parent, option, index);
+        const int largeur = largeurColonne(nomColonne(index));
+        if (auto *ligne = qobject_cast<QLineEdit *>(editeur); ligne && largeur > 0)
+            ligne->setMaxLength(largeur);
+        return editeur;
+    }
+};
+
+} // namespace
 
 TriDeGrille::TriDeGrille(QObject *parent)
     : QSortFilterProxyModel(parent)
@@ -67,11 +119,17 @@ TriDeGrille *triable(QTableView *grille, QAbstractItemModel *modele)
     auto *tri = new TriDeGrille(grille);
     tri->setSourceModel(modele);
     grille->setModel(tri);
+    limiterSaisie(grille);
     // No order chosen yet: the model's own.
     grille->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grille->horizontalHeader()->setSortIndicatorShown(true);
     grille->setSortingEnabled(true);
     return tri;
+}
+
+void limiterSaisie(QTableView *grille)
+{
+    grille->setItemDelegate(new DelegueGrille(grille));
 }
 
 QAbstractItemModel *modeleDe(QTableView *grille)
@@ -237,8 +295,63 @@ bool chargerGrille(QSqlTableModel &modele, QWidget *parent)
     return false;
 }
 
+// Amounts edited in the grid are written the way the server sums them, and
+// what a column cannot hold is refused before anything is sent: false then,
+// with the reason, naming the column and the row's number.
+static bool preparerModifications(QSqlTableModel &modele, QString *raison)
+{
+    if (!modele.isDirty())
+        return true;
+    const int cle = colonneCle(modele);
+    for (int ligne = 0; ligne < modele.rowCount(); ++ligne) {
+        for (int colonne = 0; colonne < modele.columnCount(); ++colonne) {
+            const QModelIndex index = modele.index(ligne, colonne);
+            if (!modele.isDirty(index))
+                continue;
+            const QVariant valeur = modele.data(index, Qt::EditRole);
+            if (valeur.isNull() || valeur.typeId() != QMetaType::QString)
+                continue;
+            const QString nom = modele.record().fieldName(colonne);
+            const QString texte = valeur.toString();
+            const QString ou = QStringLiteral(" (n°%1)").arg(
+                modele.QSqlQueryModel::data(modele.index(ligne, cle)).toString());
+            if (nom == QLatin1String("valeur") || nom == QLatin1String("prix_unitaire")
+                || nom == QLatin1String("prix_total")) {
+                const QString montant = nom == QLatin1String("prix_unitaire")
+                    ? prixLu(texte, raison)
+                    : montantLu(texte,
+                                nom == QLatin1String("valeur") ? QStringLiteral("Le montant")
+                                                               : QStringLiteral("Le prix total"),
+                                nom != QLatin1String("valeur"), raison);
+                if (montant.isNull()) {
+                    *raison += ou;
+                    return false;
+                }
+                if (montant != texte)
+                    modele.setData(index, montant, Qt::EditRole);
+                continue;
+            }
+            const int largeur = largeurColonne(nom);
+            if (largeur < 0)
+                continue;
+            *raison = premierRefus({ { QStringLiteral("La colonne ") + nom, texte, largeur } });
+            if (!raison->isEmpty()) {
+                *raison += ou;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 bool enregistrerGrille(QSqlTableModel &modele, QString *erreur)
 {
+    QString refus;
+    if (!preparerModifications(modele, &refus)) {
+        if (erreur)
+            *erreur = refus;
+        return false;
+    }
     const QList<Modification> modifications = modificationsEnAttente(modele);
     Transaction transaction(modele.database());
     QString message;

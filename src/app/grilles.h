@@ -51,6 +51,10 @@ private:
 // a header. Returns the proxy (owned by the grid).
 TriDeGrille *triable(QTableView *grille, QAbstractItemModel *modele);
 
+// The grid's editors take at most what their column holds (the model is a
+// table of the registers, or a sorting proxy over one).
+void limiterSaisie(QTableView *grille);
+
 // The model under the grid's sorting proxy, or the grid's model.
 QAbstractItemModel *modeleDe(QTableView *grille);
 

@@ -161,14 +161,17 @@ void Entreprise::modifierCommand()
         return;
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
-    if (enregistrerGrille(*modele)) {
+    QString raison;
+    if (enregistrerGrille(*modele, &raison)) {
         QMessageBox::information(
             dialog, QStringLiteral("Modification reussie"),
             QStringLiteral("Vos modifications ont été effectuées avec succes"));
     } else {
         QMessageBox::warning(dialog, QStringLiteral("Modification échouée"),
                              QStringLiteral("Vos modifications n'ont pas pu être effectuées avec "
-                                            "succes\nVérifier si vos modifications sont valides"));
+                                            "succes\nVérifier si vos modifications sont "
+                                            "valides\n")
+                                 + raison);
     }
     clientComboChange();
 }

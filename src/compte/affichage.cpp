@@ -65,13 +65,15 @@ void Entreprise::changementEtat()
         // The edits are written together or not at all: a change the server
         // refuses leaves the book as it was, and every edit still pending in
         // the grid, to be corrected and sent again.
-        if (enregistrerGrille(*modele)) {
+        QString raison;
+        if (enregistrerGrille(*modele, &raison)) {
             QMessageBox::information(dialog, QStringLiteral("Modifications reussies"),
                                      QStringLiteral("Modifications reussies"));
         } else {
             QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                                  QStringLiteral("Modifications échouées\nUn ou plusieurs des "
-                                                "éléments ont été mal modifiées"));
+                                                "éléments ont été mal modifiées\n")
+                                     + raison);
         }
     } else if (bouton->text() == QLatin1String("Annuler")) {
         modele->revertAll();

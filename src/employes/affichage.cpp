@@ -80,9 +80,10 @@ void Entreprise::employeModValide()
         return;
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
-    if (!enregistrerGrille(*grille)) {
+    QString raison;
+    if (!enregistrerGrille(*grille, &raison)) {
         QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
-                             QStringLiteral("Vos avez mal modifié les données"));
+                             QStringLiteral("Vos avez mal modifié les données\n") + raison);
         return;
     }
     rafraichirCompleteurEmployes();
