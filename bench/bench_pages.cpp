@@ -22,7 +22,7 @@ namespace {
 const QString compte = QStringLiteral("Faites le bilan de vos dépenses");
 const QString commandes = QStringLiteral("gestion commandes/clients");
 const QString employes = QStringLiteral("Gestions des employés et des stagiaires");
-const int mesures = 5;
+const int mesures = 3;
 
 qint64 mediane(QList<qint64> valeurs)
 {

@@ -23,7 +23,7 @@ class Avancement;
 
 // The rows of a result written out at a time: a slice is parsed and laid out
 // in a few milliseconds, well within what the reader notices.
-constexpr int rangsParTranche = 50;
+constexpr int rangsParTranche = 20;
 
 // What a page shows, as self-contained HTML slices in reading order: fixed
 // pieces, and sources of rows read a slice at a time. Each slice is read once
