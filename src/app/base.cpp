@@ -39,10 +39,17 @@ QString raisonDe(const QSqlError &erreur, const QString &table)
     return erreur.text();
 }
 
+// The server's code for the first refusal since the attempt of a write began.
+QString codePremierRefus;
+Conflits compteurs;
+
 void noter(const QString &quoi, const QSqlError &erreur)
 {
     if (erreur.nativeErrorCode() == tableInconnue)
         tableManquante = true;
+    if (codePremierRefus.isEmpty())
+        codePremierRefus =
+            erreur.nativeErrorCode().isEmpty() ? QStringLiteral("?") : erreur.nativeErrorCode();
     qWarning("La base de donnée a refusé «%s» : %s (%s)", qPrintable(quoi.simplified().left(200)),
              qPrintable(erreur.text()), qPrintable(erreur.nativeErrorCode()));
 }
@@ -110,6 +117,7 @@ Transaction::Transaction(const QSqlDatabase &connexion)
     active = db.transaction();
     if (!active) {
         message = raisonDe(db.lastError(), QString());
+        codeServeur = db.lastError().nativeErrorCode();
         noter(QStringLiteral("START TRANSACTION"), db.lastError());
     }
 }
@@ -128,6 +136,7 @@ bool Transaction::valider()
         return true;
     }
     message = raisonDe(db.lastError(), QString());
+    codeServeur = db.lastError().nativeErrorCode();
     noter(QStringLiteral("COMMIT"), db.lastError());
     annuler();
     return false;
@@ -142,4 +151,44 @@ void Transaction::annuler()
     // connection has lost the transaction, and the server drops it itself.
     if (!db.rollback())
         noter(QStringLiteral("ROLLBACK"), db.lastError());
+}
+
+bool conflitEntrePostes(const QString &codeServeur)
+{
+    // 1213: deadlock, or a certification conflict on a cluster; 1205: lock wait timeout.
+    return codeServeur == QLatin1String("1213") || codeServeur == QLatin1String("1205");
+}
+
+bool aRejouer(Ecriture ecriture, const QString &codeServeur, int essais)
+{
+    return ecriture != Ecriture::Grille && essais == 1 && conflitEntrePostes(codeServeur);
+}
+
+Issue ecrire(Ecriture ecriture, const std::function<bool()> &essai)
+{
+    for (int essais = 1;; ++essais) {
+        codePremierRefus.clear();
+        if (essai())
+            return Issue::Ecrit;
+        const QString code = codePremierRefus;
+        if (!aRejouer(ecriture, code, essais))
+            return conflitEntrePostes(code) ? Issue::Conflit : Issue::Refuse;
+        ++compteurs.rejoues;
+        qWarning("Un autre poste a modifié les mêmes données au même moment : nouvel essai");
+    }
+}
+
+void conflitSignale(QWidget *parent, const QString &texte)
+{
+    ++compteurs.signales;
+    QMessageBox::warning(parent, QStringLiteral("Conflit avec un autre poste"),
+                         texte.isEmpty()
+                             ? QStringLiteral("Un autre poste a modifié les mêmes données au même "
+                                              "moment.\nRien n'a été enregistré.")
+                             : texte);
+}
+
+Conflits conflits()
+{
+    return compteurs;
 }

@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <functional>
+
 class QSqlTableModel;
 class QWidget;
 
@@ -57,13 +59,61 @@ public:
     bool valider();
     // Undoes every statement of the transaction now.
     void annuler();
-    // Why it could not begin or be committed, as raisonRefus says it.
+    // Why it could not begin or be committed, as raisonRefus says it, and the
+    // server's code for it.
     QString erreur() const { return message; }
+    QString code() const { return codeServeur; }
 
 private:
     QSqlDatabase db;
     bool active = false;
     QString message;
+    QString codeServeur;
 };
+
+// Several workstations share the registers. A write that another workstation
+// got in the way of is refused by the server: a deadlock, or on a cluster a
+// commit that another node's commit on the same rows beat (1213), or a row
+// that another workstation held too long (1205). Nothing of it is written.
+bool conflitEntrePostes(const QString &codeServeur);
+
+// What a write does, for the rule that decides whether it may be run again.
+enum class Ecriture {
+    Ajout, // stores what the user typed: the same rows once more
+    Suppression, // removes what the user chose, by its number
+    Vidage, // empties a table
+    Grille, // writes edits typed over values another workstation may have changed
+};
+
+// Whether a write refused with `codeServeur` after `essais` attempts is run
+// again: once, and only when running it again cannot change what the user
+// asked for. A grid's edits never are: they were typed over the values the
+// grid showed, which the other workstation may just have changed.
+bool aRejouer(Ecriture ecriture, const QString &codeServeur, int essais);
+
+// How a write ended.
+enum class Issue {
+    Ecrit,
+    Refuse, // refused for another reason: the section's own box tells it
+    Conflit, // another workstation was in the way, each time: nothing written
+};
+
+// Runs one whole attempt of a write (its own transaction, true once committed)
+// and, when the rule allows it, runs it once more after a conflict.
+Issue ecrire(Ecriture ecriture, const std::function<bool()> &essai);
+
+// Tells the user, over `parent`, that another workstation changed the same
+// data at the same moment and that nothing was written (or what `texte` says
+// of it).
+void conflitSignale(QWidget *parent, const QString &texte = QString());
+
+// How many conflicts were met since the program started: run again (and
+// written then), and told to the user.
+struct Conflits
+{
+    int rejoues = 0;
+    int signales = 0;
+};
+Conflits conflits();
 
 #endif // BASE_H

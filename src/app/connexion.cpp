@@ -107,6 +107,10 @@ bool preparer(QSqlDatabase &db, const Schema &schema, QString *probleme)
     // Lists of absences and the like are joined by the server: a person with
     // many absences keeps them all.
     executer(requete, QStringLiteral("SET SESSION group_concat_max_len = 16777216"));
+    // A row another workstation holds is waited for a few seconds, not for
+    // the server's default of almost a minute with the window frozen: past
+    // them, the write is run again once or the user is told.
+    executer(requete, QStringLiteral("SET SESSION innodb_lock_wait_timeout = 3"));
 
     QStringList noms;
     for (const QString &table : schema.tables)

@@ -9,8 +9,10 @@
 #include <QIODevice>
 #include <QLineEdit>
 #include <QMultiHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlIndex>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlTableModel>
 #include <QStyledItemDelegate>
@@ -235,33 +237,116 @@ struct Modification
     QVariant valeur;
 };
 
+// An edited row as the grid loaded it, every column, by the names of the fields.
+struct LigneChargee
+{
+    QVariant cle;
+    QSqlRecord valeurs;
+};
+
+struct Attente
+{
+    QList<Modification> modifications;
+    QList<LigneChargee> lignes;
+};
+
 int colonneCle(const QSqlTableModel &modele)
 {
     const QSqlIndex cle = modele.primaryKey();
     return cle.isEmpty() ? 0 : modele.fieldIndex(cle.fieldName(0));
 }
 
-QList<Modification> modificationsEnAttente(const QSqlTableModel &modele)
+QString nomCle(const QSqlTableModel &modele)
 {
-    QList<Modification> modifications;
+    const QSqlIndex cle = modele.primaryKey();
+    return cle.isEmpty() ? modele.record().fieldName(0) : cle.fieldName(0);
+}
+
+Attente enAttente(const QSqlTableModel &modele)
+{
+    Attente attente;
     if (!modele.isDirty())
-        return modifications;
+        return attente;
     const int cle = colonneCle(modele);
     for (int ligne = 0; ligne < modele.rowCount(); ++ligne) {
+        bool modifiee = false;
+        // The stored key, not the grid's: the key itself may have been edited.
+        const QVariant id = modele.QSqlQueryModel::data(modele.index(ligne, cle));
         for (int colonne = 0; colonne < modele.columnCount(); ++colonne) {
             const QModelIndex index = modele.index(ligne, colonne);
             if (!modele.isDirty(index))
                 continue;
-            // The stored key, not the grid's: the key itself may have been edited.
-            modifications.append({ modele.QSqlQueryModel::data(modele.index(ligne, cle)), colonne,
-                                   modele.data(index, Qt::EditRole) });
+            modifiee = true;
+            attente.modifications.append({ id, colonne, modele.data(index, Qt::EditRole) });
         }
+        if (!modifiee || id.isNull())
+            continue;
+        QSqlRecord valeurs = modele.record();
+        for (int colonne = 0; colonne < valeurs.count(); ++colonne)
+            valeurs.setValue(colonne, modele.QSqlQueryModel::data(modele.index(ligne, colonne)));
+        attente.lignes.append({ id, valeurs });
     }
-    return modifications;
+    return attente;
 }
 
-// Reloads the stored rows and types the edits into them again.
-void reprendre(QSqlTableModel &modele, const QList<Modification> &modifications)
+bool memeValeur(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    return a == b;
+}
+
+// The edited rows that another workstation changed or deleted since the grid
+// loaded them, as they are stored now. With `verrouiller`, inside a
+// transaction, the rows are also held until it ends, so that nobody changes
+// them between this check and the writing.
+bool changeesAilleurs(const QSqlTableModel &modele, const QList<LigneChargee> &lignes,
+                      bool verrouiller, Conflit *conflit, QString *code)
+{
+    if (lignes.isEmpty())
+        return true;
+    const QSqlDriver *pilote = modele.database().driver();
+    const QString cle = nomCle(modele);
+    QStringList marques;
+    for (int i = 0; i < lignes.size(); ++i)
+        marques << QStringLiteral("?");
+    QSqlQuery q(modele.database());
+    q.prepare(QStringLiteral("SELECT * FROM ")
+              + pilote->escapeIdentifier(modele.tableName(), QSqlDriver::TableName)
+              + QStringLiteral(" WHERE ") + pilote->escapeIdentifier(cle, QSqlDriver::FieldName)
+              + QStringLiteral(" IN (") + marques.join(QLatin1Char(',')) + QLatin1Char(')')
+              + (verrouiller ? QStringLiteral(" FOR UPDATE") : QString()));
+    for (const LigneChargee &ligne : lignes)
+        q.addBindValue(ligne.cle);
+    if (!executer(q)) {
+        *code = q.lastError().nativeErrorCode();
+        return false;
+    }
+    QHash<QString, QSqlRecord> stockees;
+    while (q.next())
+        stockees.insert(q.value(cle).toString(), q.record());
+    for (const LigneChargee &ligne : lignes) {
+        const QString id = ligne.cle.toString();
+        const auto stockee = stockees.constFind(id);
+        if (stockee == stockees.constEnd()) {
+            conflit->supprimees << id;
+            continue;
+        }
+        for (int colonne = 0; colonne < ligne.valeurs.count(); ++colonne) {
+            if (!memeValeur(ligne.valeurs.value(colonne),
+                            stockee->value(ligne.valeurs.fieldName(colonne)))) {
+                conflit->modifiees << id;
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+// Reloads the stored rows and types the edits into them again, except on the
+// rows named in `conflit`: those show what is stored now.
+void reprendre(QSqlTableModel &modele, const QList<Modification> &modifications,
+               const Conflit &conflit)
 {
     if (!modele.select()) {
         qWarning("La grille n'a pas pu être rechargée : %s", qPrintable(modele.lastError().text()));
@@ -269,8 +354,11 @@ void reprendre(QSqlTableModel &modele, const QList<Modification> &modifications)
     }
     const int cle = colonneCle(modele);
     QMultiHash<QString, Modification> restantes;
-    for (const Modification &m : modifications)
-        restantes.insert(m.cle.toString(), m);
+    for (const Modification &m : modifications) {
+        const QString id = m.cle.toString();
+        if (!conflit.modifiees.contains(id) && !conflit.supprimees.contains(id))
+            restantes.insert(id, m);
+    }
     for (int ligne = 0; !restantes.isEmpty(); ++ligne) {
         while (ligne >= modele.rowCount() && modele.canFetchMore())
             modele.fetchMore();
@@ -283,7 +371,33 @@ void reprendre(QSqlTableModel &modele, const QList<Modification> &modifications)
     }
 }
 
+QString numeros(const QStringList &ids)
+{
+    QStringList noms;
+    for (const QString &id : ids)
+        noms << QStringLiteral("n°") + id;
+    return noms.join(QStringLiteral(", "));
+}
+
 } // namespace
+
+bool Conflit::vide() const
+{
+    return modifiees.isEmpty() && supprimees.isEmpty();
+}
+
+QString Conflit::texte() const
+{
+    QStringList lignes;
+    if (!modifiees.isEmpty())
+        lignes << QStringLiteral("Modifiés par un autre poste : ") + numeros(modifiees);
+    if (!supprimees.isEmpty())
+        lignes << QStringLiteral("Supprimés par un autre poste : ") + numeros(supprimees);
+    return QStringLiteral("Un autre poste a changé ces éléments depuis leur affichage :\n")
+        + lignes.join(QLatin1Char('\n'))
+        + QStringLiteral("\nRien n'a été enregistré. La grille montre maintenant leurs valeurs "
+                         "actuelles ; vos autres modifications restent en attente.");
+}
 
 bool chargerGrille(QSqlTableModel &modele, QWidget *parent)
 {
@@ -344,34 +458,55 @@ static bool preparerModifications(QSqlTableModel &modele, QString *raison)
     return true;
 }
 
-bool enregistrerGrille(QSqlTableModel &modele, QString *erreur)
+Issue enregistrerGrille(QSqlTableModel &modele, QWidget *parent, QString *erreur)
 {
     QString refus;
     if (!preparerModifications(modele, &refus)) {
         if (erreur)
             *erreur = refus;
-        return false;
+        return Issue::Refuse;
     }
-    const QList<Modification> modifications = modificationsEnAttente(modele);
-    Transaction transaction(modele.database());
+    const Attente attente = enAttente(modele);
+    Conflit conflit;
     QString message;
-    if (!transaction.ouverte()) {
-        message = transaction.erreur();
-    } else if (!modele.submitAll()) {
-        message = modele.lastError().text();
-        qWarning("La base de donnée a refusé les modifications de %s : %s",
-                 qPrintable(modele.tableName()), qPrintable(message));
-    } else if (transaction.valider()) {
-        return true;
-    } else {
-        message = transaction.erreur();
+    QString code;
+    {
+        Transaction transaction(modele.database());
+        if (!transaction.ouverte()) {
+            message = transaction.erreur();
+            code = transaction.code();
+        } else if (!changeesAilleurs(modele, attente.lignes, true, &conflit, &code)) {
+            message = QStringLiteral("la vérification des lignes a été refusée");
+        } else if (!conflit.vide()) {
+            // Nothing is written over a change the user has not seen.
+        } else if (!modele.submitAll()) {
+            message = modele.lastError().text();
+            code = modele.lastError().nativeErrorCode();
+            qWarning("La base de donnée a refusé les modifications de %s : %s",
+                     qPrintable(modele.tableName()), qPrintable(message));
+        } else if (transaction.valider()) {
+            return Issue::Ecrit;
+        } else {
+            message = transaction.erreur();
+            code = transaction.code();
+        }
     }
     // The model counts the rows it sent before the failure as written: once
     // they are undone, they are reloaded as stored and the edits made pending
-    // again.
-    transaction.annuler();
-    reprendre(modele, modifications);
+    // again, except on the rows another workstation changed meanwhile.
+    QString ignore;
+    if (conflit.vide() && !changeesAilleurs(modele, attente.lignes, false, &conflit, &ignore))
+        conflit = Conflit();
+    reprendre(modele, attente.modifications, conflit);
+    if (!conflit.vide()) {
+        conflitSignale(parent, conflit.texte());
+        return Issue::Conflit;
+    }
+    if (conflitEntrePostes(code)) {
+        conflitSignale(parent);
+        return Issue::Conflit;
+    }
     if (erreur)
         *erreur = message;
-    return false;
+    return Issue::Refuse;
 }

@@ -5,8 +5,11 @@
 // all, or "Annuler" drops them; a click on a column's header sorts them; what
 // they show can be exported as CSV.
 
+#include "app/base.h"
+
 #include <QSortFilterProxyModel>
 #include <QString>
+#include <QStringList>
 
 class Avancement;
 class QIODevice;
@@ -22,11 +25,28 @@ class QTableView;
 // `parent` and returns false (no grid is to be shown then).
 bool chargerGrille(QSqlTableModel &modele, QWidget *parent);
 
-// Writes every pending edit of the grid in one transaction. When the server
-// refuses one of them, nothing is written: the rows are reloaded as stored and
-// every edit is made pending again, to be corrected and sent once more. The
-// server's message is then in `erreur`.
-bool enregistrerGrille(QSqlTableModel &modele, QString *erreur = nullptr);
+// The rows of a grid that another workstation changed or deleted since the
+// grid loaded them, by their numbers.
+struct Conflit
+{
+    QStringList modifiees;
+    QStringList supprimees;
+    bool vide() const;
+    // What the box says: the entries, then that nothing was written.
+    QString texte() const;
+};
+
+// Writes every pending edit of the grid in one transaction, only if every
+// edited row still holds what the grid loaded: a row changed or deleted by
+// another workstation meanwhile is never written over.
+// - Ecrit: every edit is stored, and the grid shows the stored rows.
+// - Conflit: nothing is written; a box over `parent` has named the entries
+//   changed elsewhere (or said that another workstation was in the way); the
+//   grid shows their current values and the user's other edits stay pending.
+// - Refuse: the server refused an edit; nothing is written, the rows are
+//   reloaded and every edit is pending again, to be corrected and sent once
+//   more. The server's message is then in `erreur`.
+Issue enregistrerGrille(QSqlTableModel &modele, QWidget *parent, QString *erreur = nullptr);
 
 class TriDeGrille : public QSortFilterProxyModel
 {

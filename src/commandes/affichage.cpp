@@ -162,11 +162,12 @@ void Entreprise::modifierCommand()
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
     QString raison;
-    if (enregistrerGrille(*modele, &raison)) {
+    const Issue issue = enregistrerGrille(*modele, dialog, &raison);
+    if (issue == Issue::Ecrit) {
         QMessageBox::information(
             dialog, QStringLiteral("Modification reussie"),
             QStringLiteral("Vos modifications ont été effectuées avec succes"));
-    } else {
+    } else if (issue == Issue::Refuse) {
         QMessageBox::warning(dialog, QStringLiteral("Modification échouée"),
                              QStringLiteral("Vos modifications n'ont pas pu être effectuées avec "
                                             "succes\nVérifier si vos modifications sont "

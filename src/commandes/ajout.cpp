@@ -79,6 +79,41 @@ QString prixTotal(QSqlDatabase &db, const QString &prix, int quantite, QString *
     return total;
 }
 
+// Holds, from construction to destruction, the server's lock under which a
+// workstation looks a customer up and creates it when it is missing: two
+// workstations entering an order for the same new customer at the same moment
+// then create it once. The lock is named after the database, so that the
+// registers of another database are not held up; it goes with the connection
+// should the program stop. A server that refuses such locks (a cluster node)
+// leaves the look-up unguarded.
+class VerrouClients
+{
+public:
+    explicit VerrouClients(QSqlDatabase &db)
+        : db(db)
+    {
+        QSqlQuery q(db);
+        tenu = executer(q,
+                        QStringLiteral("SELECT GET_LOCK(CONCAT('tabloran-clients-', "
+                                       "MD5(DATABASE())), 10)"))
+            && q.next() && q.value(0).toInt() == 1;
+    }
+    ~VerrouClients()
+    {
+        if (!tenu)
+            return;
+        QSqlQuery q(db);
+        executer(q,
+                 QStringLiteral("DO RELEASE_LOCK(CONCAT('tabloran-clients-', MD5(DATABASE())))"));
+    }
+    VerrouClients(const VerrouClients &) = delete;
+    VerrouClients &operator=(const VerrouClients &) = delete;
+
+private:
+    QSqlDatabase &db;
+    bool tenu = false;
+};
+
 } // namespace
 
 void Entreprise::commandAjout()
@@ -222,66 +257,88 @@ void Entreprise::validerCommand()
     }
 
     // The customer and its order are stored together or not at all: a customer
-    // created for an order that the database refuses goes with it.
-    Transaction transaction(db);
-    if (!transaction.ouverte()) {
-        clientRefuse(transaction.erreur());
-        return;
-    }
-    QSqlQuery q(db);
+    // created for an order that the database refuses goes with it. Should
+    // another workstation get in the way, the whole attempt runs once more: it
+    // then finds the customer that workstation may have created.
+    bool clientEnCause = true;
+    const Issue issue = ecrire(Ecriture::Ajout, [&] {
+        clientEnCause = true;
+        const VerrouClients verrou(db);
+        Transaction transaction(db);
+        if (!transaction.ouverte()) {
+            raison = transaction.erreur();
+            return false;
+        }
+        QSqlQuery q(db);
 
-    // The order belongs to the customer of that very name, letter for letter
-    // (accents, case and trailing spaces count: Müller is not Muller), whose
-    // company contains the typed one (an empty company matches any); the first
-    // one found when there are several, a new one when there is none.
-    q.prepare(QStringLiteral("SELECT id, nom, entreprise FROM clients WHERE nom = BINARY :nom "
-                             "and IFNULL(entreprise, '') LIKE :entreprise ORDER BY id LIMIT 1"));
-    q.bindValue(QStringLiteral(":nom"), nomClient);
-    q.bindValue(QStringLiteral(":entreprise"), motifContient(entreprise));
-    if (!executer(q)) {
-        clientRefuse(raisonRefus(q, QString()));
-        return;
-    }
-    QVariant clientId;
-    if (q.next())
-        clientId = q.value(0);
-
-    if (!clientId.isValid()) {
-        q.prepare(QStringLiteral(
-            "INSERT INTO clients SET nom=:nom, entreprise=:entreprise, email=:email, tel=:tel"));
+        // The order belongs to the customer of that very name, letter for letter
+        // (accents, case and trailing spaces count: Müller is not Muller), whose
+        // company contains the typed one (an empty company matches any); the first
+        // one found when there are several, a new one when there is none.
+        q.prepare(
+            QStringLiteral("SELECT id, nom, entreprise FROM clients WHERE nom = BINARY :nom "
+                           "and IFNULL(entreprise, '') LIKE :entreprise ORDER BY id LIMIT 1"));
         q.bindValue(QStringLiteral(":nom"), nomClient);
-        q.bindValue(QStringLiteral(":entreprise"), saisie(entreprise));
-        q.bindValue(QStringLiteral(":email"), email);
-        q.bindValue(QStringLiteral(":tel"), tel);
+        q.bindValue(QStringLiteral(":entreprise"), motifContient(entreprise));
         if (!executer(q)) {
-            clientRefuse(raisonRefus(q, QStringLiteral("clients")));
-            return;
+            raison = raisonRefus(q, QString());
+            return false;
         }
-        if (!q.lastInsertId().isValid()) {
-            clientRefuse(QStringLiteral("Le serveur n'a pas donné de numéro au client"));
-            return;
-        }
-        clientId = q.lastInsertId();
-    }
+        QVariant clientId;
+        if (q.next())
+            clientId = q.value(0);
 
-    q.prepare(QStringLiteral(
-        "INSERT INTO commandes SET client_id=:client_id, nom=:nom, poids=:poids, "
-        "poids_unite=:poids_unite, quantite=:quantite, prix_unitaire=:prix_unitaire, "
-        "prix_total=:prix_total, commentaire=:commentaire, date_command=NOW()"));
-    q.bindValue(QStringLiteral(":client_id"), clientId.toInt());
-    q.bindValue(QStringLiteral(":nom"), nomProduit);
-    q.bindValue(QStringLiteral(":poids"), etat.poidsBox->value());
-    q.bindValue(QStringLiteral(":poids_unite"), etat.uniteBox->currentText());
-    q.bindValue(QStringLiteral(":quantite"), etat.quantiteBox->value());
-    q.bindValue(QStringLiteral(":prix_unitaire"), prix);
-    q.bindValue(QStringLiteral(":prix_total"), total);
-    q.bindValue(QStringLiteral(":commentaire"), commentaire);
-    if (!executer(q)) {
-        commandeRefusee(raisonRefus(q, QStringLiteral("commandes")));
+        if (!clientId.isValid()) {
+            q.prepare(QStringLiteral("INSERT INTO clients SET nom=:nom, entreprise=:entreprise, "
+                                     "email=:email, tel=:tel"));
+            q.bindValue(QStringLiteral(":nom"), nomClient);
+            q.bindValue(QStringLiteral(":entreprise"), saisie(entreprise));
+            q.bindValue(QStringLiteral(":email"), email);
+            q.bindValue(QStringLiteral(":tel"), tel);
+            if (!executer(q)) {
+                raison = raisonRefus(q, QStringLiteral("clients"));
+                return false;
+            }
+            if (!q.lastInsertId().isValid()) {
+                raison = QStringLiteral("Le serveur n'a pas donné de numéro au client");
+                return false;
+            }
+            clientId = q.lastInsertId();
+        }
+
+        clientEnCause = false;
+        q.prepare(QStringLiteral(
+            "INSERT INTO commandes SET client_id=:client_id, nom=:nom, poids=:poids, "
+            "poids_unite=:poids_unite, quantite=:quantite, prix_unitaire=:prix_unitaire, "
+            "prix_total=:prix_total, commentaire=:commentaire, date_command=NOW()"));
+        q.bindValue(QStringLiteral(":client_id"), clientId.toInt());
+        q.bindValue(QStringLiteral(":nom"), nomProduit);
+        q.bindValue(QStringLiteral(":poids"), etat.poidsBox->value());
+        q.bindValue(QStringLiteral(":poids_unite"), etat.uniteBox->currentText());
+        q.bindValue(QStringLiteral(":quantite"), etat.quantiteBox->value());
+        q.bindValue(QStringLiteral(":prix_unitaire"), prix);
+        q.bindValue(QStringLiteral(":prix_total"), total);
+        q.bindValue(QStringLiteral(":commentaire"), commentaire);
+        if (!executer(q)) {
+            raison = raisonRefus(q, QStringLiteral("commandes"));
+            return false;
+        }
+        if (!transaction.valider()) {
+            raison = transaction.erreur();
+            return false;
+        }
+        return true;
+    });
+
+    if (issue == Issue::Conflit) {
+        conflitSignale(dialog);
         return;
     }
-    if (!transaction.valider()) {
-        commandeRefusee(transaction.erreur());
+    if (issue == Issue::Refuse) {
+        if (clientEnCause)
+            clientRefuse(raison);
+        else
+            commandeRefusee(raison);
         return;
     }
 

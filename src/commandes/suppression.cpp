@@ -118,25 +118,30 @@ void Entreprise::supprimeProCl()
 
     // The kind chosen says what the number is: an order's number never
     // deletes a customer.
-    bool reussi = false;
-    QSqlQuery q(db);
-    if (etat.produitBox->currentText() == QLatin1String("commande")) {
-        q.prepare(QStringLiteral("DELETE FROM commandes WHERE id=:id"));
-        q.bindValue(QStringLiteral(":id"), id);
-        reussi = executer(q);
-    } else {
+    const bool commande = etat.produitBox->currentText() == QLatin1String("commande");
+    const Issue issue = ecrire(Ecriture::Suppression, [&] {
+        QSqlQuery q(db);
+        if (commande) {
+            q.prepare(QStringLiteral("DELETE FROM commandes WHERE id=:id"));
+            q.bindValue(QStringLiteral(":id"), id);
+            return executer(q);
+        }
         // A customer goes with all its orders, or not at all.
         Transaction transaction(db);
         q.prepare(QStringLiteral("DELETE FROM clients WHERE id=:id"));
         q.bindValue(QStringLiteral(":id"), id);
-        if (transaction.ouverte() && executer(q)) {
-            q.prepare(QStringLiteral("DELETE FROM commandes WHERE client_id=:id"));
-            q.bindValue(QStringLiteral(":id"), id);
-            reussi = executer(q) && transaction.valider();
-        }
-    }
+        if (!transaction.ouverte() || !executer(q))
+            return false;
+        q.prepare(QStringLiteral("DELETE FROM commandes WHERE client_id=:id"));
+        q.bindValue(QStringLiteral(":id"), id);
+        return executer(q) && transaction.valider();
+    });
 
-    if (!reussi) {
+    if (issue == Issue::Conflit) {
+        conflitSignale(dialog);
+        return;
+    }
+    if (issue != Issue::Ecrit) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Votre requête n'a pas pu être executée avec succes."));
         return;

@@ -49,16 +49,17 @@ void Entreprise::produitVider()
 
     // Emptying the customers empties the orders too, in one go: either both
     // tables are emptied or neither is.
-    bool reussi = false;
-    {
+    const Issue issue = ecrire(Ecriture::Vidage, [&] {
         Transaction transaction(db);
         QSqlQuery q(db);
-        reussi = transaction.ouverte()
+        return transaction.ouverte()
             && (commandesSeules || executer(q, QStringLiteral("DELETE FROM clients")))
             && executer(q, QStringLiteral("DELETE FROM commandes")) && transaction.valider();
-    }
+    });
 
-    if (reussi) {
+    if (issue == Issue::Conflit) {
+        conflitSignale(dialog);
+    } else if (issue == Issue::Ecrit) {
         clientComboChange();
         QMessageBox::information(dialog, QStringLiteral("Opération reussie"),
                                  QStringLiteral("Vos ") + mot

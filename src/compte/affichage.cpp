@@ -66,10 +66,11 @@ void Entreprise::changementEtat()
         // refuses leaves the book as it was, and every edit still pending in
         // the grid, to be corrected and sent again.
         QString raison;
-        if (enregistrerGrille(*modele, &raison)) {
+        const Issue issue = enregistrerGrille(*modele, dialog, &raison);
+        if (issue == Issue::Ecrit) {
             QMessageBox::information(dialog, QStringLiteral("Modifications reussies"),
                                      QStringLiteral("Modifications reussies"));
-        } else {
+        } else if (issue == Issue::Refuse) {
             QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                                  QStringLiteral("Modifications échouées\nUn ou plusieurs des "
                                                 "éléments ont été mal modifiées\n")

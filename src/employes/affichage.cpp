@@ -81,7 +81,10 @@ void Entreprise::employeModValide()
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
     QString raison;
-    if (!enregistrerGrille(*grille, &raison)) {
+    const Issue issue = enregistrerGrille(*grille, dialog, &raison);
+    if (issue == Issue::Conflit)
+        return;
+    if (issue == Issue::Refuse) {
         QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                              QStringLiteral("Vos avez mal modifié les données\n") + raison);
         return;

@@ -1,0 +1,187 @@
+// One workstation of the concurrency runs: a program window that adds orders
+// and edits the same grid rows as the other workstation, as a user would, then
+// prints what it saw on one line.
+//   poste BASE NUMERO NOMBRE
+// The server is the one the client library reaches for "localhost" (the
+// socket of MYSQL_UNIX_PORT).
+
+#include "app/base.h"
+#include "app/grilles.h"
+#include "support/banc.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QSqlQuery>
+#include <QSqlTableModel>
+#include <QTableView>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+Button *boutonAccueil(Entreprise &fenetre, const QString &texte)
+{
+    for (QGroupBox *g : fenetre.findChildren<QGroupBox *>()) {
+        if (g->title() != QLatin1String("gestion commandes/clients"))
+            continue;
+        for (Button *b : g->findChildren<Button *>(Qt::FindDirectChildrenOnly)) {
+            if (b->text() == texte)
+                return b;
+        }
+    }
+    qFatal("no button %s", qPrintable(texte));
+}
+
+void appuyer(QWidget *fenetre, const QString &texte)
+{
+    Banc::clic(boutonTexte(fenetre, texte));
+}
+
+void taper(QDialog *d, const char *nom, const QString &texte)
+{
+    d->findChild<QLineEdit *>(QLatin1String(nom))->setText(texte);
+}
+
+// The tables and the counters the run edits, once the server this
+// workstation talks to has them (on a cluster, once they have reached its node).
+bool attendreBase(const QString &base)
+{
+    QSqlDatabase db =
+        QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("attente"));
+    db.setHostName(QStringLiteral("localhost"));
+    db.setUserName(QStringLiteral("root"));
+    bool pret = false;
+    for (int essai = 0; essai < 200 && !pret; ++essai) {
+        if (db.isOpen() || db.open()) {
+            QSqlQuery q(db);
+            pret = q.exec(QStringLiteral("SELECT COUNT(*) FROM %1.clients WHERE nom LIKE "
+                                         "'Compteur %'")
+                              .arg(base))
+                && q.next() && q.value(0).toInt() == 3;
+        }
+        if (!pret)
+            QTest::qWait(50);
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("attente"));
+    return pret;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString base = args.value(1);
+    const int numero = args.value(2).toInt();
+    const int nombre = args.value(3, QStringLiteral("200")).toInt();
+    if (!attendreBase(base)) {
+        std::printf("erreur=base\n");
+        return 1;
+    }
+
+    QTemporaryDir dossier;
+    QDir::setCurrent(dossier.path());
+    QDir().mkdir(QStringLiteral("config"));
+    QFile parametres(QStringLiteral("config/base.sni"));
+    if (!parametres.open(QIODevice::WriteOnly))
+        return 1;
+    parametres.write(QStringLiteral("localhost %1 root ").arg(base).toUtf8());
+    parametres.close();
+
+    Entreprise fenetre;
+    fenetre.show();
+    Pilote pilote;
+    int commandes = 0, refusCommandes = 0, grilles = 0, grillesRefusees = 0, autres = 0;
+    QStringList anomalies;
+    auto derniere = [&] {
+        return pilote.boites.isEmpty() ? QString() : pilote.boites.last().titre;
+    };
+
+    for (int i = 0; i < nombre; ++i) {
+        // Half the orders are for ten customers that both workstations enter.
+        const bool partage = i % 2 == 0;
+        const QString client = partage
+            ? QStringLiteral("Client %1").arg(i / 2 % 10)
+            : QStringLiteral("Client du poste %1 n°%2").arg(numero).arg(i);
+        anomalies << pilote.anomalies();
+        pilote.effacer();
+        pilote.dialogue([&](QDialog *d) {
+            taper(d, "produitEdit", QStringLiteral("produit %1-%2").arg(numero).arg(i));
+            taper(d, "prixEdit", QStringLiteral("150"));
+            taper(d, "clientNomEdit", client);
+            taper(d, "entrepriseEdit", partage ? QStringLiteral("Société") : QString());
+            taper(d, "emailEdit", QStringLiteral("client@exemple.fr"));
+            taper(d, "telEdit", QStringLiteral("0102030405"));
+            // A conflict told leaves the form as typed: the user presses again.
+            for (int essai = 0; essai < 5 && d->isVisible(); ++essai) {
+                pilote.boite();
+                appuyer(d, QStringLiteral("Enregistrer"));
+                if (derniere() == QLatin1String("Enregistrement reussie")) {
+                    ++commandes;
+                } else if (derniere() == QLatin1String("Conflit avec un autre poste")) {
+                    ++refusCommandes;
+                } else {
+                    ++autres;
+                    anomalies << QStringLiteral("boîte ") + derniere();
+                    break;
+                }
+            }
+            if (d->isVisible())
+                appuyer(d, QStringLiteral("Fermer"));
+        });
+        Banc::clic(boutonAccueil(fenetre, QStringLiteral("Ajouter")));
+
+        if (i % 10 != 5)
+            continue;
+        // Both workstations add one to the same three counters in the
+        // customers' grid: no save may be lost.
+        for (QComboBox *choix : fenetre.findChildren<QComboBox *>()) {
+            if (choix->findText(QStringLiteral("Clients")) >= 0
+                && choix->findText(QStringLiteral("Commandes et Clients")) >= 0)
+                choix->setCurrentIndex(1);
+        }
+        anomalies << pilote.anomalies();
+        pilote.effacer();
+        pilote.dialogue([&](QDialog *d) {
+            auto *m = qobject_cast<QSqlTableModel *>(
+                modeleDe(d->findChild<QTableView *>(QStringLiteral("grille"))));
+            for (int ligne = 0; ligne < m->rowCount(); ++ligne) {
+                if (m->index(ligne, 1).data().toString().startsWith(QLatin1String("Compteur")))
+                    m->setData(m->index(ligne, 4),
+                               QString::number(m->index(ligne, 4).data().toInt() + 1));
+            }
+            // The user looks at the grid a moment before pressing Valider.
+            QTest::qWait(20);
+            pilote.boite();
+            appuyer(d, QStringLiteral("Valider"));
+            if (derniere() == QLatin1String("Modification reussie")) {
+                ++grilles;
+            } else if (derniere() == QLatin1String("Conflit avec un autre poste")) {
+                ++grillesRefusees;
+            } else {
+                ++autres;
+                anomalies << QStringLiteral("boîte ") + derniere();
+            }
+            appuyer(d, QStringLiteral("Fermer la page"));
+        });
+        Banc::clic(boutonAccueil(fenetre, QStringLiteral("Afficher et/ou modifier")));
+    }
+
+    const Conflits vus = conflits();
+    anomalies << pilote.anomalies();
+    std::printf("commandes=%d commandes_refusees=%d grilles=%d grilles_refusees=%d "
+                "rejoues=%d signales=%d autres=%d\n",
+                commandes, refusCommandes, grilles, grillesRefusees, vus.rejoues, vus.signales,
+                autres);
+    for (const QString &a : anomalies)
+        std::printf("anomalie: %s\n", qPrintable(a));
+    std::fflush(stdout);
+    return 0;
+}

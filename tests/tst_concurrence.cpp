@@ -1,0 +1,255 @@
+// Two workstations on the same registers, seen from one of them: the other is
+// played by the bench's own connection, or by a thread that holds rows.
+
+#include "app/base.h"
+#include "app/grilles.h"
+#include "support/banc.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlTableModel>
+#include <QTableView>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+void appuyer(QWidget *fenetre, const QString &texte)
+{
+    Banc::clic(boutonTexte(fenetre, texte));
+}
+
+QSqlTableModel *grilleDe(QDialog *d)
+{
+    return qobject_cast<QSqlTableModel *>(modeleDe(d->findChild<QTableView *>("grille")));
+}
+
+// The row of the grid whose number is `id`.
+int ligneDe(QSqlTableModel *m, int id)
+{
+    for (int ligne = 0; ligne < m->rowCount(); ++ligne) {
+        if (m->index(ligne, 0).data().toInt() == id)
+            return ligne;
+    }
+    return -1;
+}
+
+// Another workstation that holds rows for a while: it locks what `verrou`
+// selects (FOR UPDATE) on its own connection, then lets go after `duree` ms.
+class Occupant
+{
+public:
+    Occupant(const QString &base, const QString &verrou, int duree)
+    {
+        fil = std::thread([this, base, verrou, duree] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase("QMYSQL", "occupant");
+                db.setHostName("localhost");
+                db.setUserName("root");
+                db.setDatabaseName(base);
+                if (db.open()) {
+                    QSqlQuery q(db);
+                    db.transaction();
+                    if (!q.exec(verrou))
+                        qWarning("occupant: %s", qPrintable(q.lastError().text()));
+                    pret = true;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(duree));
+                    db.commit();
+                }
+                pret = true;
+            }
+            QSqlDatabase::removeDatabase("occupant");
+        });
+        while (!pret)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ~Occupant() { fil.join(); }
+
+private:
+    std::atomic<bool> pret { false };
+    std::thread fil;
+};
+
+const Boite conflit = attendue(QMessageBox::Warning, "Conflit avec un autre poste",
+                               "Un autre poste a modifié les mêmes données au même moment.\n"
+                               "Rien n'a été enregistré.");
+
+} // namespace
+
+class TestConcurrence : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QMYSQL", "regle");
+        db.setHostName("localhost");
+        db.setUserName("root");
+        QVERIFY(db.open());
+    }
+
+    void replayRule_data()
+    {
+        QTest::addColumn<int>("ecriture");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("rejoue");
+        // Adds, deletes and emptyings are run once more after a conflict.
+        for (Ecriture e : { Ecriture::Ajout, Ecriture::Suppression, Ecriture::Vidage }) {
+            const QByteArray n = QByteArray::number(int(e));
+            QTest::newRow(n + " deadlock") << int(e) << "1213" << true;
+            QTest::newRow(n + " lock wait") << int(e) << "1205" << true;
+            QTest::newRow(n + " refused value") << int(e) << "1406" << false;
+            QTest::newRow(n + " duplicate key") << int(e) << "1062" << false;
+        }
+        // A grid's edits never are.
+        QTest::newRow("grid deadlock") << int(Ecriture::Grille) << "1213" << false;
+        QTest::newRow("grid lock wait") << int(Ecriture::Grille) << "1205" << false;
+    }
+
+    // An attempt that the server refuses with the given code each time, or
+    // the first time only.
+    void replayRule()
+    {
+        QFETCH(int, ecriture);
+        QFETCH(QString, code);
+        QFETCH(bool, rejoue);
+        const Ecriture e = Ecriture(ecriture);
+        QCOMPARE(aRejouer(e, code, 1), rejoue);
+        QVERIFY(!aRejouer(e, code, 2)); // never twice
+
+        QSqlQuery q(QSqlDatabase::database("regle"));
+        const QString refus = QString("SIGNAL SQLSTATE '40001' SET MYSQL_ERRNO = %1").arg(code);
+        const bool conflit = code == "1213" || code == "1205";
+        for (int refusees : { 1, 2 }) {
+            const Conflits avant = conflits();
+            int tentatives = 0;
+            const Issue issue = ecrire(e, [&] {
+                if (++tentatives <= refusees)
+                    return executer(q, refus);
+                return executer(q, "DO 1");
+            });
+            QCOMPARE(tentatives, rejoue ? 2 : 1);
+            QCOMPARE(conflits().rejoues, avant.rejoues + (rejoue ? 1 : 0));
+            if (rejoue && refusees == 1)
+                QCOMPARE(issue, Issue::Ecrit);
+            else
+                QCOMPARE(issue, conflit ? Issue::Conflit : Issue::Refuse);
+        }
+    }
+
+    // The grid's edits are written only over the values it loaded: rows
+    // another workstation changed or deleted meanwhile are named, shown as
+    // they are now, and nothing is written; the other edits stay pending.
+    void gridNeverOverwritesAnotherWorkstation()
+    {
+        Banc banc;
+        banc.fenetre().connexionCompte();
+        const char *ajout = "INSERT INTO compte SET sujet='Gain', valeur=?, commentaire=?, "
+                            "date_insert=?";
+        const int a = banc.sql(ajout, { "10", "a", "2020-01-03 00:00:00" }).lastInsertId().toInt();
+        const int b = banc.sql(ajout, { "20", "b", "2020-01-02 00:00:00" }).lastInsertId().toInt();
+        const int c = banc.sql(ajout, { "30", "c", "2020-01-01 00:00:00" }).lastInsertId().toInt();
+        const Conflits avant = conflits();
+
+        banc.pilote.dialogue([&](QDialog *d) {
+            QSqlTableModel *m = grilleDe(d);
+            QVERIFY(m->setData(m->index(ligneDe(m, a), 2), "11"));
+            QVERIFY(m->setData(m->index(ligneDe(m, b), 2), "21"));
+            QVERIFY(m->setData(m->index(ligneDe(m, c), 2), "31"));
+            // Meanwhile, on another workstation:
+            banc.sql("UPDATE compte SET commentaire='ailleurs' WHERE id=?", { a });
+            banc.sql("DELETE FROM compte WHERE id=?", { c });
+
+            banc.pilote.boite();
+            appuyer(d, "Valider");
+            QCOMPARE(banc.lignes("SELECT valeur, commentaire FROM compte ORDER BY id"),
+                     (QList<QVariantList> { { "10", "ailleurs" }, { "20", "b" } }));
+            QCOMPARE(m->rowCount(), 2);
+            QCOMPARE(m->index(ligneDe(m, a), 2).data().toString(), "10");
+            QCOMPARE(m->index(ligneDe(m, a), 3).data().toString(), "ailleurs");
+            QCOMPARE(m->index(ligneDe(m, b), 2).data().toString(), "21");
+            QVERIFY(m->isDirty(m->index(ligneDe(m, b), 2)));
+
+            // Sent again, the edit left stands on what is stored.
+            banc.pilote.boite();
+            appuyer(d, "Valider");
+            appuyer(d, "Fermer la fenêtre");
+        });
+        Banc::clic(banc.bouton("Faites le bilan de vos dépenses", "Afficher/Modifier"));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+
+        QCOMPARE(banc.pilote.boites.size(), 2);
+        const Boite nommee = banc.pilote.boites.at(0);
+        QCOMPARE(nommee.icone, QMessageBox::Warning);
+        QCOMPARE(nommee.titre, "Conflit avec un autre poste");
+        QVERIFY(nommee.texte.contains(QString("Modifiés par un autre poste : n°%1\n").arg(a)));
+        QVERIFY(nommee.texte.contains(QString("Supprimés par un autre poste : n°%1\n").arg(c)));
+        QVERIFY(nommee.texte.contains("Rien n'a été enregistré."));
+        QCOMPARE(banc.pilote.boites.at(1).titre, "Modifications reussies");
+        QCOMPARE(banc.lignes("SELECT valeur, commentaire FROM compte ORDER BY id"),
+                 (QList<QVariantList> { { "10", "ailleurs" }, { "21", "b" } }));
+        QCOMPARE(conflits().signales, avant.signales + 1);
+    }
+
+    // A row held by another workstation past the wait: a delete is run once
+    // more and goes through; a grid save is not, and says so.
+    void heldRowsReplayOrTell()
+    {
+        Banc banc;
+        banc.fenetre().connexionCommande();
+        const int alpha = banc.sql("INSERT INTO clients SET nom='Alpha', email='a@b.fr', tel='01'")
+                              .lastInsertId()
+                              .toInt();
+        banc.sql("INSERT INTO commandes SET client_id=?, nom='lait', poids=0, poids_unite='g', "
+                 "quantite=1, prix_unitaire='1', prix_total='1', date_command=NOW()",
+                 { alpha });
+        Conflits avant = conflits();
+
+        {
+            // Held longer than one wait, less than two.
+            Occupant occupant(banc.nomBase, "SELECT * FROM clients FOR UPDATE", 4000);
+            banc.pilote.dialogue([&](QDialog *d) {
+                enfantA<QComboBox>(d, QRect(10, 100, 100, 25))->setCurrentIndex(1);
+                banc.pilote.boite();
+                appuyer(d, "Supprimer");
+            });
+            Banc::clic(banc.bouton("gestion commandes/clients", "Supprimer"));
+        }
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.value(0).titre, "Suppression reussie");
+        QCOMPARE(banc.compte("clients"), 0);
+        QCOMPARE(banc.compte("commandes"), 0);
+        QCOMPARE(conflits().rejoues, avant.rejoues + 1);
+
+        banc.pilote.effacer();
+        const int beta = banc.sql("INSERT INTO clients SET nom='Beta', email='a@b.fr', tel='01'")
+                             .lastInsertId()
+                             .toInt();
+        avant = conflits();
+        enfantA<QComboBox>(&banc.fenetre(), QRect(10, 150, 140, 25))->setCurrentIndex(1);
+        banc.pilote.dialogue([&](QDialog *d) {
+            QSqlTableModel *m = grilleDe(d);
+            QVERIFY(m->setData(m->index(ligneDe(m, beta), 1), "Bêta"));
+            {
+                Occupant occupant(banc.nomBase, "SELECT * FROM clients FOR UPDATE", 3500);
+                banc.pilote.boite();
+                appuyer(d, "Valider");
+            }
+            // Nothing was written; the edit waits to be sent again.
+            QCOMPARE(m->index(ligneDe(m, beta), 1).data().toString(), "Bêta");
+            QVERIFY(m->isDirty());
+            appuyer(d, "Fermer la page");
+        });
+        Banc::clic(banc.bouton("gestion commandes/clients", "Afficher et/ou modifier"));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites, QList<Boite> { conflit });
+        QCOMPARE(banc.valeur("SELECT nom FROM clients").toString(), "Beta");
+        QCOMPARE(conflits().rejoues, avant.rejoues);
+        QCOMPARE(conflits().signales, avant.signales + 1);
+    }
+};
+
+QTEST_MAIN(TestConcurrence)
+#include "tst_concurrence.moc"
