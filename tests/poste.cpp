@@ -142,11 +142,7 @@ int main(int argc, char **argv)
             continue;
         // Both workstations add one to the same three counters in the
         // customers' grid: no save may be lost.
-        for (QComboBox *choix : fenetre.findChildren<QComboBox *>()) {
-            if (choix->findText(QStringLiteral("Clients")) >= 0
-                && choix->findText(QStringLiteral("Commandes et Clients")) >= 0)
-                choix->setCurrentIndex(1);
-        }
+        nomme<QComboBox>(&fenetre, "commandCombo")->setCurrentIndex(1);
         anomalies << pilote.anomalies();
         pilote.effacer();
         pilote.dialogue([&](QDialog *d) {

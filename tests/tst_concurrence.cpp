@@ -211,7 +211,7 @@ private slots:
             // Held longer than one wait, less than two.
             Occupant occupant(banc.nomBase, "SELECT * FROM clients FOR UPDATE", 4000);
             banc.pilote.dialogue([&](QDialog *d) {
-                enfantA<QComboBox>(d, QRect(10, 100, 100, 25))->setCurrentIndex(1);
+                nomme<QComboBox>(d, "produitBox")->setCurrentIndex(1);
                 banc.pilote.boite();
                 appuyer(d, "Supprimer");
             });
@@ -228,7 +228,7 @@ private slots:
                              .lastInsertId()
                              .toInt();
         avant = conflits();
-        enfantA<QComboBox>(&banc.fenetre(), QRect(10, 150, 140, 25))->setCurrentIndex(1);
+        nomme<QComboBox>(&banc.fenetre(), "commandCombo")->setCurrentIndex(1);
         banc.pilote.dialogue([&](QDialog *d) {
             QSqlTableModel *m = grilleDe(d);
             QVERIFY(m->setData(m->index(ligneDe(m, beta), 1), "Bêta"));
