@@ -17,7 +17,8 @@ fi
 
 # fonts-liberation2: the program's font, whose widths its fixed layouts fit.
 # appstream: the test suite validates the installed metainfo.
-paquets=(cmake g++ make qt6-base-dev libqt6sql6-mysql qt6-translations-l10n mariadb-server
+# libmariadb-dev: the gates ask the client library about the connection.
+paquets=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-mysql libmariadb-dev qt6-translations-l10n mariadb-server
     mariadb-client poppler-utils fonts-liberation2 appstream)
 manquants=()
 for p in "${paquets[@]}"; do

@@ -9,6 +9,7 @@
 #include <QLCDNumber>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSqlQuery>
 #include <QStringListModel>
 
@@ -259,15 +260,16 @@ private Q_SLOTS:
             "'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')"));
         banc.demarrer();
 
+        // The names are read once the window is on screen.
         auto *recherche = nomme<QLineEdit>(&banc.fenetre(), "rechercheEdit");
-        QCOMPARE(propositions(recherche), (QStringList { "Lait", "petit lait", "Beurre" }));
+        QTRY_COMPARE(propositions(recherche), (QStringList { "Lait", "petit lait", "Beurre" }));
         QCompleter *completeur = recherche->completer();
         QCOMPARE(completeur->caseSensitivity(), Qt::CaseInsensitive);
         completeur->setCompletionPrefix(QStringLiteral("la"));
         QCOMPARE(completeur->currentCompletion(), QStringLiteral("Lait"));
 
         auto *personnes = nomme<QLineEdit>(&banc.fenetre(), "employeRechercheEdit");
-        QCOMPARE(propositions(personnes), (QStringList { "Martin", "Anne", "Martin Anne" }));
+        QTRY_COMPARE(propositions(personnes), (QStringList { "Martin", "Anne", "Martin Anne" }));
 
         // Switching to interns offers their names instead; a completer that is
         // replaced is released.
@@ -275,6 +277,30 @@ private Q_SLOTS:
         nomme<QComboBox>(&banc.fenetre(), "typeCombo")->setCurrentIndex(1);
         QCOMPARE(propositions(personnes), (QStringList { "Durand", "Paul", "Durand Paul" }));
         QVERIFY(ancien.isNull());
+    }
+
+    void windowShowsBeforeTheNamesAreRead()
+    {
+        Banc banc("localhost %1 root ", false);
+        banc.sql(QStringLiteral("CREATE TABLE clients (id INT AUTO_INCREMENT PRIMARY KEY, nom "
+                                "VARCHAR(60))"));
+        banc.sql(QStringLiteral("INSERT INTO clients (nom) VALUES ('Dupont')"));
+        banc.sql(QStringLiteral("CREATE TABLE commandes (id INT AUTO_INCREMENT PRIMARY KEY, nom "
+                                "VARCHAR(60))"));
+        banc.sql(QStringLiteral("INSERT INTO commandes (nom) VALUES ('Lait')"));
+        {
+            Entreprise fenetre;
+            auto *recherche = fenetre.findChild<QLineEdit *>(QStringLiteral("rechercheEdit"));
+            // Built but not yet on screen: nothing read, not even connected.
+            QCoreApplication::processEvents();
+            QVERIFY(!recherche->completer());
+            QVERIFY(!QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen());
+
+            // A selector changed before the names arrive: they follow it.
+            fenetre.findChild<QComboBox *>(QStringLiteral("clientCombo"))->setCurrentIndex(1);
+            fenetre.show();
+            QTRY_COMPARE(propositions(recherche), QStringList { "Dupont" });
+        }
     }
 
     void serverDownStopsEveryCommandAtTheGate()
@@ -310,6 +336,33 @@ private Q_SLOTS:
         QVERIFY(!banc.fenetre().connexionCompte());
         QVERIFY2(chrono.elapsed() < 10000, "the gate waited too long for the server");
         QCOMPARE(banc.pilote.boites.value(0), baseInaccessible);
+    }
+
+    void firstCommandOfEachSectionCreatesItsTables()
+    {
+        Banc banc;
+        // The home page opened the connection to read its names.
+        QTRY_VERIFY(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen());
+        auto tables = [&] {
+            QStringList noms;
+            for (const QVariantList &ligne : banc.lignes(QStringLiteral("SHOW TABLES")))
+                noms << ligne.value(0).toString();
+            noms.sort();
+            return noms;
+        };
+        auto ajouter = [&](const QString &groupe) {
+            banc.pilote.dialogue([](QDialog *d) { d->reject(); });
+            Banc::clic(banc.bouton(groupe, QStringLiteral("Ajouter")));
+        };
+        QCOMPARE(tables(), QStringList());
+        ajouter(QStringLiteral("Faites le bilan de vos dépenses"));
+        QCOMPARE(tables(), QStringList { "compte" });
+        ajouter(QStringLiteral("gestion commandes/clients"));
+        QCOMPARE(tables(), (QStringList { "clients", "commandes", "compte" }));
+        ajouter(QStringLiteral("Gestions des employés et des stagiaires"));
+        QCOMPARE(tables(),
+                 (QStringList { "absence", "clients", "commandes", "compte", "employes" }));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 
     void eachGateCreatesItsOwnTables()
@@ -353,23 +406,98 @@ private Q_SLOTS:
         QVERIFY(!session.value(1).toString().contains(QStringLiteral("ONLY_FULL_GROUP_BY")));
     }
 
-    void gateReconnectsWhenTheConnectionIsLost()
+    void liveConnectionCostsTheGateNoStatement()
     {
+        Banc banc;
+        Entreprise &f = banc.fenetre();
+        QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
+        QSqlQuery session(QSqlDatabase::database());
+        auto etat = [&] {
+            QVERIFY(session.exec(QStringLiteral(
+                "SELECT CONNECTION_ID(), VARIABLE_VALUE FROM information_schema.SESSION_STATUS "
+                "WHERE VARIABLE_NAME = 'QUESTIONS'")));
+            QVERIFY(session.next());
+        };
+        etat();
+        const qlonglong connexion = session.value(0).toLongLong();
+        const qlonglong avant = session.value(1).toLongLong();
+        for (int fois = 0; fois < 3; ++fois)
+            QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
+        etat();
+        QCOMPARE(session.value(0).toLongLong(), connexion);
+        // Only the statement that read the counter.
+        QCOMPARE(session.value(1).toLongLong() - avant, 1);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    void nextCommandNoticesALostSession_data()
+    {
+        QTest::addColumn<QString>("perte");
+        QTest::newRow("connection killed") << QStringLiteral("kill");
+        QTest::newRow("server restarted") << QStringLiteral("restart");
+        QTest::newRow("settings changed") << QStringLiteral("settings");
+    }
+
+    void nextCommandNoticesALostSession()
+    {
+        QFETCH(QString, perte);
         Banc banc;
         QVERIFY(banc.fenetre().connexionCompte());
         QSqlQuery id(QSqlDatabase::database());
         QVERIFY(id.exec(QStringLiteral("SELECT CONNECTION_ID()")) && id.next());
         const qlonglong avant = id.value(0).toLongLong();
-        banc.sql(QStringLiteral("KILL ") + QString::number(avant));
+        QString base = banc.nomBase;
 
-        QVERIFY(banc.fenetre().connexionCompte());
-        QSqlQuery session(QSqlDatabase::database());
-        QVERIFY(
-            session.exec(QStringLiteral("SELECT CONNECTION_ID(), DATE_FORMAT('2013-08-05', '%M')"))
-            && session.next());
-        QVERIFY(session.value(0).toLongLong() != avant);
-        QCOMPARE(session.value(1).toString(), QStringLiteral("août"));
+        if (perte == QLatin1String("kill")) {
+            banc.sql(QStringLiteral("KILL ") + QString::number(avant));
+        } else if (perte == QLatin1String("restart")) {
+            const QString dossier =
+                QFileInfo(qEnvironmentVariable("MYSQL_UNIX_PORT")).absolutePath();
+            for (const char *action : { "stop", "start" }) {
+                QCOMPARE(QProcess::execute(QStringLiteral(TABLORAN_MARIADB_SCRIPT),
+                                           { QString::fromLatin1(action), dossier }),
+                         0);
+            }
+            QSqlDatabase verification =
+                QSqlDatabase::database(QStringLiteral("verification"), false);
+            verification.close();
+            QVERIFY(verification.open());
+        } else {
+            base += QStringLiteral("_b");
+            banc.sql(QStringLiteral("DROP DATABASE IF EXISTS ") + base);
+            banc.sql(QStringLiteral("CREATE DATABASE ") + base);
+            banc.pilote.dialogue([&](QDialog *d) {
+                nomme<QLineEdit>(d, "baseEdit")->setText(base);
+                Banc::clic(boutonTexte(d, QStringLiteral("Valider")));
+            });
+            banc.pilote.boite();
+            Banc::clic(banc.bouton(QString(), QStringLiteral("Modifier les paramètres")));
+        }
+
+        // The next command opens its dialog as usual, on a new session that has
+        // the tables, French month names and strict mode.
+        banc.pilote.dialogue([](QDialog *d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("Ajouter une dépense ou un gain"));
+            d->reject();
+        });
+        Banc::clic(banc.bouton(QStringLiteral("Faites le bilan de vos dépenses"),
+                               QStringLiteral("Ajouter")));
         QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.size(), perte == QLatin1String("settings") ? 1 : 0);
+
+        QSqlQuery session(QSqlDatabase::database());
+        QVERIFY(session.exec(QStringLiteral(
+                    "SELECT CONNECTION_ID(), DATABASE(), DATE_FORMAT('2013-08-05', '%M')"))
+                && session.next());
+        QVERIFY(session.value(0).toLongLong() != avant || perte == QLatin1String("restart"));
+        QCOMPARE(session.value(1).toString(), base);
+        QCOMPARE(session.value(2).toString(), QStringLiteral("août"));
+        QVERIFY(!session.exec(QStringLiteral("INSERT INTO compte SET sujet = 'Gain', valeur = "
+                                             "REPEAT('9', 21), date_insert = NOW()")));
+        QCOMPARE(banc.valeur(QStringLiteral("SELECT COUNT(*) FROM %1.compte").arg(base)).toInt(),
+                 0);
+        if (perte == QLatin1String("settings"))
+            banc.sql(QStringLiteral("DROP DATABASE ") + base);
     }
 
     void settingsDialogWritesTheFileAndAppliesAtOnce()

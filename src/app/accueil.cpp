@@ -116,15 +116,6 @@ void Entreprise::pageAccueil()
     commandCombo->addItems({ QStringLiteral("Commandes"), QStringLiteral("Clients"),
                              QStringLiteral("Commandes et Clients") });
 
-    // One silent attempt: without a server, or before the tables exist, the
-    // completers simply stay empty (the failure is only logged).
-    if (db.open()) {
-        QSqlQuery produits(db);
-        produits.setForwardOnly(true);
-        if (executer(produits, QStringLiteral("SELECT nom FROM commandes")))
-            remplacerCompleteur(rechercheEdit, produits);
-    }
-
     connect(ajoutCommande, &Button::clicked, this, &Entreprise::commandAjout);
     connect(supprimeCommande, &Button::clicked, this, &Entreprise::commandSupprimeDialog);
     connect(videCommandes, &Button::clicked, this, &Entreprise::vidageProduit);
@@ -187,14 +178,6 @@ void Entreprise::pageAccueil()
     connect(infosEmployes, &Button::clicked, this, &Entreprise::employeInfo);
     connect(typeCombo, &QComboBox::currentIndexChanged, this, &Entreprise::triggerType);
 
-    if (db.isOpen()) {
-        QSqlQuery personnes(db);
-        personnes.setForwardOnly(true);
-        if (executer(personnes,
-                     QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=1")))
-            remplacerCompleteur(employeRechercheEdit, personnes, 3);
-    }
-
     // The database dialogs and the way out
     auto *infos = new Button(Couleurs::vert(), false, 20, 20,
                              QStringLiteral("Infos sur la base de donnée"), 280, 40, this);
@@ -224,6 +207,26 @@ void Entreprise::pageAccueil()
     auto *minuterie = new QTimer(this);
     connect(minuterie, &QTimer::timeout, this, &Entreprise::updateDate);
     minuterie->start(1000);
+}
+
+void Entreprise::remplirCompleteursAccueil()
+{
+    // The names are read once the window is on screen, so that full tables do
+    // not delay it. One silent attempt: without a server, or before the tables
+    // exist, the completers simply stay empty (the failure is only logged).
+    // They offer what the selectors show now, should they have changed.
+    if (!db.isOpen() && !db.open())
+        return;
+    QSqlQuery noms(db);
+    noms.setForwardOnly(true);
+    if (executer(noms,
+                 clientCombo->currentIndex() == 0 ? QStringLiteral("SELECT nom FROM commandes")
+                                                  : QStringLiteral("SELECT nom FROM clients")))
+        remplacerCompleteur(rechercheEdit, noms);
+    noms.prepare(QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=:type"));
+    noms.bindValue(QStringLiteral(":type"), typeCourant());
+    if (executer(noms))
+        remplacerCompleteur(employeRechercheEdit, noms, 3);
 }
 
 void Entreprise::updateDate()

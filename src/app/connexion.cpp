@@ -3,8 +3,12 @@
 #include "app/base.h"
 
 #include <QMessageBox>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <mysql.h>
+#include <poll.h>
 
 namespace {
 
@@ -139,24 +143,56 @@ bool preparer(QSqlDatabase &db, const Schema &schema, QString *probleme)
     return true;
 }
 
+// After a pause this long, the server is asked whether it still holds the
+// connection: a machine restarted, or a router that forgot an idle link, close
+// nothing on this side.
+const qint64 pauseDouteuse = 30 * 1000;
+
+// True when the server still holds the connection. Between two commands the
+// server never speaks first: anything waiting on the socket, or its end, means
+// the server closed the connection (killed, restarted, timed out), which is
+// learnt without a word to the server. After a long pause, a ping (no
+// statement) asks. Without the client library's handle, one statement does.
+bool connexionVivante(QSqlDatabase &db, bool apresPause)
+{
+    const QVariant poignee = db.driver()->handle();
+    // Qt names the handle's type after the structure behind the typedef.
+    if (poignee.isValid()
+        && (qstrcmp(poignee.typeName(), "MYSQL*") == 0
+            || qstrcmp(poignee.typeName(), "st_mysql*") == 0)) {
+        MYSQL *mysql = *static_cast<MYSQL *const *>(poignee.constData());
+        if (!mysql)
+            return false;
+        const my_socket prise = mysql_get_socket(mysql);
+        if (prise == MARIADB_INVALID_SOCKET)
+            return false;
+        pollfd attente { prise, POLLIN | POLLRDHUP, 0 };
+        if (::poll(&attente, 1, 0) != 0)
+            return false;
+        return !apresPause || mysql_ping(mysql) == 0;
+    }
+    QSqlQuery ping(db);
+    return executer(ping, QStringLiteral("SELECT 1"));
+}
+
 } // namespace
 
 bool Entreprise::passerPorte(bool &drapeau, Section section)
 {
     drapeau = false;
-    // An open connection is kept while the server still answers on it; after a
+    // An open connection is kept while the server still holds it; after a
     // restart of the server, or a change of settings, it is opened again, and
     // everything the session had is sent again.
-    if (db.isOpen()) {
-        QSqlQuery ping(db);
-        if (!executer(ping, QStringLiteral("SELECT 1")))
-            db.close();
-    }
+    if (db.isOpen()
+        && !connexionVivante(
+            db, !derniereCommande.isValid() || derniereCommande.elapsed() > pauseDouteuse))
+        db.close();
     if (!db.isOpen()) {
         sectionsPretes.clear();
         if (!db.open())
             qWarning("Connexion impossible : %s", qPrintable(db.lastError().text()));
     }
+    derniereCommande.start();
     // A table dropped under the program's feet is created again.
     if (tableDisparue())
         sectionsPretes.clear();

@@ -76,6 +76,12 @@ void Entreprise::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setBrush(QBrush(Qt::gray));
     painter.drawRect(0, 0, 650, 600);
+    // The home page's completers are filled once the window is first on screen.
+    if (!completeursDemandes) {
+        completeursDemandes = true;
+        QMetaObject::invokeMethod(this, &Entreprise::remplirCompleteursAccueil,
+                                  Qt::QueuedConnection);
+    }
 }
 
 QDialog *Entreprise::ouvrirDialogue(const QString &titre, int largeur, int hauteur)

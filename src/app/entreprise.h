@@ -1,6 +1,7 @@
 #ifndef ENTREPRISE_H
 #define ENTREPRISE_H
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSet>
 #include <QSqlDatabase>
@@ -97,6 +98,7 @@ protected:
 
 private:
     void pageAccueil();
+    void remplirCompleteursAccueil();
     // A new dialog of the main window, kept in `dialog` while it is open.
     QDialog *ouvrirDialogue(const QString &titre, int largeur = 0, int hauteur = 0);
     enum class Section { Compte, Commandes, Employes };
@@ -126,6 +128,9 @@ private:
     bool gestionConnecte = false;
     // The sections whose tables and session settings the open connection has.
     QSet<Section> sectionsPretes;
+    // When the last gate passed: after a long pause the server is asked whether
+    // the connection still holds.
+    QElapsedTimer derniereCommande;
 
     // Home page
     Button *bilanAjoutButton = nullptr;
@@ -141,6 +146,7 @@ private:
     QLineEdit *employeRechercheEdit = nullptr;
     QLCDNumber *horloge = nullptr;
     QLabel *dateLabel = nullptr;
+    bool completeursDemandes = false;
 
     // The dialog open now; the validating slots speak over it and close it.
     QPointer<QDialog> dialog;
