@@ -245,7 +245,7 @@ void apercuImpression(QWidget *parent, const std::shared_ptr<Contenu> &contenu)
                          Avancement avancement(parent, QStringLiteral("Impression"));
                          peindreContenu(*contenu, sortie, avancement);
                      });
-    apercu.exec();
+    apercu.exec(); // printing, or not, is the preview window's own business
 }
 
 bool exporterPdf(QWidget *parent, const std::shared_ptr<Contenu> &contenu, const QString &nom)
