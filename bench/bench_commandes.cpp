@@ -103,7 +103,7 @@ private Q_SLOTS:
 
     void afficherLesTroisVues()
     {
-        auto *choix = enfantA<QComboBox>(&banc->fenetre(), QRect(10, 150, 140, 25));
+        auto *choix = nomme<QComboBox>(&banc->fenetre(), "commandCombo");
         const char *noms[] = { "Afficher Commandes: dialog shown", "Afficher Clients: dialog shown",
                                "Afficher Commandes et Clients: dialog shown" };
         for (int vue = 0; vue < 3; ++vue) {
@@ -124,8 +124,8 @@ private Q_SLOTS:
 
     void rechercher()
     {
-        auto *cle = enfantA<QComboBox>(&banc->fenetre(), QRect(5, 110, 100, 25));
-        auto *texte = enfantA<QLineEdit>(&banc->fenetre(), QRect(110, 110, 120, 25));
+        auto *cle = nomme<QComboBox>(&banc->fenetre(), "clientCombo");
+        auto *texte = nomme<QLineEdit>(&banc->fenetre(), "rechercheEdit");
         QElapsedTimer t;
         t.start();
         cle->setCurrentIndex(1);
@@ -162,7 +162,7 @@ private Q_SLOTS:
     void supprimer()
     {
         ouvrir("Supprimer", "Supprimer: dialog shown", [this](QDialog *d) {
-            auto *genre = enfantA<QComboBox>(d, QRect(10, 100, 100, 25));
+            auto *genre = nomme<QComboBox>(d, "produitBox");
             QElapsedTimer t;
             t.start();
             genre->setCurrentIndex(1);
@@ -174,7 +174,7 @@ private Q_SLOTS:
             mesurerClic(boutonTexte(d, "Supprimer"), "Supprimer: one order");
         });
         ouvrir("Supprimer", "Supprimer: dialog shown", [this](QDialog *d) {
-            enfantA<QComboBox>(d, QRect(10, 100, 100, 25))->setCurrentIndex(1);
+            nomme<QComboBox>(d, "produitBox")->setCurrentIndex(1);
             banc->pilote.boite();
             mesurerClic(boutonTexte(d, "Supprimer"), "Supprimer: one customer and its orders");
         });
@@ -185,7 +185,7 @@ private Q_SLOTS:
     {
         for (int choix = 0; choix < 2; ++choix) {
             ouvrir("Vider", "Vider: dialog shown", [this, choix](QDialog *d) {
-                enfantA<QComboBox>(d, QRect(10, 50, 120, 25))->setCurrentIndex(choix);
+                nomme<QComboBox>(d, "videBox")->setCurrentIndex(choix);
                 banc->pilote.boite(QMessageBox::Yes);
                 banc->pilote.boite();
                 mesurerClic(boutonTexte(d, "Vider"),

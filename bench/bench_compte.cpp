@@ -93,8 +93,8 @@ private Q_SLOTS:
         remplir(banc, plein - 1);
         Guet guet;
         banc.pilote.dialogue([&](QDialog *d) {
-            enfantA<QComboBox>(d, QRect(20, 35, 120, 30))->setCurrentIndex(1);
-            enfantA<QLineEdit>(d, QRect(150, 35, 120, 30))->setText(QStringLiteral("42.50"));
+            nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1);
+            nomme<QLineEdit>(d, "valeurEdit")->setText(QStringLiteral("42.50"));
             banc.pilote.boite();
             guet.marquer(QStringLiteral("click Ajouter"));
             Banc::clic(boutonTexte(d, QStringLiteral("Ajouter")));
@@ -112,7 +112,7 @@ private Q_SLOTS:
         remplir(banc, plein);
         Guet guet;
         banc.pilote.dialogue([&](QDialog *d) {
-            auto *liste = enfantA<QComboBox>(d, QRect(10, 20, 280, 30));
+            auto *liste = nomme<QComboBox>(d, "sujetListe");
             guet.marquer(QStringLiteral("open the list"));
             liste->showPopup();
             QApplication::processEvents();

@@ -49,7 +49,7 @@ void remplir(Banc &banc, int n = plein, int m = plein)
 
 QComboBox *typeCombo(Banc &banc)
 {
-    return enfantA<QComboBox>(&banc.fenetre(), QRect(10, 50, 320, 30));
+    return nomme<QComboBox>(&banc.fenetre(), "typeCombo");
 }
 
 // Opens a command; the action runs on the shown dialog and returns the time
@@ -98,15 +98,14 @@ private Q_SLOTS:
     {
         Banc banc;
         remplir(banc, plein - 1);
-        mesurer(
-            banc, "Ajouter (employé)", QStringLiteral("Ajouter"),
-            [](QDialog *d) {
-                enfantA<QLineEdit>(d, QRect(70, 60, 150, 25))->setText(QStringLiteral("Martin"));
-                enfantA<QLineEdit>(d, QRect(70, 90, 150, 25))->setText(QStringLiteral("Anne"));
-                enfantA<QLineEdit>(d, QRect(70, 150, 150, 25))->setText(QStringLiteral("Vente"));
-                return cliquer(d, QStringLiteral("Enregistrer"));
-            },
-            { QMessageBox::Ok });
+        mesurer(banc, "Ajouter (employé)", QStringLiteral("Ajouter"),
+                [](QDialog *d) {
+                    nomme<QLineEdit>(d, "nomEdit")->setText(QStringLiteral("Martin"));
+                    nomme<QLineEdit>(d, "prenomEdit")->setText(QStringLiteral("Anne"));
+                    nomme<QLineEdit>(d, "domaineEdit")->setText(QStringLiteral("Vente"));
+                    return cliquer(d, QStringLiteral("Enregistrer"));
+                },
+                { QMessageBox::Ok });
         QCOMPARE(banc.compte(QStringLiteral("employes")), plein);
     }
 
@@ -146,7 +145,7 @@ private Q_SLOTS:
         mesurer(banc, "Afficher et/ou modifier (employé)",
                 QStringLiteral("Afficher et/ou modifier"),
                 [](QDialog *d) {
-                    auto *vue = enfantA<QTableView>(d, QRect(0, 50, 500, 310));
+                    auto *vue = nomme<QTableView>(d, "grille");
                     auto *modele = qobject_cast<QSqlTableModel *>(vue->model());
                     modele->setData(modele->index(0, 2), QStringLiteral("Bernard"));
                     return cliquer(d, QStringLiteral("Valider"));
@@ -158,7 +157,7 @@ private Q_SLOTS:
     {
         Banc banc;
         remplir(banc);
-        auto *champ = enfantA<QLineEdit>(&banc.fenetre(), QRect(90, 170, 120, 25));
+        auto *champ = nomme<QLineEdit>(&banc.fenetre(), "employeRechercheEdit");
         champ->setText(QStringLiteral("Nom1234"));
         mesurer(banc, "Chercher «Nom1234» (employé)", QStringLiteral("Chercher"),
                 [](QDialog *) { return qint64(-1); });
