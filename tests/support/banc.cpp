@@ -1,8 +1,8 @@
 #include "banc.h"
 #include "app/sauvegarde.h"
 
-#include "app/pages.h"
 #include "app/apparence.h"
+#include "app/pages.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -47,17 +47,28 @@ void Pilote::fenetre(std::function<void(QWidget *)> action)
     };
 }
 
+QMessageBox *Pilote::noter(QWidget *fenetre)
+{
+    auto *box = qobject_cast<QMessageBox *>(fenetre);
+    if (!box) {
+        QTest::qFail(
+            qPrintable(
+                QStringLiteral("a message box was expected, not «%1»").arg(fenetre->windowTitle())),
+            __FILE__, __LINE__);
+        return nullptr;
+    }
+    boites << Boite { box->icon(), box->windowTitle(), box->text(),
+                      box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
+                      box->standardButtons() };
+    return box;
+}
+
 void Pilote::boite(QMessageBox::StandardButton reponse)
 {
     attentes << [this, reponse](QWidget *fenetre) {
-        auto *box = qobject_cast<QMessageBox *>(fenetre);
-        if (!box) {
-            QFAIL(qPrintable(QStringLiteral("a message box was expected, not «%1»")
-                                 .arg(fenetre->windowTitle())));
-        }
-        boites << Boite { box->icon(), box->windowTitle(), box->text(),
-                          box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
-                          box->standardButtons() };
+        QMessageBox *box = noter(fenetre);
+        if (!box)
+            return;
         QAbstractButton *bouton = box->button(reponse);
         if (!bouton)
             QFAIL(qPrintable(QStringLiteral("the box «%1» has no such button").arg(box->text())));
@@ -68,14 +79,9 @@ void Pilote::boite(QMessageBox::StandardButton reponse)
 void Pilote::entree()
 {
     attentes << [this](QWidget *fenetre) {
-        auto *box = qobject_cast<QMessageBox *>(fenetre);
-        if (!box) {
-            QFAIL(qPrintable(QStringLiteral("a message box was expected, not «%1»")
-                                 .arg(fenetre->windowTitle())));
-        }
-        boites << Boite { box->icon(), box->windowTitle(), box->text(),
-                          box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
-                          box->standardButtons() };
+        QMessageBox *box = noter(fenetre);
+        if (!box)
+            return;
         QTest::keyClick(box, Qt::Key_Return);
     };
 }

@@ -69,6 +69,8 @@ public:
 
 private:
     void surveiller();
+    // Records the message box the user sees; null (and the test failed) for another window.
+    QMessageBox *noter(QWidget *fenetre);
 
     QList<std::function<void(QWidget *)>> attentes;
     QList<QPointer<QWidget>> vus;
