@@ -109,13 +109,17 @@ void remplir(Banc &banc, Entreprise &fenetre, int n)
              + seq);
 }
 
-qint64 residente()
+// Resident memory in bytes, and the part of it that maps no file (the heap,
+// as opposed to library pages touched for the first time).
+std::pair<qint64, qint64> residente()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
-        return -1;
+        return { -1, -1 };
     const QList<QByteArray> champs = statm.readAll().split(' ');
-    return champs.value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+    const qint64 page = sysconf(_SC_PAGESIZE);
+    return { champs.value(1).toLongLong() * page,
+             (champs.value(1).toLongLong() - champs.value(2).toLongLong()) * page };
 }
 
 // Notes when each dialog of the program is shown.
@@ -488,13 +492,17 @@ private Q_SLOTS:
         auto etat = [&](const char *quand) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             const struct mallinfo2 info = mallinfo2();
-            const qint64 rss = residente();
-            qInfo("  %-22s RSS %7.2f MB, heap in use %7.2f MB, heap held %7.2f MB, %lld objects "
-                  "under the window, %lld dialogs",
-                  quand, rss / 1048576.0, info.uordblks / 1048576.0, info.arena / 1048576.0,
-                  qint64(banc.fenetre().findChildren<QObject *>().size()),
+            const auto [rss, anonyme] = residente();
+            qInfo("  %-22s RSS %7.2f MB (anonymous %7.2f MB), heap in use %7.2f MB, heap held "
+                  "%7.2f MB, %lld objects under the window, %lld dialogs",
+                  quand, rss / 1048576.0, anonyme / 1048576.0, info.uordblks / 1048576.0,
+                  info.arena / 1048576.0, qint64(banc.fenetre().findChildren<QObject *>().size()),
                   qint64(banc.fenetre().findChildren<QDialog *>().size()));
-            return std::make_pair(rss, qint64(info.uordblks));
+            struct Memoire
+            {
+                qint64 rss, anonyme, tas;
+            };
+            return Memoire { rss, anonyme, qint64(info.uordblks) };
         };
         // To see where the memory goes: run twice under heaptrack, stopping
         // after 10 and after 1,000 commands (BENCH_ARRET=10, then 1000), and
@@ -520,13 +528,12 @@ private Q_SLOTS:
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         malloc_trim(0);
         const auto rendu = etat("after malloc_trim(0):");
+        const auto mo = [](qint64 octets) { return QString::number(octets / 1048576.0, 'f', 2); };
         noter(QStringLiteral("resident memory after 1,000 commands - after 10: %1 MB (target <= 1; "
-                             "after 1,000 - after 100: %2 MB); heap in use: %3 MB; after "
-                             "malloc_trim: %4 MB")
-                  .arg((mille.first - dix.first) / 1048576.0, 0, 'f', 2)
-                  .arg((mille.first - cent.first) / 1048576.0, 0, 'f', 2)
-                  .arg((mille.second - dix.second) / 1048576.0, 0, 'f', 2)
-                  .arg((rendu.first - dix.first) / 1048576.0, 0, 'f', 2));
+                             "anonymous: %2 MB; after 1,000 - after 100: %3 MB); heap in use: %4 "
+                             "MB; after one more malloc_trim: %5 MB")
+                  .arg(mo(mille.rss - dix.rss), mo(mille.anonyme - dix.anonyme),
+                       mo(mille.rss - cent.rss), mo(mille.tas - dix.tas), mo(rendu.rss - dix.rss)));
     }
 
     void allerRetourDeVingtMillisecondes()

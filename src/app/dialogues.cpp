@@ -5,6 +5,10 @@
 #include <QMessageBox>
 #include <QPixmapCache>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 QDialog *nouveauDialogue(QWidget *parent, const QString &titre, int largeur, int hauteur)
 {
     auto *dialogue = new QDialog(parent);
@@ -14,7 +18,16 @@ QDialog *nouveauDialogue(QWidget *parent, const QString &titre, int largeur, int
     // their colours and fonts; a dialog's styled widgets get keys that no later
     // dialog shares. Dropped with the dialog, they do not pile up (some 12 KB
     // per dialog, until the cache's 10 MB are full).
-    QObject::connect(dialogue, &QObject::destroyed, [] { QPixmapCache::clear(); });
+    //
+    // Once a dialog is gone, the allocator is also asked to hand back the pages
+    // its widgets occupied; without that, a long session holds on to the peak
+    // of every dialog it opened.
+    QObject::connect(dialogue, &QObject::destroyed, [] {
+        QPixmapCache::clear();
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+    });
     dialogue->setWindowTitle(titre);
     if (largeur > 0)
         dialogue->setFixedSize(largeur, hauteur);
