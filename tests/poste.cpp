@@ -36,11 +36,6 @@ Button *boutonAccueil(Entreprise &fenetre, const QString &texte)
     qFatal("no button %s", qPrintable(texte));
 }
 
-void appuyer(QWidget *fenetre, const QString &texte)
-{
-    Banc::clic(boutonTexte(fenetre, texte));
-}
-
 void taper(QDialog *d, const char *nom, const QString &texte)
 {
     d->findChild<QLineEdit *>(QLatin1String(nom))->setText(texte);

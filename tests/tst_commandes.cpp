@@ -23,11 +23,6 @@ const QString enregistree =
 const QString refusee =
     "! Erreur d'enregistrement: La commande n'a pas pu être enregistré dans la base de donnée";
 
-void appuyer(QWidget *fenetre, const QString &texte)
-{
-    Banc::clic(boutonTexte(fenetre, texte));
-}
-
 // What the user types in the add dialog.
 struct Commande
 {

@@ -15,11 +15,6 @@
 
 namespace {
 
-void appuyer(QWidget *fenetre, const QString &texte)
-{
-    Banc::clic(boutonTexte(fenetre, texte));
-}
-
 QSqlTableModel *grilleDe(QDialog *d)
 {
     return qobject_cast<QSqlTableModel *>(modeleDe(d->findChild<QTableView *>("grille")));

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringListModel>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -38,11 +40,8 @@ void Pilote::dialogue(std::function<void(QDialog *)> action)
 void Pilote::fenetre(std::function<void(QWidget *)> action)
 {
     attentes << [this, action](QWidget *fenetre) {
-        if (auto *box = qobject_cast<QMessageBox *>(fenetre)) {
-            boites << Boite { box->icon(), box->windowTitle(), box->text(),
-                              box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
-                              box->standardButtons() };
-        }
+        if (qobject_cast<QMessageBox *>(fenetre))
+            noter(fenetre);
         action(fenetre);
     };
 }
@@ -84,6 +83,14 @@ void Pilote::entree()
             return;
         QTest::keyClick(box, Qt::Key_Return);
     };
+}
+
+QStringList Pilote::vues() const
+{
+    QStringList lues;
+    for (const Boite &b : boites)
+        lues << QStringLiteral("-IWCQ").at(int(b.icone)) + ' ' + b.titre + ": " + b.texte;
+    return lues;
 }
 
 QStringList Pilote::anomalies() const
@@ -170,11 +177,8 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dossier.filePath(QStringLiteral("xdg-config"))));
 
     {
-        QSqlDatabase admin =
-            QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("admin"));
-        admin.setHostName(QStringLiteral("localhost"));
-        admin.setUserName(QStringLiteral("root"));
-        if (!admin.open())
+        QSqlDatabase admin = connexionServeur(QStringLiteral("admin"));
+        if (!admin.isOpen())
             qFatal("no test server: %s", qPrintable(admin.lastError().text()));
         QSqlQuery q(admin);
         q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nomBase);
@@ -183,12 +187,7 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("admin"));
 
-    verification =
-        QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("verification"));
-    verification.setHostName(QStringLiteral("localhost"));
-    verification.setUserName(QStringLiteral("root"));
-    verification.setDatabaseName(nomBase);
-    verification.open();
+    verification = connexionServeur(QStringLiteral("verification"), nomBase);
 
     if (parametres) {
         QDir().mkdir(QStringLiteral("config"));
@@ -258,16 +257,46 @@ int Banc::compte(const QString &table)
 
 Button *Banc::bouton(const QString &groupe, const QString &texte)
 {
-    QWidget *racine = principale.get();
-    if (!groupe.isEmpty()) {
-        racine = nullptr;
-        for (QGroupBox *g : principale->findChildren<QGroupBox *>()) {
-            if (g->title() == groupe)
-                racine = g;
-        }
-        if (!racine)
-            return nullptr;
+    return boutonGroupe(principale.get(), groupe, texte);
+}
+
+void Banc::clic(QAbstractButton *bouton)
+{
+    QVERIFY(bouton);
+    QTest::mouseClick(bouton, Qt::LeftButton, {}, bouton->rect().center());
+}
+
+void Banc::lancer(const QString &groupe, const QString &texte,
+                  std::function<void(QDialog *)> action,
+                  const QList<QMessageBox::StandardButton> &reponses)
+{
+    if (action)
+        pilote.dialogue(action);
+    for (QMessageBox::StandardButton reponse : reponses)
+        pilote.boite(reponse);
+    clic(bouton(groupe, texte));
+}
+
+void parametrer(Banc &banc, const QList<QPair<const char *, QString>> &champs)
+{
+    banc.lancer(QString(), QStringLiteral("Modifier les paramètres"),
+                [champs](QDialog *d) {
+                    for (const auto &[nom, texte] : champs)
+                        nomme<QLineEdit>(d, nom)->setText(texte);
+                    appuyer(d, QStringLiteral("Valider"));
+                },
+                { QMessageBox::Ok });
+}
+
+Button *boutonGroupe(QWidget *fenetre, const QString &groupe, const QString &texte)
+{
+    QWidget *racine = groupe.isEmpty() ? fenetre : nullptr;
+    for (QGroupBox *g : fenetre->findChildren<QGroupBox *>()) {
+        if (!racine && g->title() == groupe)
+            racine = g;
     }
+    if (!racine)
+        return nullptr;
     for (Button *b : racine->findChildren<Button *>(Qt::FindDirectChildrenOnly)) {
         if (b->text() == texte)
             return b;
@@ -275,10 +304,9 @@ Button *Banc::bouton(const QString &groupe, const QString &texte)
     return nullptr;
 }
 
-void Banc::clic(QAbstractButton *bouton)
+void appuyer(QWidget *fenetre, const QString &texte)
 {
-    QVERIFY(bouton);
-    QTest::mouseClick(bouton, Qt::LeftButton, {}, bouton->rect().center());
+    Banc::clic(boutonTexte(fenetre, texte));
 }
 
 Button *boutonTexte(QWidget *racine, const QString &texte)
@@ -314,6 +342,27 @@ QStringList elements(QComboBox *liste)
     for (int i = 0; i < liste->count(); ++i)
         textes << liste->itemText(i);
     return textes;
+}
+
+QStringList propositions(QLineEdit *champ)
+{
+    auto *modele = champ && champ->completer()
+        ? qobject_cast<QStringListModel *>(champ->completer()->model())
+        : nullptr;
+    return modele ? modele->stringList() : QStringList();
+}
+
+QSqlDatabase connexionServeur(const QString &nom, const QString &base, const QString &utilisateur,
+                              const QString &motDePasse)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), nom);
+    db.setHostName(QStringLiteral("localhost"));
+    db.setDatabaseName(base);
+    db.setUserName(utilisateur);
+    db.setPassword(motDePasse);
+    if (!db.open())
+        qWarning("%s", qPrintable(db.lastError().text()));
+    return db;
 }
 
 QString texteVisible(const QString &richText)

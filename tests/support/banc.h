@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -59,6 +60,8 @@ public:
 
     // Every message box seen so far, in order.
     QList<Boite> boites;
+    // The same, as "K title: text" (K: I information, W warning, C critical, Q question).
+    QStringList vues() const;
     // Modal windows nobody expected, and handlers that were never used.
     QStringList anomalies() const;
     // Forgets what was seen, so that the next step of a test starts clean.
@@ -102,6 +105,11 @@ public:
     Button *bouton(const QString &groupe, const QString &texte);
     // Presses a button with the mouse, as the user does.
     static void clic(QAbstractButton *bouton);
+    // Presses a home-page button: `action` handles the dialog it opens, and
+    // the message boxes get the answers in order.
+    void lancer(const QString &groupe, const QString &texte,
+                std::function<void(QDialog *)> action = {},
+                const QList<QMessageBox::StandardButton> &reponses = {});
 
     // Builds and shows the main window (the constructor of the bench does it
     // unless told not to).
@@ -115,6 +123,10 @@ private:
     QSqlDatabase verification;
     std::unique_ptr<Entreprise> principale;
 };
+
+// Types the given fields of the settings dialog, presses Valider and answers
+// the box that follows.
+void parametrer(Banc &banc, const QList<QPair<const char *, QString>> &champs);
 
 // Finders for the widgets of a window.
 template<class T>
@@ -134,10 +146,21 @@ T *nomme(QWidget *racine, const char *nom)
 }
 
 Button *boutonTexte(QWidget *racine, const QString &texte);
+// A button among the direct children of the group box of that title (empty
+// title: the window's own buttons).
+Button *boutonGroupe(QWidget *fenetre, const QString &groupe, const QString &texte);
+// Presses the button of that text in a window.
+void appuyer(QWidget *fenetre, const QString &texte);
 QLabel *etiquetteTexte(QWidget *racine, const QString &texte);
 // The label whose text starts so.
 QLabel *etiquetteDebut(QWidget *racine, const QString &debut);
 QStringList elements(QComboBox *liste);
+// The names the completer of a search field offers.
+QStringList propositions(QLineEdit *champ);
+
+// A connection of its own to the run's server, opened.
+QSqlDatabase connexionServeur(const QString &nom, const QString &base = {},
+                              const QString &utilisateur = "root", const QString &motDePasse = {});
 
 // The texts of a label, a message box, a rich-text page, as a person reads them.
 QString texteVisible(const QString &richText);

@@ -1,5 +1,6 @@
 #include "fichiers.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -78,7 +79,14 @@ QString infoPdf(const QString &chemin, const QString &champ)
     return QString();
 }
 
-QString simplifie(const QString &texte)
+bool ecrireFichier(const QString &chemin, const QByteArray &contenu)
 {
-    return texte.simplified();
+    QFile fichier(chemin);
+    return fichier.open(QIODevice::WriteOnly) && fichier.write(contenu) == contenu.size();
+}
+
+QByteArray lireFichier(const QString &chemin)
+{
+    QFile fichier(chemin);
+    return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray();
 }

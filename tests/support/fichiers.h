@@ -1,7 +1,8 @@
 #ifndef FICHIERS_H
 #define FICHIERS_H
 
-// Reading back what the program exports: CSV files and the text of PDF files.
+// Files: reading back what the program exports (CSV files, the text of PDF
+// files), and writing and reading whole files.
 
 #include <QByteArray>
 #include <QList>
@@ -18,7 +19,8 @@ QString textePdf(const QString &chemin);
 // The number of pages and the page size pdfinfo reports ("595.276 x 841.89 pts (A4)").
 QString infoPdf(const QString &chemin, const QString &champ);
 
-// Runs of white space made single blanks: text compared whatever its line breaks.
-QString simplifie(const QString &texte);
+// A whole file written, or read (empty when it cannot be).
+bool ecrireFichier(const QString &chemin, const QByteArray &contenu);
+QByteArray lireFichier(const QString &chemin);
 
 #endif // FICHIERS_H
