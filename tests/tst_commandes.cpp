@@ -19,9 +19,9 @@ using Reponses = QList<QMessageBox::StandardButton>;
 const QMessageBox::StandardButton Ok = QMessageBox::Ok, Oui = QMessageBox::Yes;
 
 const QString enregistree =
-    "i Enregistrement reussie: Votre commande a été enregistrée avec succes";
+    "I Enregistrement reussie: Votre commande a été enregistrée avec succes";
 const QString refusee =
-    "! Erreur d'enregistrement: La commande n'a pas pu être enregistré dans la base de donnée";
+    "W Erreur d'enregistrement: La commande n'a pas pu être enregistré dans la base de donnée";
 
 // What the user types in the add dialog.
 struct Commande
@@ -51,11 +51,8 @@ struct Poste : Banc
     QComboBox *cle() { return nomme<QComboBox>(&fenetre(), "clientCombo"); }
     QComboBox *vue() { return nomme<QComboBox>(&fenetre(), "commandCombo"); }
     QString tailles() { return QString("%1/%2").arg(compte("clients")).arg(compte("commandes")); }
-    QStringList propositions()
-    {
-        auto *modele = qobject_cast<QStringListModel *>(champ()->completer()->model());
-        return modele ? modele->stringList() : QStringList();
-    }
+    QStringList propositions() { return ::propositions(champ()); }
+    QStringList vues() { return pilote.vues(); }
 
     // Clicks a button of the panel: each box gets the next answer, `dialogue`
     // handles the dialog it opens.
@@ -63,21 +60,8 @@ struct Poste : Banc
                 const std::function<void(QDialog *)> &dialogue = {})
     {
         pilote.effacer();
-        if (dialogue)
-            pilote.dialogue(dialogue);
-        for (QMessageBox::StandardButton reponse : reponses)
-            pilote.boite(reponse);
-        Banc::clic(bouton(QStringLiteral("gestion commandes/clients"), texte));
+        Banc::lancer("gestion commandes/clients", texte, dialogue, reponses);
         QCOMPARE(pilote.anomalies(), QStringList());
-    }
-
-    // The boxes seen, as "kind title: text" (i information, ! warning, ? question).
-    QStringList vues()
-    {
-        QStringList lues;
-        for (const Boite &b : pilote.boites)
-            lues << QString(" i!x?"[b.icone]) + " " + b.titre + ": " + b.texte;
-        return lues;
     }
 
     // Adds an order and returns the box that answered it.
@@ -157,7 +141,7 @@ private Q_SLOTS:
         });
         QCOMPARE(banc.vues(),
                  QStringList(5,
-                             "i Champs mal remplis: Vous devez remplir tous les "
+                             "I Champs mal remplis: Vous devez remplir tous les "
                              "champs obligatoire (précédé de *)"));
         QCOMPARE(banc.pilote.boites.value(0).parent, "Ajouter une commande");
         QCOMPARE(banc.tailles(), "0/0");
@@ -176,7 +160,7 @@ private Q_SLOTS:
         emoji.client = "Gamma";
         emoji.email = "gamma😀@exemple.fr";
         QCOMPARE(banc.ajouter(emoji),
-                 "! Erreur d'enregistrement: Le client n'a pas pu être enregistré sur la base de "
+                 "W Erreur d'enregistrement: Le client n'a pas pu être enregistré sur la base de "
                  "donnée. (Commande également)\nL'e-mail contient un caractère que la base ne "
                  "peut pas enregistrer : 😀");
         QCOMPARE(banc.tailles(), "1/0");
@@ -191,19 +175,15 @@ private Q_SLOTS:
             QTest::addRow("%s x %d", prix, quantite)
                 << QString(prix) << quantite << QString(stocke);
         };
+        // How prices are read is the typed-text rules' own test; here, the
+        // total the server keeps and what a refusal leaves behind.
         ligne("1500", 2, "1500 3000");
-        ligne("1500F", 1, "1500 1500");
-        ligne("1500CFA", 1, "1500 1500");
-        ligne("250CFA", 4, "250 1000");
-        ligne("12.50", 3, "12.50 37.5");
+        ligne("12,50", 3, "12.50 37.5");
         ligne("1500", 4000, "1500 6000000");
         ligne("0.1", 3, "0.1 0.3");
-        ligne("12,50", 3, "12.50 37.5");
         ligne("1 500 F", 2, "1500 3000");
-        ligne("2,5e3CFA", 1, "2500 2500");
         ligne("99999999999999999999", 3, ""); // a total of 21 digits
         ligne("abc", 1, "");
-        ligne("1.2.3", 1, "");
     }
 
     void unitPriceAndTotal()
@@ -327,10 +307,10 @@ private Q_SLOTS:
         });
         QCOMPARE(
             banc.vues(),
-            (QStringList { "! Modification échouée: Vos modifications n'ont pas pu être "
+            (QStringList { "W Modification échouée: Vos modifications n'ont pas pu être "
                            "effectuées avec succes\nVérifier si vos modifications sont valides\n"
                                + banc.pilote.boites.value(0).texte.section('\n', 2),
-                           "i Modification reussie: Vos modifications ont été effectuées "
+                           "I Modification reussie: Vos modifications ont été effectuées "
                            "avec succes" }));
         QCOMPARE(banc.lignes(QString("SELECT nom, quantite FROM commandes WHERE id=%1").arg(lait)),
                  (QList<QVariantList> { { "crème", 4 } }));
@@ -375,7 +355,7 @@ private Q_SLOTS:
                     appuyer(d, "Fermer la page");
             });
         };
-        const QString supprime = "i Suppression reussie: Votre requête a été executée avec succes.";
+        const QString supprime = "I Suppression reussie: Votre requête a été executée avec succes.";
         const QString n = "n°%1 %2";
         // Orders with their customer (the orphan cannot be reached).
         supprimer(0, { "commande", "client" },
@@ -398,21 +378,21 @@ private Q_SLOTS:
                  "'45000'");
         supprimer(1, { "commande", "client" }, clients.mid(1));
         QCOMPARE(banc.vues(),
-                 QStringList { "! Suppression échouée: Votre requête n'a pas pu être executée "
+                 QStringList { "W Suppression échouée: Votre requête n'a pas pu être executée "
                                "avec succes." });
         vider(1, { Oui, Ok });
         QCOMPARE(banc.vues().value(1),
-                 "i Opération échouée: Vos clients et vos commandes n'ont pas pu être vidés");
+                 "I Opération échouée: Vos clients et vos commandes n'ont pas pu être vidés");
         QCOMPARE(banc.tailles(), "1/2");
         banc.sql("DROP TRIGGER refus");
 
         vider(1, { QMessageBox::No });
         QCOMPARE(banc.vues(),
-                 QStringList { "? Confirmation du vidage: Voulez vous vraiment vider vos clients "
+                 QStringList { "Q Confirmation du vidage: Voulez vous vraiment vider vos clients "
                                "et vos commandes ?" });
         vider(0, { Oui, Ok });
         QCOMPARE(banc.vues().value(1),
-                 "i Opération reussie: Vos commandes ont été vidés avec succes");
+                 "I Opération reussie: Vos commandes ont été vidés avec succes");
         QCOMPARE(banc.tailles(), "1/0");
         QCOMPARE(banc.propositions(), QStringList());
         // With no order left only customers are offered.
@@ -422,7 +402,7 @@ private Q_SLOTS:
         banc.commande(banc.client("Delta"), "sel");
         vider(1, { Oui, Ok });
         QCOMPARE(banc.vues().value(1),
-                 "i Opération reussie: Vos clients et vos commandes ont été vidés avec succes");
+                 "I Opération reussie: Vos clients et vos commandes ont été vidés avec succes");
         QCOMPARE(banc.tailles(), "0/0");
 
         // No customer, only an order whose customer is gone: nothing to show.
@@ -430,7 +410,7 @@ private Q_SLOTS:
         for (const char *bouton : { "Vider", "Supprimer", "Afficher et/ou modifier" }) {
             banc.lancer(bouton, { Ok });
             QCOMPARE(banc.vues(),
-                     QStringList { "i Pas de données: Il n'y as pas de données enregistrées" });
+                     QStringList { "I Pas de données: Il n'y as pas de données enregistrées" });
         }
     }
 

@@ -23,18 +23,13 @@ void choisirType(Banc &banc, int index)
 // The search field's proposals, joined by '|'.
 QString propositions(Banc &banc)
 {
-    QCompleter *c = nomme<QLineEdit>(&banc.fenetre(), "employeRechercheEdit")->completer();
-    auto *modele = c ? qobject_cast<QStringListModel *>(c->model()) : nullptr;
-    return modele ? modele->stringList().join('|') : QString();
+    return propositions(nomme<QLineEdit>(&banc.fenetre(), "employeRechercheEdit")).join('|');
 }
 
-// The boxes shown since the last call ("I title: text"), then any window amiss.
+// The boxes shown since the last call, then any window amiss.
 QStringList vu(Banc &banc)
 {
-    QStringList lignes;
-    for (const Boite &b : std::as_const(banc.pilote.boites))
-        lignes << QStringLiteral("-IWCQ").at(b.icone) + ' ' + b.titre + ": " + b.texte;
-    lignes += banc.pilote.anomalies();
+    const QStringList lignes = banc.pilote.vues() + banc.pilote.anomalies();
     banc.pilote.effacer();
     return lignes;
 }
@@ -52,16 +47,13 @@ QString reste(Banc &banc)
 void presser(Banc &banc, const QString &bouton, const Reponses &reponses = {},
              std::function<void(QDialog *)> action = nullptr)
 {
-    if (action) {
-        banc.pilote.dialogue([action](QDialog *d) {
-            action(d);
-            if (d->isVisible())
-                d->reject();
-        });
-    }
-    for (QMessageBox::StandardButton r : reponses)
-        banc.pilote.boite(r);
-    Banc::clic(banc.bouton("Gestions des employés et des stagiaires", bouton));
+    const auto puisFermer = [action](QDialog *d) {
+        action(d);
+        if (d->isVisible())
+            d->reject();
+    };
+    banc.lancer("Gestions des employés et des stagiaires", bouton,
+                action ? puisFermer : std::function<void(QDialog *)>(), reponses);
 }
 
 // A command's window title and page, every row written out, as the reader sees them.
@@ -126,11 +118,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("mois");
         QTest::addColumn<int>("duree");
         QTest::addColumn<QDate>("fin"); // invalid: none, or refused when a day is chosen
+        // Which days exist is the typed-text rules' own test.
         QTest::newRow("employee, default dates") << 0 << 0 << 0 << 0 << QDate();
         QTest::newRow("intern, 15 March + 6") << 1 << 15 << 3 << 6 << QDate(2013, 9, 15);
         QTest::newRow("intern, 31 August + 6") << 1 << 31 << 8 << 6 << QDate(2014, 2, 28);
-        QTest::newRow("intern, 31 January + 1") << 1 << 31 << 1 << 1 << QDate(2013, 2, 28);
-        QTest::newRow("employee, 31 February") << 0 << 31 << 2 << 0 << QDate();
         QTest::newRow("intern, 30 February") << 1 << 30 << 2 << 6 << QDate();
         QTest::newRow("employee, 31 April") << 0 << 31 << 4 << 0 << QDate();
     }
@@ -220,26 +211,17 @@ private Q_SLOTS:
         absences(banc, "(1, '2013-03-05', 8), (1, '2013-08-06', 4)");
         choisirType(banc, 1);
         const QLocale l;
-        QCOMPARE(
-            chercher(banc, "Martin"),
-            "Recherche  de stagiaires \n"
-                + texteVisible(
-                    "&nbsp;&nbsp;n° identifiant = <strong>1</strong><br/>"
-                    "&nbsp;&nbsp;Statut = <strong>Stagiaire</strong><br/>&nbsp;&nbsp;Nom = <strong>"
-                    "Martin</strong><br/>&nbsp;&nbsp;Prenom = "
-                    "<strong>Anne</strong><br/>&nbsp;&nbsp;"
-                    "sexe = <strong>F</strong><br/>&nbsp;&nbsp;date de naissance = <strong>"
-                    + l.toString(QDate(1980, 5, 4), "le dd MMMM yyyy")
-                    + "</strong><br/>&nbsp;&nbsp;date d'embouche ou debut de stage = <strong>"
-                    + l.toString(QDate(2012, 1, 2), "le dd MMMM yyyy")
-                    + "</strong><br/>&nbsp;&nbsp;Durée de stage = <strong>6 mois</strong><br/>"
-                      "&nbsp;&nbsp;Fin de stage = <strong>"
-                    + l.toString(QDate(2012, 7, 2), "le dd MMMM yyyy")
-                    + "</strong><br/>&nbsp;&nbsp;Commentaire = <strong>Cheffe</strong><br/>&nbsp;"
-                      "&nbsp;dates absence = <strong>05 mars 2013 (8 heures)<br/>"
-                    + QString("&nbsp;").repeated(28)
-                    + "06 août 2013 (4 heures)</strong><br>&nbsp;&nbsp;heures totales d'absence "
-                      "= <strong>12</strong> heures<br/><br/><hr/>"));
+        const QString page = chercher(banc, "Martin");
+        dansLOrdre(page,
+                   { "Recherche  de stagiaires \n", "n° identifiant = 1\n", "Statut = Stagiaire\n",
+                     "Nom = Martin\n", "Prenom = Anne\n", "sexe = F\n",
+                     "date de naissance = " + l.toString(QDate(1980, 5, 4), "le dd MMMM yyyy"),
+                     "date d'embouche ou debut de stage = "
+                         + l.toString(QDate(2012, 1, 2), "le dd MMMM yyyy"),
+                     "Durée de stage = 6 mois\n",
+                     "Fin de stage = " + l.toString(QDate(2012, 7, 2), "le dd MMMM yyyy"),
+                     "Commentaire = Cheffe\n", "dates absence = 05 mars 2013 (8 heures)\n",
+                     "06 août 2013 (4 heures)\n", "heures totales d'absence = 12 heures" });
         // Many employees, read whole by scrolling, each with their own absences; the
         // last one has more than a default concatenation keeps.
         banc.sql("INSERT INTO employes (type, nom, prenom, nom_prenom, sexe, domaine, "

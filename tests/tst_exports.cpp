@@ -119,17 +119,6 @@ void enregistrerSous(Banc &banc, const QString &chemin, const QString &propose)
     });
 }
 
-// Each of `attendus` in the text, one after the other.
-void dansLOrdre(const QString &texte, const QStringList &attendus)
-{
-    qsizetype depuis = 0;
-    for (const QString &attendu : attendus) {
-        const qsizetype trouve = texte.indexOf(attendu, depuis);
-        QVERIFY2(trouve >= 0, qPrintable("missing, or out of order: " + attendu));
-        depuis = trouve + attendu.size();
-    }
-}
-
 QStringList prefixes(const QString &avant, const QStringList &valeurs, const QString &apres = {})
 {
     QStringList textes;

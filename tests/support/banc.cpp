@@ -365,6 +365,16 @@ QSqlDatabase connexionServeur(const QString &nom, const QString &base, const QSt
     return db;
 }
 
+void dansLOrdre(const QString &texte, const QStringList &attendus)
+{
+    qsizetype depuis = 0;
+    for (const QString &attendu : attendus) {
+        const qsizetype trouve = texte.indexOf(attendu, depuis);
+        QVERIFY2(trouve >= 0, qPrintable(QStringLiteral("missing, or out of order: ") + attendu));
+        depuis = trouve + attendu.size();
+    }
+}
+
 QString texteVisible(const QString &richText)
 {
     QTextDocument document;

@@ -162,6 +162,9 @@ QStringList propositions(QLineEdit *champ);
 QSqlDatabase connexionServeur(const QString &nom, const QString &base = {},
                               const QString &utilisateur = "root", const QString &motDePasse = {});
 
+// Each of `attendus` in the text, one after the other.
+void dansLOrdre(const QString &texte, const QStringList &attendus);
+
 // The texts of a label, a message box, a rich-text page, as a person reads them.
 QString texteVisible(const QString &richText);
 // The whole text of the window's result page, every row written out, as the
