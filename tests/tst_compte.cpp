@@ -20,9 +20,9 @@ const QString titreGrille = "Affichage et modification de vos données";
 const Boite ajoutReussi = attendue(QMessageBox::Information, "Ajout reussi avec succes",
                                    "L'enregistrement de votre requête a été effectué avec succes");
 
-void commande(Banc &banc, const QString &bouton)
+void commande(Banc &banc, const QString &bouton, std::function<void(QDialog *)> action = {})
 {
-    Banc::clic(banc.bouton(panneau, bouton));
+    banc.lancer(panneau, bouton, action);
 }
 
 // Entries written straight into the book: "(id, 'sujet', 'valeur', 'commentaire', 'date'), ...".
@@ -44,13 +44,12 @@ QString livre(Banc &banc)
 
 void ajouter(Banc &banc, int type, const QString &valeur)
 {
-    banc.pilote.dialogue([=, &banc](QDialog *d) {
+    commande(banc, "Ajouter", [=, &banc](QDialog *d) {
         nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(type);
         nomme<QLineEdit>(d, "valeurEdit")->setText(valeur);
         banc.pilote.boite();
-        Banc::clic(boutonTexte(d, "Ajouter"));
+        appuyer(d, "Ajouter");
     });
-    commande(banc, "Ajouter");
 }
 
 // One line of the balance report's lists.
@@ -85,8 +84,7 @@ private Q_SLOTS:
         const QString tropLong = "100000000000000000000";
         const QString commentaire = "l'été à 100% _x_\n<b>deux</b> lignes";
         const QDateTime avant = QDateTime::currentDateTime().addSecs(-1);
-        banc.pilote.dialogue([&](QDialog *d) {
-            QCOMPARE(d->size(), QSize(290, 200));
+        commande(banc, "Ajouter", [&](QDialog *d) {
             auto *type = nomme<QComboBox>(d, "sujetCombo");
             auto *valeur = nomme<QLineEdit>(d, "valeurEdit");
             auto *texte = nomme<QTextEdit>(d, "commentaireEdit");
@@ -94,14 +92,14 @@ private Q_SLOTS:
             auto essayer = [&](const QString &montant) {
                 valeur->setText(montant);
                 banc.pilote.boite();
-                Banc::clic(boutonTexte(d, "Ajouter"));
+                appuyer(d, "Ajouter");
             };
             // A bad amount too, but the missing type is what the user hears about.
             essayer("abc");
             type->setCurrentIndex(2);
             texte->setPlainText(commentaire);
-            for (const QString &montant :
-                 QStringList { "0", "-5", "abc", "", "nan", "inf", "1e999", tropLong })
+            // One amount for each reason (the reasons are the typed-text rules' own test).
+            for (const QString &montant : QStringList { "0", "abc", "", tropLong })
                 essayer(montant); // the last is a number, but too long for the column
             QVERIFY(d->isVisible());
             QCOMPARE(valeur->text(), tropLong);
@@ -110,7 +108,6 @@ private Q_SLOTS:
             essayer("12.50");
             QVERIFY(!d->isVisible());
         });
-        commande(banc, "Ajouter");
         ajouter(banc, 1, "0.01");
         const QDateTime apres = QDateTime::currentDateTime().addSecs(1);
 
@@ -122,8 +119,7 @@ private Q_SLOTS:
                                             "Veuillez specifier si il s'agit d'une dépense ou "
                                             "d'un gain") };
         for (const QString &raison :
-             QStringList { "doit être plus grand que 0", "doit être plus grand que 0", pasNombre,
-                           "est vide", pasNombre, pasNombre, tropDeChiffres, tropDeChiffres })
+             QStringList { "doit être plus grand que 0", pasNombre, "est vide", tropDeChiffres })
             attendues << attendue(QMessageBox::Critical, "Erreur : Pas de valeur",
                                   pasDeValeur + raison);
         attendues << ajoutReussi << ajoutReussi;
@@ -154,16 +150,15 @@ private Q_SLOTS:
 
         // A character the register cannot hold, then a book with no number left.
         const auto essayer = [&banc](const QString &commentaire) {
-            banc.pilote.dialogue([&](QDialog *d) {
+            commande(banc, "Ajouter", [&](QDialog *d) {
                 nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1);
                 nomme<QLineEdit>(d, "valeurEdit")->setText("5");
                 nomme<QTextEdit>(d, "commentaireEdit")->setPlainText(commentaire);
                 banc.pilote.boite();
-                Banc::clic(boutonTexte(d, "Ajouter"));
+                appuyer(d, "Ajouter");
                 QVERIFY(d->isVisible());
-                Banc::clic(boutonTexte(d, "Annuler"));
+                appuyer(d, "Annuler");
             });
-            commande(banc, "Ajouter");
         };
         banc.pilote.effacer();
         essayer("merci 😀");
@@ -192,7 +187,7 @@ private Q_SLOTS:
         remplir(banc,
                 "(7, 'Gain', '150', '', '2013-03-05'), (8, 'Dépense', '30', '', '2013-03-06'), "
                 "(65535, 'Gain', '12.50', '', '2013-03-07')");
-        banc.pilote.dialogue([&](QDialog *d) {
+        commande(banc, "Supprimer", [&](QDialog *d) {
             QCOMPARE(d->windowTitle(), titreSuppression);
             auto *liste = nomme<QComboBox>(d, "sujetListe");
             QCOMPARE(elements(liste),
@@ -201,14 +196,13 @@ private Q_SLOTS:
                                     "sujet n°65535 - Il s'agit d'un gain - valeur = 12.50F" }));
             liste->setCurrentIndex(2);
             banc.pilote.boite(QMessageBox::No);
-            Banc::clic(boutonTexte(d, "Supprimer"));
+            appuyer(d, "Supprimer");
             QVERIFY(d->isVisible());
             QCOMPARE(banc.compte("compte"), 3);
             banc.pilote.boite(QMessageBox::Yes);
             banc.pilote.boite();
-            Banc::clic(boutonTexte(d, "Supprimer"));
+            appuyer(d, "Supprimer");
         });
-        commande(banc, "Supprimer");
 
         const Boite question = attendue(QMessageBox::Question, "Confirmation",
                                         "Voulez vous vraiment supprimer le sujet n°65535");
@@ -254,7 +248,7 @@ private Q_SLOTS:
         remplir(banc,
                 "(1, 'Gain', '150', 'a', '2013-03-05'), (2, 'Dépense', '30', 'b', '2013-08-14'), "
                 "(3, 'Dépense', '12', 'c', '2013-05-01')");
-        banc.pilote.dialogue([&](QDialog *d) {
+        commande(banc, "Afficher/Modifier", [&](QDialog *d) {
             QCOMPARE(d->windowTitle(), titreGrille);
             auto *modele = qobject_cast<QSqlTableModel *>(modeleDe(d->findChild<QTableView *>()));
             QVERIFY(modele);
@@ -268,14 +262,14 @@ private Q_SLOTS:
             // "Annuler" puts back every edited cell and writes nothing.
             ecrire(0, 2, "31");
             ecrire(2, 3, "autre");
-            Banc::clic(boutonTexte(d, "Annuler"));
+            appuyer(d, "Annuler");
             QCOMPARE(cellule(0, 2) + cellule(2, 3), "30a");
             QVERIFY(!modele->isDirty());
 
             // An amount that is no number is refused before anything is sent.
             ecrire(0, 2, "99 F");
             banc.pilote.boite();
-            Banc::clic(boutonTexte(d, "Valider"));
+            appuyer(d, "Valider");
             QCOMPARE(banc.pilote.boites.value(0).texte.section('\n', 2),
                      "Le montant n'est pas un nombre : écrivez par exemple 1500 ou 12,50 (n°2)");
             banc.pilote.effacer();
@@ -284,7 +278,7 @@ private Q_SLOTS:
             ecrire(0, 2, "99,50");
             ecrire(1, 1, "Cadeau");
             banc.pilote.boite();
-            Banc::clic(boutonTexte(d, "Valider"));
+            appuyer(d, "Valider");
             QVERIFY(d->isVisible());
             QCOMPARE(livre(banc), "1 Gain 150, 2 Dépense 30, 3 Dépense 12");
             QCOMPARE(cellule(0, 2) + cellule(1, 1), "99.50Cadeau");
@@ -293,12 +287,11 @@ private Q_SLOTS:
             // Corrected, the whole lot goes through, amounts as typed.
             ecrire(1, 1, "Gain");
             banc.pilote.boite();
-            Banc::clic(boutonTexte(d, "Valider"));
+            appuyer(d, "Valider");
             QVERIFY(!modele->isDirty());
             ecrire(0, 2, "1"); // left pending when the window closes: not written
-            Banc::clic(boutonTexte(d, "Fermer la fenêtre"));
+            appuyer(d, "Fermer la fenêtre");
         });
-        commande(banc, "Afficher/Modifier");
         QCOMPARE(livre(banc), "1 Gain 150, 2 Dépense 99.50, 3 Gain 12");
         // The refusal ends with the server's reason.
         QCOMPARE(banc.pilote.boites.size(), 2);
@@ -342,9 +335,8 @@ private Q_SLOTS:
             << ligne(gain, "0.1", "") + ligne(gain, "0.2", "") << totaux("0", "0.3")
             << economie.arg("0.3");
         QTest::newRow("six million")
-            << "(1, 'Gain', '6000000" + mars + ", (2, 'Dépense', '0.5" + mars
-            << ligne(depense, "0.5", "") << ligne(gain, "6000000", "") << totaux("0.5", "6000000")
-            << economie.arg("5999999.5");
+            << "(1, 'Dépense', '6000000" + mars << ligne(depense, "6000000", "") << QString()
+            << totaux("6000000", "0") << deficit.arg("6000000");
         // Markup in comments is shown as typed; amounts the grid let through
         // that are not numbers count as the server reads them.
         QTest::newRow("markup and odd amounts")
@@ -361,7 +353,7 @@ private Q_SLOTS:
         QFETCH(QString, entrees);
         Banc banc;
         remplir(banc, entrees);
-        banc.pilote.dialogue([&](QDialog *d) {
+        commande(banc, "Bilan", [&](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Bilan de vos gains et dépenses");
             QFETCH(QString, depenses);
             QFETCH(QString, gains);
@@ -372,9 +364,8 @@ private Q_SLOTS:
             QCOMPARE(textePage(d),
                      "Bilan de dépenses et/ou de gains\nVos dépenses\n" + depenses + "Vos Gains\n"
                          + gains + "Bilan\n" + totaux + "\n" + verdict);
-            Banc::clic(boutonTexte(d, "Fermer la page"));
+            appuyer(d, "Fermer la page");
         });
-        commande(banc, "Bilan");
         QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 };
