@@ -38,11 +38,13 @@ void Entreprise::supprimeSujet()
     }
 
     QDialog *fenetre = ouvrirDialogue(
-        QStringLiteral("Supprimer des données dans la base de mes comptes"), 300, 130);
+        QStringLiteral("Supprimer des données dans la base de mes comptes"), 360, 130);
     EtatCompte &etat = *etatCompte;
     etat.sujetListe = new QComboBox(fenetre);
     etat.sujetListe->setObjectName(QStringLiteral("sujetListe"));
-    etat.sujetListe->setGeometry(10, 20, 280, 30);
+    // Wider than first drawn: an entry ("sujet n°12 - Il s'agit d'une dépense -
+    // valeur = 1250.75F") must read whole in the closed list.
+    etat.sujetListe->setGeometry(10, 20, 340, 30);
     // A full book holds tens of thousands of entries: the list must open at once.
     if (auto *vue = qobject_cast<QListView *>(etat.sujetListe->view()))
         vue->setUniformItemSizes(true);
@@ -56,9 +58,9 @@ void Entreprise::supprimeSujet()
     etat.sujetListe->setStyleSheet(QStringLiteral("color:red;font-size:11px;"));
 
     Button *supprimer = bouton(fenetre, { Couleurs::rouge(), true, 10.0, 5.0 },
-                               QStringLiteral("Supprimer"), QRect(10, 60, 280, 25));
+                               QStringLiteral("Supprimer"), QRect(10, 60, 340, 25));
     Button *annuler = bouton(fenetre, { Couleurs::bleu().avecTexte(Qt::red), true, 10.0, 5.0 },
-                             QStringLiteral("Annuler"), QRect(10, 95, 280, 25));
+                             QStringLiteral("Annuler"), QRect(10, 95, 340, 25));
     connect(supprimer, &Button::clicked, this, &Entreprise::supprimeValeur);
     connect(annuler, &Button::clicked, fenetre, &QDialog::accept);
 
