@@ -1,5 +1,6 @@
 #include "widgets/button.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 // The button paints its own looks; what matters is the colour the user sees
@@ -104,6 +105,43 @@ private Q_SLOTS:
         QVERIFY(sombres > 20);
         QCOMPARE(b.font().pointSize(), 7);
         QVERIFY(b.font().bold());
+    }
+
+    // The keyboard's focus shows as an outline just inside the edge, in the
+    // text's colour; the rest of the button keeps its colours.
+    void focusShowsAnOutlineInside()
+    {
+        QWidget fenetre;
+        Button b(Couleurs::vert(), false, 0, 0, QString(), 120, 40, &fenetre);
+        auto *autre = new QLineEdit(&fenetre);
+        autre->move(0, 50);
+        fenetre.show();
+        QVERIFY(QTest::qWaitForWindowActive(&fenetre));
+        autre->setFocus();
+        const QImage sans = b.grab().toImage();
+        // A click leaves no mark; Tab does.
+        QTest::mouseClick(&b, Qt::LeftButton);
+        QVERIFY(b.hasFocus());
+        QCOMPARE(b.grab().toImage(), sans);
+        autre->setFocus();
+        QTest::keyClick(autre, Qt::Key_Tab);
+        QVERIFY(b.hasFocus());
+        const QImage avec = b.grab().toImage();
+
+        int traits = 0;
+        for (int x = 0; x < avec.width(); ++x) {
+            for (int y = 0; y < avec.height(); ++y) {
+                if (avec.pixel(x, y) == sans.pixel(x, y))
+                    continue;
+                const int bord =
+                    qMin(qMin(x, y), qMin(avec.width() - 1 - x, avec.height() - 1 - y));
+                QVERIFY2(bord >= 1 && bord <= 4, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                // White text on green: the outline can only lighten.
+                QVERIFY(avec.pixelColor(x, y).lightness() > sans.pixelColor(x, y).lightness());
+                ++traits;
+            }
+        }
+        QVERIFY2(traits > avec.width() / 2, qPrintable(QString::number(traits)));
     }
 
     void iconReplacesText()

@@ -281,5 +281,7 @@ Button *rangeeDePage(QDialog *page, const StyleBouton &style, const QString &fer
     QObject::connect(boutons.at(1), &Button::clicked, page,
                      [page, contenu, nomFichier] { exporterPdf(page, contenu, nomFichier); });
     QObject::connect(boutons.at(2), &Button::clicked, page, &QDialog::accept);
+    // The page's own action is to be closed; printing waits for a click.
+    actionPrincipale(boutons.at(2));
     return boutons.at(2);
 }

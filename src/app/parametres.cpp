@@ -106,6 +106,8 @@ void Entreprise::infoDialog()
     connect(boutons.at(0), &Button::clicked, this, &Entreprise::sauvegarderBase);
     connect(boutons.at(1), &Button::clicked, this, &Entreprise::restaurerBase);
     connect(boutons.at(2), &Button::clicked, page, &QDialog::accept);
+    // An information page: Enter closes it, a backup waits for a click.
+    actionPrincipale(boutons.at(2));
     page->exec();
 }
 

@@ -177,4 +177,16 @@ void Button::paintEvent(QPaintEvent *)
         painter.setPen(QPen(QBrush(textColor), 30, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
         painter.drawText(QRect(0, 0, width(), height()), Qt::AlignCenter, text());
     }
+
+    // The keyboard's focus, once the keyboard moved it: a dotted outline in
+    // the text's colour just inside the edge, over the button's own colours.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(textColor, 1, Qt::DotLine));
+        const qreal retrait = 2.5;
+        painter.drawRoundedRect(QRectF(rect()).adjusted(retrait, retrait, -retrait, -retrait),
+                                qMax(0.0, xRadius - retrait), qMax(0.0, yRadius - retrait),
+                                Qt::AbsoluteSize);
+    }
 }
