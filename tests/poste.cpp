@@ -8,6 +8,7 @@
 #include "app/base.h"
 #include "app/grilles.h"
 #include "support/banc.h"
+#include "support/fichiers.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,15 +26,7 @@ namespace {
 
 Button *boutonAccueil(Entreprise &fenetre, const QString &texte)
 {
-    for (QGroupBox *g : fenetre.findChildren<QGroupBox *>()) {
-        if (g->title() != QLatin1String("gestion commandes/clients"))
-            continue;
-        for (Button *b : g->findChildren<Button *>(Qt::FindDirectChildrenOnly)) {
-            if (b->text() == texte)
-                return b;
-        }
-    }
-    qFatal("no button %s", qPrintable(texte));
+    return boutonGroupe(&fenetre, QStringLiteral("gestion commandes/clients"), texte);
 }
 
 void taper(QDialog *d, const char *nom, const QString &texte)
@@ -45,10 +38,7 @@ void taper(QDialog *d, const char *nom, const QString &texte)
 // workstation talks to has them (on a cluster, once they have reached its node).
 bool attendreBase(const QString &base)
 {
-    QSqlDatabase db =
-        QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("attente"));
-    db.setHostName(QStringLiteral("localhost"));
-    db.setUserName(QStringLiteral("root"));
+    QSqlDatabase db = connexionServeur(QStringLiteral("attente"));
     bool pret = false;
     for (int essai = 0; essai < 200 && !pret; ++essai) {
         if (db.isOpen() || db.open()) {
@@ -83,20 +73,30 @@ int main(int argc, char **argv)
 
     QTemporaryDir dossier;
     QDir::setCurrent(dossier.path());
-    QDir().mkdir(QStringLiteral("config"));
-    QFile parametres(QStringLiteral("config/base.sni"));
-    if (!parametres.open(QIODevice::WriteOnly))
+    if (!QDir().mkdir(QStringLiteral("config"))
+        || !ecrireFichier(QStringLiteral("config/base.sni"),
+                          "localhost " + base.toUtf8() + " root "))
         return 1;
-    parametres.write(QStringLiteral("localhost %1 root ").arg(base).toUtf8());
-    parametres.close();
 
     Entreprise fenetre;
     fenetre.show();
     Pilote pilote;
     int commandes = 0, refusCommandes = 0, grilles = 0, grillesRefusees = 0, autres = 0;
     QStringList anomalies;
-    auto derniere = [&] {
-        return pilote.boites.isEmpty() ? QString() : pilote.boites.last().titre;
+    // Counts the box that answered a save: done, or a conflict told; anything
+    // else is an anomaly.
+    auto compter = [&](const char *reussite, int &faites, int &refusees) {
+        const QString titre = pilote.boites.isEmpty() ? QString() : pilote.boites.last().titre;
+        if (titre == QLatin1String(reussite)) {
+            ++faites;
+        } else if (titre == QLatin1String("Conflit avec un autre poste")) {
+            ++refusees;
+        } else {
+            ++autres;
+            anomalies << QStringLiteral("boîte ") + titre;
+            return false;
+        }
+        return true;
     };
 
     for (int i = 0; i < nombre; ++i) {
@@ -118,15 +118,8 @@ int main(int argc, char **argv)
             for (int essai = 0; essai < 5 && d->isVisible(); ++essai) {
                 pilote.boite();
                 appuyer(d, QStringLiteral("Enregistrer"));
-                if (derniere() == QLatin1String("Enregistrement reussie")) {
-                    ++commandes;
-                } else if (derniere() == QLatin1String("Conflit avec un autre poste")) {
-                    ++refusCommandes;
-                } else {
-                    ++autres;
-                    anomalies << QStringLiteral("boîte ") + derniere();
+                if (!compter("Enregistrement reussie", commandes, refusCommandes))
                     break;
-                }
             }
             if (d->isVisible())
                 appuyer(d, QStringLiteral("Fermer"));
@@ -152,14 +145,7 @@ int main(int argc, char **argv)
             QTest::qWait(20);
             pilote.boite();
             appuyer(d, QStringLiteral("Valider"));
-            if (derniere() == QLatin1String("Modification reussie")) {
-                ++grilles;
-            } else if (derniere() == QLatin1String("Conflit avec un autre poste")) {
-                ++grillesRefusees;
-            } else {
-                ++autres;
-                anomalies << QStringLiteral("boîte ") + derniere();
-            }
+            compter("Modification reussie", grilles, grillesRefusees);
             appuyer(d, QStringLiteral("Fermer la page"));
         });
         Banc::clic(boutonAccueil(fenetre, QStringLiteral("Afficher et/ou modifier")));

@@ -39,11 +39,8 @@ public:
     {
         fil = std::thread([this, base, verrou, duree] {
             {
-                QSqlDatabase db = QSqlDatabase::addDatabase("QMYSQL", "occupant");
-                db.setHostName("localhost");
-                db.setUserName("root");
-                db.setDatabaseName(base);
-                if (db.open()) {
+                QSqlDatabase db = connexionServeur("occupant", base);
+                if (db.isOpen()) {
                     QSqlQuery q(db);
                     db.transaction();
                     if (!q.exec(verrou))
@@ -77,13 +74,7 @@ class TestConcurrence : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QMYSQL", "regle");
-        db.setHostName("localhost");
-        db.setUserName("root");
-        QVERIFY(db.open());
-    }
+    void initTestCase() { QVERIFY(connexionServeur("regle").isOpen()); }
 
     void replayRule_data()
     {
@@ -148,7 +139,7 @@ private slots:
         const int c = banc.sql(ajout, { "30", "c", "2020-01-01 00:00:00" }).lastInsertId().toInt();
         const Conflits avant = conflits();
 
-        banc.pilote.dialogue([&](QDialog *d) {
+        banc.lancer("Faites le bilan de vos dépenses", "Afficher/Modifier", [&](QDialog *d) {
             QSqlTableModel *m = grilleDe(d);
             QVERIFY(m->setData(m->index(ligneDe(m, a), 2), "11"));
             QVERIFY(m->setData(m->index(ligneDe(m, b), 2), "21"));
@@ -172,7 +163,6 @@ private slots:
             appuyer(d, "Valider");
             appuyer(d, "Fermer la fenêtre");
         });
-        Banc::clic(banc.bouton("Faites le bilan de vos dépenses", "Afficher/Modifier"));
         QCOMPARE(banc.pilote.anomalies(), QStringList());
 
         QCOMPARE(banc.pilote.boites.size(), 2);
@@ -194,9 +184,12 @@ private slots:
     {
         Banc banc;
         banc.fenetre().connexionCommande();
-        const int alpha = banc.sql("INSERT INTO clients SET nom='Alpha', email='a@b.fr', tel='01'")
-                              .lastInsertId()
-                              .toInt();
+        const auto client = [&](const QString &nom) {
+            return banc.sql("INSERT INTO clients SET nom=?, email='a@b.fr', tel='01'", { nom })
+                .lastInsertId()
+                .toInt();
+        };
+        const int alpha = client("Alpha");
         banc.sql("INSERT INTO commandes SET client_id=?, nom='lait', poids=0, poids_unite='g', "
                  "quantite=1, prix_unitaire='1', prix_total='1', date_command=NOW()",
                  { alpha });
@@ -205,12 +198,11 @@ private slots:
         {
             // Held longer than one wait, less than two.
             Occupant occupant(banc.nomBase, "SELECT * FROM clients FOR UPDATE", 4000);
-            banc.pilote.dialogue([&](QDialog *d) {
+            banc.lancer("gestion commandes/clients", "Supprimer", [&](QDialog *d) {
                 nomme<QComboBox>(d, "produitBox")->setCurrentIndex(1);
                 banc.pilote.boite();
                 appuyer(d, "Supprimer");
             });
-            Banc::clic(banc.bouton("gestion commandes/clients", "Supprimer"));
         }
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         QCOMPARE(banc.pilote.boites.value(0).titre, "Suppression reussie");
@@ -219,12 +211,10 @@ private slots:
         QCOMPARE(conflits().rejoues, avant.rejoues + 1);
 
         banc.pilote.effacer();
-        const int beta = banc.sql("INSERT INTO clients SET nom='Beta', email='a@b.fr', tel='01'")
-                             .lastInsertId()
-                             .toInt();
+        const int beta = client("Beta");
         avant = conflits();
         nomme<QComboBox>(&banc.fenetre(), "commandCombo")->setCurrentIndex(1);
-        banc.pilote.dialogue([&](QDialog *d) {
+        banc.lancer("gestion commandes/clients", "Afficher et/ou modifier", [&](QDialog *d) {
             QSqlTableModel *m = grilleDe(d);
             QVERIFY(m->setData(m->index(ligneDe(m, beta), 1), "Bêta"));
             {
@@ -237,7 +227,6 @@ private slots:
             QVERIFY(m->isDirty());
             appuyer(d, "Fermer la page");
         });
-        Banc::clic(banc.bouton("gestion commandes/clients", "Afficher et/ou modifier"));
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         QCOMPARE(banc.pilote.boites, QList<Boite> { conflit });
         QCOMPARE(banc.valeur("SELECT nom FROM clients").toString(), "Beta");

@@ -109,16 +109,20 @@ public:
 
 bool horsBase(const QString &texte)
 {
-    for (QChar c : texte)
-        if (c.isSurrogate())
-            return true;
-    return false;
+    return std::any_of(texte.cbegin(), texte.cend(), [](QChar c) { return c.isSurrogate(); });
 }
 
-bool horsBase(const QStringList &textes)
+// Types the text into the field; returns what the field holds.
+QString taper(QLineEdit *champ, const QString &texte)
 {
-    return std::any_of(textes.cbegin(), textes.cend(),
-                       [](const QString &t) { return horsBase(t); });
+    champ->setText(texte);
+    return champ->text();
+}
+
+QString taper(QTextEdit *champ, const QString &texte)
+{
+    champ->setPlainText(texte);
+    return champ->toPlainText();
 }
 
 // A refusal says why in a last line that names a field, or is the form's own
@@ -159,14 +163,13 @@ private:
                   const std::function<void(QDialog *)> &remplir, const QString &valider)
     {
         banc->pilote.effacer();
-        banc->pilote.dialogue([&](QDialog *d) {
+        banc->lancer(panneau, bouton, [&](QDialog *d) {
             remplir(d);
             banc->pilote.boite();
-            Banc::clic(boutonTexte(d, valider));
+            appuyer(d, valider);
             if (d->isVisible())
                 d->reject();
         });
-        Banc::clic(banc->bouton(panneau, bouton));
         return banc->pilote.boites.value(0);
     }
 
@@ -217,9 +220,7 @@ private:
             [&](QDialog *d) {
                 nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1 + gen->n(2));
                 nomme<QLineEdit>(d, "valeurEdit")->setText(valeur);
-                auto *texte = nomme<QTextEdit>(d, "commentaireEdit");
-                texte->setPlainText(commentaire);
-                commentaire = texte->toPlainText();
+                commentaire = taper(nomme<QTextEdit>(d, "commentaireEdit"), commentaire);
             },
             "Ajouter");
         const QString entree = montre(valeur + " | " + commentaire);
@@ -248,27 +249,20 @@ private:
         const Boite b = ajouter(
             "gestion commandes/clients", "Ajouter",
             [&](QDialog *d) {
-                const QList<QLineEdit *> champs = { nomme<QLineEdit>(d, "produitEdit"),
-                                                    nomme<QLineEdit>(d, "clientNomEdit"),
-                                                    nomme<QLineEdit>(d, "entrepriseEdit"),
-                                                    nomme<QLineEdit>(d, "emailEdit"),
-                                                    nomme<QLineEdit>(d, "telEdit") };
-                for (int i = 0; i < 5; ++i) {
-                    champs[i]->setText(textes[i]);
-                    textes[i] = champs[i]->text(); // what the field holds
-                }
+                const char *champs[] = { "produitEdit", "clientNomEdit", "entrepriseEdit",
+                                         "emailEdit", "telEdit" };
+                for (int i = 0; i < 5; ++i)
+                    textes[i] = taper(nomme<QLineEdit>(d, champs[i]), textes[i]);
                 nomme<QLineEdit>(d, "prixEdit")->setText(prix);
                 nomme<QSpinBox>(d, "quantiteBox")->setValue(quantite);
-                auto *texte = nomme<QTextEdit>(d, "commandeCommentaireEdit");
-                texte->setPlainText(textes[5]);
-                textes[5] = texte->toPlainText();
+                textes[5] = taper(nomme<QTextEdit>(d, "commandeCommentaireEdit"), textes[5]);
             },
             "Enregistrer");
         const QString entree = montre(prix + " | " + textes.join(" | "));
         const bool remplis = !textes[0].isEmpty() && !textes[1].isEmpty() && !textes[3].isEmpty()
             && !textes[4].isEmpty() && !prix.isEmpty();
         juger(
-            b, remplis && nombre >= 0 && !horsBase(textes), avant, "commandes",
+            b, remplis && nombre >= 0 && !horsBase(textes.join(QString())), avant, "commandes",
             [&] {
                 const QString derniere = "FROM commandes ORDER BY id DESC LIMIT 1";
                 memeNombre("SELECT prix_unitaire + 0 " + derniere, nombre, entree);
@@ -291,16 +285,10 @@ private:
         const Boite b = ajouter(
             "Gestions des employés et des stagiaires", "Ajouter",
             [&](QDialog *d) {
-                const QList<QLineEdit *> champs = { nomme<QLineEdit>(d, "nomEdit"),
-                                                    nomme<QLineEdit>(d, "prenomEdit"),
-                                                    nomme<QLineEdit>(d, "domaineEdit") };
-                for (int i = 0; i < 3; ++i) {
-                    champs[i]->setText(textes[i]);
-                    textes[i] = champs[i]->text();
-                }
-                auto *texte = nomme<QTextEdit>(d, "employeCommentaireEdit");
-                texte->setPlainText(textes[3]);
-                textes[3] = texte->toPlainText();
+                const char *champs[] = { "nomEdit", "prenomEdit", "domaineEdit" };
+                for (int i = 0; i < 3; ++i)
+                    textes[i] = taper(nomme<QLineEdit>(d, champs[i]), textes[i]);
+                textes[3] = taper(nomme<QTextEdit>(d, "employeCommentaireEdit"), textes[3]);
                 nomme<QComboBox>(d, "jourNaissanceBox")->setCurrentIndex(jour - 1);
                 nomme<QComboBox>(d, "moisNaissanceBox")->setCurrentIndex(mois - 1);
                 nomme<QComboBox>(d, "anneeNaissanceBox")->setCurrentText("2023");
@@ -308,17 +296,16 @@ private:
             "Enregistrer");
         const QString entree = montre(textes.join(" | ") + QString(" | %1/%2").arg(jour).arg(mois));
         const bool attendu = !textes[0].isEmpty() && !textes[1].isEmpty() && !textes[2].isEmpty()
-            && !horsBase(textes) && textes[0].size() + textes[1].size() < 120
+            && !horsBase(textes.join(QString())) && textes[0].size() + textes[1].size() < 120
             && QDate::isValid(2023, mois, jour);
         juger(
             b, attendu, avant, "employes",
             [&] {
                 const QString derniere = " FROM employes ORDER BY id DESC LIMIT 1";
-                memeTexte("SELECT nom" + derniere, textes[0], entree);
-                memeTexte("SELECT prenom" + derniere, textes[1], entree);
+                const QStringList colonnes = { "nom", "prenom", "domaine", "commentaire" };
+                for (int i = 0; i < 4; ++i)
+                    memeTexte("SELECT " + colonnes[i] + derniere, textes[i], entree);
                 memeTexte("SELECT nom_prenom" + derniere, textes[0] + ' ' + textes[1], entree);
-                memeTexte("SELECT domaine" + derniere, textes[2], entree);
-                memeTexte("SELECT commentaire" + derniere, textes[3], entree);
             },
             entree);
     }
