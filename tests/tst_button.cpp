@@ -66,7 +66,6 @@ private Q_SLOTS:
         QApplication::sendEvent(&b, &sortie);
         QVERIFY(proche(couleur(b, 50, 0), QColor("#275fb3")));
         QVERIFY(proche(couleur(b, 50, 99), QColor("#508fd8")));
-
         QEnterEvent entree(QPointF(50, 50), QPointF(50, 50), QPointF(50, 50));
         QApplication::sendEvent(&b, &entree);
         QVERIFY(proche(couleur(b, 50, 0), QColor("#508fd8")));
@@ -75,20 +74,17 @@ private Q_SLOTS:
 
     void roundedCornersStayTransparent()
     {
-        Button rond(Couleurs::vert(), false, 20, 20, QString(), 280, 40);
-        rond.resize(280, 40);
-        QImage image(rond.size(), QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        rond.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
-        QCOMPARE(image.pixelColor(279, 39).alpha(), 0);
-        QCOMPARE(image.pixelColor(140, 20).alpha(), 255);
-
-        Button carre(Couleurs::vert(), false, 0, 0, QString(), 280, 40);
-        QImage plein(carre.size(), QImage::Format_ARGB32);
-        plein.fill(Qt::transparent);
-        carre.render(&plein, QPoint(), QRegion(), QWidget::DrawChildren);
-        QCOMPARE(plein.pixelColor(0, 0).alpha(), 255);
+        const auto opacite = [](int rayon, const QPoint &point) {
+            Button b(Couleurs::vert(), false, rayon, rayon, QString(), 280, 40);
+            QImage image(b.size(), QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            b.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            return image.pixelColor(point).alpha();
+        };
+        QCOMPARE(opacite(20, { 0, 0 }), 0);
+        QCOMPARE(opacite(20, { 279, 39 }), 0);
+        QCOMPARE(opacite(20, { 140, 20 }), 255);
+        QCOMPARE(opacite(0, { 0, 0 }), 255);
     }
 
     void textIsDrawnInTheTextColour()

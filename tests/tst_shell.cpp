@@ -115,26 +115,10 @@ private Q_SLOTS:
         QVERIFY(!f.windowIcon().isNull());
         QVERIFY(etiquetteTexte(
             &f, "Les données dans cette page sont sauvegardées dans une base de donnée MYSQL"));
-        // Every command of the three sections and the three buttons of the window.
-        const QList<QPair<QString, QString>> boutons = {
-            { compte, "Ajouter|Supprimer|Vider|Afficher/Modifier|Bilan" },
-            { commandes,
-              "Ajouter|Supprimer|Vider|Rechercher|Informations|Afficher et/ou modifier" },
-            { employes,
-              "Ajouter|Supprimer|Vider|Ajouter une absence|Chercher|Afficher et/ou "
-              "modifier|Supprimer une absence|Informations" },
-            { QString(),
-              "Infos sur la base de donnée|Modifier les paramètres|Fermer le programme" },
-        };
-        int nombre = 0;
-        for (const auto &[groupe, textes] : boutons) {
-            for (const QString &texte : textes.split('|')) {
-                QVERIFY2(banc.bouton(groupe, texte), qPrintable(texte));
-                ++nombre;
-            }
-        }
-        QCOMPARE(enfants<Button>(&f).size(), nombre);
-
+        // The commands of the three sections are counted where the server is down.
+        for (const char *bouton :
+             { "Infos sur la base de donnée", "Modifier les paramètres", "Fermer le programme" })
+            QVERIFY2(banc.bouton(QString(), bouton), bouton);
         QCOMPARE(elements(nomme<QComboBox>(&f, "clientCombo")),
                  (QStringList { "Nom du produit", "Nom du client" }));
         QCOMPARE(elements(nomme<QComboBox>(&f, "commandCombo")),
