@@ -90,12 +90,16 @@ QComboBox *liste(Banc &banc, const QString &element)
     return nullptr;
 }
 
-// The orders section's search key and display choice.
-void choisir(Banc &banc, const QString &element)
+// A command: its section and button, and the orders section's search key or
+// display choice to pick first, if any.
+void lancer(Banc &banc, const QStringList &commande, std::function<void(QDialog *)> action)
 {
-    QComboBox *c = liste(banc, element);
-    QVERIFY(c);
-    c->setCurrentIndex(c->findText(element));
+    if (commande.size() > 2) {
+        QComboBox *c = liste(banc, commande[2]);
+        QVERIFY(c);
+        c->setCurrentIndex(c->findText(commande[2]));
+    }
+    banc.lancer(commande[0], commande[1], action);
 }
 
 // Answers Qt's save dialog with a file of the test's folder, after checking
@@ -137,40 +141,37 @@ private Q_SLOTS:
     // by their sections' own tests.
     void pagesShowEveryRowInOrderAndFitTheirWidth_data()
     {
-        for (const char *colonne : { "panneau", "bouton", "cle", "fermer", "requete", "avant" })
+        QTest::addColumn<QStringList>("commande");
+        for (const char *colonne : { "fermer", "requete", "avant" })
             QTest::addColumn<QString>(colonne);
         QTest::newRow("balance report")
-            << compte << "Bilan" << QString() << "Fermer la page"
+            << QStringList { compte, "Bilan" } << "Fermer la page"
             << "SELECT commentaire FROM compte WHERE sujet = 'Dépense' UNION ALL SELECT "
                "commentaire FROM compte WHERE sujet = 'Gain'"
             << "F pour \"";
         QTest::newRow("product search")
-            << commandes << "Rechercher" << QString("Nom du produit") << "Fermer la page"
+            << QStringList { commandes, "Rechercher", "Nom du produit" } << "Fermer la page"
             << "SELECT commandes.nom FROM commandes INNER JOIN clients ON commandes.client_id = "
                "clients.id"
             << "nom du produit = ";
         QTest::newRow("customer search")
-            << commandes << "Rechercher" << QString("Nom du client") << "Fermer la page"
+            << QStringList { commandes, "Rechercher", "Nom du client" } << "Fermer la page"
             << "SELECT nom FROM clients"
             << "Nom = ";
     }
 
     void pagesShowEveryRowInOrderAndFitTheirWidth()
     {
-        QFETCH(QString, panneau);
-        QFETCH(QString, bouton);
-        QFETCH(QString, cle);
+        QFETCH(QStringList, commande);
         QFETCH(QString, fermer);
         QFETCH(QString, requete);
         QFETCH(QString, avant);
 
         Banc banc;
         remplir(banc);
-        if (!cle.isEmpty())
-            choisir(banc, cle);
         const QStringList attendus = prefixes(avant, colonne(banc, requete));
         QVERIFY(!attendus.isEmpty());
-        banc.lancer(panneau, bouton, [&](QDialog *d) {
+        lancer(banc, commande, [&](QDialog *d) {
             auto *page = d->findChild<PageResultat *>();
             QVERIFY(page);
             QTRY_VERIFY_WITH_TIMEOUT(page->estComplete(), 20000);
@@ -191,12 +192,10 @@ private Q_SLOTS:
 
     void pagesPrintAndSaveAsPdfEveryRowAsTyped_data()
     {
-        QTest::addColumn<QString>("panneau");
-        QTest::addColumn<QString>("bouton");
-        QTest::addColumn<QString>("cle");
+        QTest::addColumn<QStringList>("commande");
         QTest::addColumn<QString>("fichier");
         QTest::addColumn<QStringList>("attendus");
-        QTest::newRow("balance report") << compte << "Bilan" << QString() << "bilan"
+        QTest::newRow("balance report") << QStringList { compte, "Bilan" } << "bilan"
                                         << QStringList { "Bilan de dépenses et/ou de gains",
                                                          "pour \"achat numéro 1\"",
                                                          "pour \"" + remarque + "\"",
@@ -204,9 +203,7 @@ private Q_SLOTS:
                                                          "pour \"achat numéro 999\"",
                                                          "Vous n'avez pas fait d'économie." };
         QTest::newRow("product search")
-            << commandes << "Rechercher"
-            << "Nom du produit"
-            << "recherche-produit"
+            << QStringList { commandes, "Rechercher", "Nom du produit" } << "recherche-produit"
             << QStringList { "recherche sur \"\"", "nom du produit = lait1 ",
                              "commenaire sur le produit = " + remarque,
                              "nom du produit = lait1000 " };
@@ -214,21 +211,17 @@ private Q_SLOTS:
 
     void pagesPrintAndSaveAsPdfEveryRowAsTyped()
     {
-        QFETCH(QString, panneau);
-        QFETCH(QString, bouton);
-        QFETCH(QString, cle);
+        QFETCH(QStringList, commande);
         QFETCH(QString, fichier);
         QFETCH(QStringList, attendus);
 
         Banc banc;
         remplir(banc);
-        if (!cle.isEmpty())
-            choisir(banc, cle);
         QTemporaryDir dossier;
         const QString chemin = dossier.filePath("page.pdf");
         banc.pilote.laisserProgression();
         int pagesApercu = 0;
-        banc.lancer(panneau, bouton, [&](QDialog *d) {
+        lancer(banc, commande, [&](QDialog *d) {
             banc.pilote.dialogue([&](QDialog *apercu) {
                 QVERIFY(qobject_cast<QPrintPreviewDialog *>(apercu));
                 pagesApercu = apercu->findChild<QPrintPreviewWidget *>()->pageCount();
@@ -255,36 +248,29 @@ private Q_SLOTS:
 
     void gridsSaveEveryRowAsCsvAsStored_data()
     {
-        QTest::addColumn<QString>("panneau");
-        QTest::addColumn<QString>("bouton");
-        QTest::addColumn<QString>("vue");
+        QTest::addColumn<QStringList>("commande");
         QTest::addColumn<QString>("fichier");
         QTest::addColumn<QString>("entetes");
         QTest::addColumn<QString>("requete");
 
         const QString date = "DATE_FORMAT(%1, '%Y-%m-%d %H:%i:%s')";
-        QTest::newRow("account book") << compte << "Afficher/Modifier" << QString() << "compte"
+        QTest::newRow("account book") << QStringList { compte, "Afficher/Modifier" } << "compte"
                                       << "sujet n°|type|valeur|commentaire|date d'ajout"
                                       << "SELECT id, sujet, valeur, commentaire, "
                 + date.arg("date_insert") + " FROM compte ORDER BY date_insert DESC";
         QTest::newRow("orders")
-            << commandes << "Afficher et/ou modifier"
-            << "Commandes"
-            << "commandes"
+            << QStringList { commandes, "Afficher et/ou modifier", "Commandes" } << "commandes"
             << "n° identifiant|Nom de produit|Poids|unité|Quantité|Prix unitaire|Prix "
                "total|commentaire|date du commande"
             << "SELECT id, nom, CAST(poids AS CHAR), poids_unite, quantite, prix_unitaire, "
                "prix_total, commentaire, "
                 + date.arg("date_command") + " FROM commandes ORDER BY id";
         QTest::newRow("customers")
-            << commandes << "Afficher et/ou modifier"
-            << "Clients"
-            << "clients"
+            << QStringList { commandes, "Afficher et/ou modifier", "Clients" } << "clients"
             << "n°id|Nom du client|Entreprise|Email|Numero"
             << "SELECT id, nom, entreprise, email, tel FROM clients ORDER BY id";
         QTest::newRow("orders and customers")
-            << commandes << "Afficher"
-            << "Commandes et Clients"
+            << QStringList { commandes, "Afficher", "Commandes et Clients" }
             << "commandes-et-clients"
             << "nom du produit|poids|unite|quantite|prix_unitaire|prix_total|commentaire|date de "
                "la command|nom du client|entreprise du client|email du client|telephone du client"
@@ -294,7 +280,7 @@ private Q_SLOTS:
                 + ", clients.nom, clients.entreprise, clients.email, clients.tel FROM commandes "
                   "RIGHT JOIN clients ON commandes.client_id = clients.id";
         QTest::newRow("staff")
-            << employes << "Afficher et/ou modifier" << QString() << "employes"
+            << QStringList { employes, "Afficher et/ou modifier" } << "employes"
             << "n° Id|Nom|Prenom|nom et prenom|Sexe|Domaine|Date de naissance|Date "
                "d'embouche|Commentaire"
             << "SELECT id, nom, prenom, nom_prenom, sexe, domaine, date_naissance, "
@@ -303,20 +289,16 @@ private Q_SLOTS:
 
     void gridsSaveEveryRowAsCsvAsStored()
     {
-        QFETCH(QString, panneau);
-        QFETCH(QString, bouton);
-        QFETCH(QString, vue);
+        QFETCH(QStringList, commande);
         QFETCH(QString, fichier);
         QFETCH(QString, entetes);
         QFETCH(QString, requete);
 
         Banc banc;
         remplir(banc);
-        if (!vue.isEmpty())
-            choisir(banc, vue);
         QTemporaryDir dossier;
         const QString chemin = dossier.filePath("grille.csv");
-        banc.lancer(panneau, bouton, [&](QDialog *d) {
+        lancer(banc, commande, [&](QDialog *d) {
             enregistrerSous(banc, chemin, fichier);
             appuyer(d, "Exporter en CSV");
             d->reject();
@@ -336,29 +318,24 @@ private Q_SLOTS:
 
     void sortingKeepsPendingEditsAndValiderWritesExactlyThem_data()
     {
-        QTest::addColumn<QString>("panneau");
-        QTest::addColumn<QString>("bouton");
-        QTest::addColumn<QString>("vue");
+        QTest::addColumn<QStringList>("commande");
         QTest::addColumn<QString>("table");
         QTest::addColumn<int>("modifiee");
         QTest::addColumn<QString>("valeur");
         QTest::addColumn<int>("triee");
         QTest::addColumn<QString>("reussite");
 
-        QTest::newRow("account book") << compte << "Afficher/Modifier" << QString() << "compte" << 2
-                                      << "77.25" << 2 << "Modifications reussies";
-        QTest::newRow("orders") << commandes << "Afficher et/ou modifier"
-                                << "Commandes"
+        QTest::newRow("account book") << QStringList { compte, "Afficher/Modifier" } << "compte"
+                                      << 2 << "77.25" << 2 << "Modifications reussies";
+        QTest::newRow("orders") << QStringList { commandes, "Afficher et/ou modifier", "Commandes" }
                                 << "commandes" << 2 << "fromage" << 3 << "Modification reussie";
-        QTest::newRow("staff") << employes << "Afficher et/ou modifier" << QString() << "employes"
+        QTest::newRow("staff") << QStringList { employes, "Afficher et/ou modifier" } << "employes"
                                << 6 << "Achats" << 2 << "Modifications reussies";
     }
 
     void sortingKeepsPendingEditsAndValiderWritesExactlyThem()
     {
-        QFETCH(QString, panneau);
-        QFETCH(QString, bouton);
-        QFETCH(QString, vue);
+        QFETCH(QStringList, commande);
         QFETCH(QString, table);
         QFETCH(int, modifiee);
         QFETCH(QString, valeur);
@@ -367,13 +344,11 @@ private Q_SLOTS:
 
         Banc banc;
         remplir(banc);
-        if (!vue.isEmpty())
-            choisir(banc, vue);
         const QString tout = "SELECT * FROM " + table + " ORDER BY id";
         QList<QStringList> attendu = rangees(banc, tout);
         attendu[499][modifiee] = valeur;
 
-        banc.lancer(panneau, bouton, [&](QDialog *d) {
+        lancer(banc, commande, [&](QDialog *d) {
             auto *grille = d->findChild<QTableView *>();
             QAbstractItemModel *modele = grille->model();
             auto ligneDe500 = [&] {
