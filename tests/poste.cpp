@@ -12,13 +12,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QGroupBox>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QSqlQuery>
 #include <QSqlTableModel>
 #include <QTableView>
-#include <QTextStream>
 
 #include <cstdio>
 

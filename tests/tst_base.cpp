@@ -7,7 +7,6 @@
 
 #include <QLineEdit>
 #include <QSqlQuery>
-#include <QTextEdit>
 
 namespace {
 

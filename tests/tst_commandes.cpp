@@ -1,15 +1,11 @@
 #include "app/grilles.h"
 #include "support/banc.h"
 
-#include <QCompleter>
-#include <QGroupBox>
 #include <QLineEdit>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QSqlTableModel>
-#include <QStringListModel>
 #include <QTableView>
 #include <QTextEdit>
 

@@ -8,12 +8,10 @@
 
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QScrollBar>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QTableView>
 

@@ -17,7 +17,6 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QThread>
 
 namespace {
