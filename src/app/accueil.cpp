@@ -105,14 +105,16 @@ void Entreprise::pageAccueil()
     separateur(commandes, 137);
     clientCombo = new QComboBox(commandes);
     clientCombo->setObjectName(QStringLiteral("clientCombo"));
-    clientCombo->setGeometry(5, 110, 100, 25);
+    // The two search and display lists are a few pixels wider than first
+    // drawn, so that "Nom du produit" and "Commandes et Clients" read whole.
+    clientCombo->setGeometry(4, 110, 106, 25);
     clientCombo->addItems({ QStringLiteral("Nom du produit"), QStringLiteral("Nom du client") });
     rechercheEdit = new QLineEdit(commandes);
     rechercheEdit->setObjectName(QStringLiteral("rechercheEdit"));
     rechercheEdit->setGeometry(110, 110, 120, 25);
     commandCombo = new QComboBox(commandes);
     commandCombo->setObjectName(QStringLiteral("commandCombo"));
-    commandCombo->setGeometry(10, 150, 140, 25);
+    commandCombo->setGeometry(10, 150, 142, 25);
     commandCombo->addItems({ QStringLiteral("Commandes"), QStringLiteral("Clients"),
                              QStringLiteral("Commandes et Clients") });
 

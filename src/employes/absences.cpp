@@ -51,8 +51,9 @@ void Entreprise::employeAbsc()
                                           QRect(60, 110, 50, 25));
     etat.moisAbsenceBox = employes::liste(page, QStringLiteral("moisAbsenceBox"), employes::mois(),
                                           QRect(120, 110, 120, 25));
+    // Wider than first drawn, so that a year reads whole beside the arrow.
     etat.anneeAbsenceBox = employes::liste(page, QStringLiteral("anneeAbsenceBox"),
-                                           employes::annees(1990), QRect(250, 110, 50, 25));
+                                           employes::annees(1990), QRect(250, 110, 55, 25));
     etat.anneeAbsenceBox->setCurrentIndex(etat.anneeAbsenceBox->count() - 1);
 
     Button *ajouter = bouton(page, { Couleurs::bleu(), true, 10.0, 5.0 },
