@@ -1,7 +1,6 @@
 #include "app/saisie.h"
 
 #include <QDate>
-#include <QLocale>
 #include <QRegularExpression>
 
 QString texteNombre(const QVariant &valeur)
@@ -13,17 +12,6 @@ QString texteNombre(const QVariant &valeur)
     default:
         return valeur.toString();
     }
-}
-
-double lireNombre(const QString &texte, bool *ok)
-{
-    bool lu = false;
-    double nombre = QLocale().toDouble(texte, &lu);
-    if (!lu)
-        nombre = texte.toDouble(&lu);
-    if (ok)
-        *ok = lu;
-    return lu ? nombre : 0.0;
 }
 
 QString montantLu(const QString &texte, const QString &champ, bool zeroPermis, QString *raison)

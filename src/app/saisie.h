@@ -26,10 +26,6 @@ inline constexpr int octetsCommentaire = 65535;
 // 6000000 and 0.3, never 6e+06 or 0.30000000000000004. Non-numbers are written as text.
 QString texteNombre(const QVariant &valeur);
 
-// A typed number: the default locale is tried first, then the C locale; 0 when
-// neither reads it.
-double lireNombre(const QString &texte, bool *ok = nullptr);
-
 // A typed amount written the way the server sums it: digits with at most one
 // point, without spaces or exponent ("12,50" gives "12.50", "1 000" with any
 // kind of space "1000", "2,5e3" "2500"). A null text when the text is not one
