@@ -1,8 +1,7 @@
-// The result pages and the grids at 1,000 rows, as the user sees them, and
-// what leaves the program: the pages printed and saved as PDF, the grids
-// saved as CSV and sorted by a click on a header.
+// The result pages and the grids at 1,000 rows and what leaves the program:
+// the pages printed and saved as PDF, every row in order; the grids saved as
+// CSV and sorted by a click on a header.
 
-#include "app/pages.h"
 #include "support/banc.h"
 #include "support/fichiers.h"
 
@@ -10,7 +9,6 @@
 #include <QHeaderView>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QScrollBar>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTableView>
@@ -55,15 +53,6 @@ void remplir(Banc &banc)
              "seq_1_to_"
              + n);
     QCOMPARE(banc.compte("absence"), lignes);
-}
-
-// The texts of the first column of every row.
-QStringList colonne(Banc &banc, const QString &requete)
-{
-    QStringList textes;
-    for (const QVariantList &ligne : banc.lignes(requete))
-        textes << ligne.value(0).toString();
-    return textes;
 }
 
 // Every row of a statement, its values as text (NULL as empty text).
@@ -120,14 +109,6 @@ void enregistrerSous(Banc &banc, const QString &chemin, const QString &propose)
     });
 }
 
-QStringList prefixes(const QString &avant, const QStringList &valeurs, const QString &apres = {})
-{
-    QStringList textes;
-    for (const QString &v : valeurs)
-        textes << avant + v + apres;
-    return textes;
-}
-
 } // namespace
 
 class TestExports : public QObject
@@ -135,59 +116,6 @@ class TestExports : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The orders summary, the staff search and summary are read whole at scale
-    // by their sections' own tests.
-    void pagesShowEveryRowInOrderAndFitTheirWidth_data()
-    {
-        QTest::addColumn<QStringList>("commande");
-        for (const char *colonne : { "fermer", "requete", "avant" })
-            QTest::addColumn<QString>(colonne);
-        QTest::newRow("balance report")
-            << QStringList { compte, "Bilan" } << "Fermer la page"
-            << "SELECT commentaire FROM compte WHERE sujet = 'Dépense' UNION ALL SELECT "
-               "commentaire FROM compte WHERE sujet = 'Gain'"
-            << "F pour \"";
-        QTest::newRow("product search")
-            << QStringList { commandes, "Rechercher", "Nom du produit" } << "Fermer la page"
-            << "SELECT commandes.nom FROM commandes INNER JOIN clients ON commandes.client_id = "
-               "clients.id"
-            << "nom du produit = ";
-        QTest::newRow("customer search")
-            << QStringList { commandes, "Rechercher", "Nom du client" } << "Fermer la page"
-            << "SELECT nom FROM clients"
-            << "Nom = ";
-    }
-
-    void pagesShowEveryRowInOrderAndFitTheirWidth()
-    {
-        QFETCH(QStringList, commande);
-        QFETCH(QString, fermer);
-        QFETCH(QString, requete);
-        QFETCH(QString, avant);
-
-        Banc banc;
-        remplir(banc);
-        const QStringList attendus = prefixes(avant, colonne(banc, requete));
-        QVERIFY(!attendus.isEmpty());
-        lancer(banc, commande, [&](QDialog *d) {
-            auto *page = d->findChild<PageResultat *>();
-            QVERIFY(page);
-            QTRY_VERIFY_WITH_TIMEOUT(page->estComplete(), 20000);
-            dansLOrdre(page->toPlainText(), attendus);
-            page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
-            QApplication::processEvents();
-            QVERIFY(!page->horizontalScrollBar()->isVisible());
-            QVERIFY(page->document()->size().width() <= page->viewport()->width());
-            for (const QString &texte :
-                 { fermer, QString("Imprimer"), QString("Exporter en PDF") }) {
-                Button *b = boutonTexte(d, texte);
-                QVERIFY2(b && d->rect().contains(b->geometry()), qPrintable(texte));
-            }
-            appuyer(d, fermer);
-        });
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
-    }
-
     void pagesPrintAndSaveAsPdfEveryRowAsTyped_data()
     {
         QTest::addColumn<QStringList>("commande");

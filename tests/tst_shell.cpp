@@ -188,25 +188,6 @@ private Q_SLOTS:
         QVERIFY(ancien.isNull());
     }
 
-    void windowShowsBeforeTheNamesAreRead()
-    {
-        Banc banc("localhost %1 root ", false);
-        banc.sql("CREATE TABLE clients (id INT AUTO_INCREMENT PRIMARY KEY, nom VARCHAR(60))");
-        banc.sql("INSERT INTO clients (nom) VALUES ('Dupont')");
-        banc.sql("CREATE TABLE commandes (id INT AUTO_INCREMENT PRIMARY KEY, nom VARCHAR(60))");
-        banc.sql("INSERT INTO commandes (nom) VALUES ('Lait')");
-        Entreprise fenetre;
-        auto *recherche = nomme<QLineEdit>(&fenetre, "rechercheEdit");
-        // Built but not yet on screen: nothing read, not even connected.
-        QCoreApplication::processEvents();
-        QVERIFY(!recherche->completer());
-        QVERIFY(!QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen());
-        // A selector changed before the names arrive: they follow it.
-        nomme<QComboBox>(&fenetre, "clientCombo")->setCurrentIndex(1);
-        fenetre.show();
-        QTRY_COMPARE(propositions(recherche), QStringList { "Dupont" });
-    }
-
     void serverDownStopsEveryCommandAtTheGate()
     {
         Port ferme(false);
@@ -281,27 +262,6 @@ private Q_SLOTS:
         QCOMPARE(session.value(0).toString(), "mars");
         QVERIFY(session.value(1).toString().contains("STRICT_ALL_TABLES"));
         QVERIFY(!session.value(1).toString().contains("ONLY_FULL_GROUP_BY"));
-    }
-
-    void liveConnectionCostsTheGateNoStatement()
-    {
-        Banc banc;
-        Entreprise &f = banc.fenetre();
-        QSqlQuery session(QSqlDatabase::database());
-        const QString compteur = "SELECT CONNECTION_ID(), VARIABLE_VALUE FROM "
-                                 "information_schema.SESSION_STATUS WHERE VARIABLE_NAME = "
-                                 "'QUESTIONS'";
-        QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
-        QVERIFY(session.exec(compteur) && session.next());
-        const qlonglong connexion = session.value(0).toLongLong();
-        const qlonglong avant = session.value(1).toLongLong();
-        for (int fois = 0; fois < 3; ++fois)
-            QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
-        QVERIFY(session.exec(compteur) && session.next());
-        QCOMPARE(session.value(0).toLongLong(), connexion);
-        // Only the statement that read the counter.
-        QCOMPARE(session.value(1).toLongLong() - avant, 1);
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 
     void nextCommandNoticesALostSession_data()
@@ -394,6 +354,21 @@ private Q_SLOTS:
         banc.sql("DROP DATABASE " + autre);
         // Closed dialogs do not pile up.
         QTRY_VERIFY(banc.fenetre().findChildren<QDialog *>().isEmpty());
+
+        // A file where the folder should be: the values apply, the box says
+        // they were not written.
+        QVERIFY(QDir("config").removeRecursively());
+        QVERIFY(ecrireFichier("config", "un fichier où devrait être le dossier"));
+        banc.pilote.effacer();
+        parametrer(banc, { { "baseEdit", banc.nomBase }, { "userEdit", "autre" } });
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.value(0),
+                 attendue(QMessageBox::Warning, "Erreur d'enregistrement",
+                          "Les paramètres ont été appliqués pour cette session, mais le fichier "
+                          "config/base.sni n'a pas pu être écrit"));
+        QCOMPARE(banc.pilote.boites.value(0).parent, "Modification des paramètres");
+        QCOMPARE(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).userName(),
+                 "autre");
     }
 
     void settingsThatWouldNotComeBackAreRefused()
@@ -476,22 +451,6 @@ private Q_SLOTS:
         QCOMPARE(banc.compte("compte"), 1);
     }
 
-    void unwritableSettingsFileIsReported()
-    {
-        Banc banc;
-        QVERIFY(QDir("config").removeRecursively());
-        QVERIFY(ecrireFichier("config", "un fichier où devrait être le dossier"));
-        parametrer(banc, { { "userEdit", "autre" } });
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
-        QCOMPARE(banc.pilote.boites.value(0),
-                 attendue(QMessageBox::Warning, "Erreur d'enregistrement",
-                          "Les paramètres ont été appliqués pour cette session, mais le fichier "
-                          "config/base.sni n'a pas pu être écrit"));
-        QCOMPARE(banc.pilote.boites.value(0).parent, "Modification des paramètres");
-        QCOMPARE(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).userName(),
-                 "autre");
-    }
-
     // Started from a menu, the program finds no config/base.sni where it runs:
     // its settings then live in the user's configuration folder, read at start
     // and written back there. A project file in the current folder wins.
@@ -519,22 +478,6 @@ private Q_SLOTS:
         QVERIFY(ecrireFichier(dossier + "/base.sni", "utilisateur x y z"));
         banc.demarrer();
         QCOMPARE(valeursAffichees(banc), (QStringList { "projet", banc.nomBase, "root", "" }));
-    }
-
-    void informationPageDescribesTheDefaults()
-    {
-        Banc banc("autrehote autrebase autreuser x");
-        banc.lancer(QString(), "Infos sur la base de donnée", [&](QDialog *d) {
-            QCOMPARE(d->windowTitle(), "Informations sur la base de donnée");
-            QVERIFY(etiquetteTexte(d, "Informations et paramêtre de la base de donnée"));
-            // The defaults, whatever the settings in use.
-            const QString corps = etiquetteDebut(d, "Cette page utilise")->text();
-            QVERIFY(corps.startsWith("Cette page utilise \"MYSQL\" comme base de donnée.\nPar "
-                                     "défaut host = \"localhost\""));
-            QVERIFY(corps.endsWith("\"employes\" et \"absence\""));
-            appuyer(d, "Fermer la page");
-        });
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 };
 
