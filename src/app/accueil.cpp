@@ -219,15 +219,20 @@ void Entreprise::remplirCompleteursAccueil()
     // They offer what the selectors show now, should they have changed.
     if (!db.isOpen() && !db.open())
         return;
+    // On a new database the tables come with the first command of their
+    // section: until then there is nothing to offer, and nothing to complain of.
+    const QStringList tables = db.tables();
     QSqlQuery noms(db);
     noms.setForwardOnly(true);
-    if (executer(noms,
-                 clientCombo->currentIndex() == 0 ? QStringLiteral("SELECT nom FROM commandes")
-                                                  : QStringLiteral("SELECT nom FROM clients")))
+    const bool produits = clientCombo->currentIndex() == 0;
+    if (tables.contains(produits ? QStringLiteral("commandes") : QStringLiteral("clients"))
+        && executer(noms,
+                    produits ? QStringLiteral("SELECT nom FROM commandes")
+                             : QStringLiteral("SELECT nom FROM clients")))
         remplacerCompleteur(rechercheEdit, noms);
     noms.prepare(QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=:type"));
     noms.bindValue(QStringLiteral(":type"), typeCourant());
-    if (executer(noms))
+    if (tables.contains(QStringLiteral("employes")) && executer(noms))
         remplacerCompleteur(employeRechercheEdit, noms, 3);
 }
 
