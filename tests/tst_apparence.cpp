@@ -51,8 +51,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entree");
         QTest::addColumn<int>("nombre");
-        QTest::newRow("short list")
-            << QStringLiteral("n°12 Lefèvre Hélène, stagiaire en comptabilité depuis 2024") << 3;
         QTest::newRow("long list, with its scroll bar")
             << QStringLiteral("n°65535 Commande de Établissements Durand-Lefèvre et fils") << 40;
         QTest::newRow("wider than the screen") << QString(400, QLatin1Char('W')) << 2;

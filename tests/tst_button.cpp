@@ -139,18 +139,6 @@ private Q_SLOTS:
         }
         QVERIFY2(traits > avec.width() / 2, qPrintable(QString::number(traits)));
     }
-
-    void iconReplacesText()
-    {
-        Button b(Couleurs::bleu(), false, 0, 0, QStringLiteral("texte"), 90, 60);
-        b.show();
-        QPixmap rouge(10, 10);
-        rouge.fill(Qt::red);
-        b.setButtonIcon(QIcon(rouge));
-        const QImage image = b.grab().toImage();
-        QVERIFY(proche(image.pixelColor(45, 30), Qt::red));
-        QVERIFY(proche(image.pixelColor(3, 3), QColor("#275fb3")));
-    }
 };
 
 QTEST_MAIN(TestButton)

@@ -413,3 +413,14 @@ Boite attendue(QMessageBox::Icon icone, const QString &titre, const QString &tex
     b.texte = texte;
     return b;
 }
+
+void vuesCommencent(const Pilote &pilote, const QStringList &debuts)
+{
+    QCOMPARE(pilote.anomalies(), QStringList());
+    const QStringList vues = pilote.vues();
+    QCOMPARE(vues.size(), debuts.size());
+    for (int i = 0; i < vues.size(); ++i) {
+        QVERIFY2(vues[i].startsWith(debuts[i]),
+                 qPrintable(vues[i] + QStringLiteral("\ndoes not start with\n") + debuts[i]));
+    }
+}

@@ -174,6 +174,10 @@ QString textePage(QWidget *racine);
 bool operator==(const Boite &a, const Boite &b);
 char *toString(const Boite &boite);
 
+// The boxes seen are these many, each starting with the text expected in its
+// place ("K title: text", as Pilote::vues writes them), and no window was amiss.
+void vuesCommencent(const Pilote &pilote, const QStringList &debuts);
+
 // A message box expected: its kind, title and text.
 Boite attendue(QMessageBox::Icon icone, const QString &titre, const QString &texte);
 
