@@ -107,9 +107,18 @@ private Q_SLOTS:
         QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 
-    void homePageShowsTheThreeSections()
+    void homePageShowsTheThreeSectionsAndOffersStoredNames()
     {
-        Banc banc;
+        Banc banc("localhost %1 root ", false);
+        banc.sql("CREATE TABLE commandes (id INT AUTO_INCREMENT PRIMARY KEY, nom VARCHAR(60))");
+        banc.sql("INSERT INTO commandes (nom) VALUES ('Lait'), ('petit lait'), ('Beurre')");
+        banc.sql("CREATE TABLE employes (id INT AUTO_INCREMENT PRIMARY KEY, type TINYINT, nom "
+                 "VARCHAR(60), prenom VARCHAR(60), nom_prenom VARCHAR(120))");
+        banc.sql(
+            "INSERT INTO employes (type, nom, prenom, nom_prenom) VALUES (1, 'Martin', 'Anne', "
+            "'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')");
+        banc.demarrer();
+
         Entreprise &f = banc.fenetre();
         QCOMPARE(f.windowTitle(), "TABLORAN");
         QVERIFY(!f.windowIcon().isNull());
@@ -128,6 +137,23 @@ private Q_SLOTS:
         QVERIFY(etiquetteTexte(&f, "Nom ou Prenom"));
         QCOMPARE(nomme<QLabel>(&f, "dateLabel")->text(),
                  QLocale().toString(QDate::currentDate(), "le dd MMMM yyyy"));
+
+        // The names are read once the window is on screen.
+        auto *recherche = nomme<QLineEdit>(&f, "rechercheEdit");
+        QTRY_COMPARE(propositions(recherche), (QStringList { "Lait", "petit lait", "Beurre" }));
+        QCompleter *completeur = recherche->completer();
+        QCOMPARE(completeur->caseSensitivity(), Qt::CaseInsensitive);
+        completeur->setCompletionPrefix("la");
+        QCOMPARE(completeur->currentCompletion(), "Lait");
+
+        auto *personnes = nomme<QLineEdit>(&f, "employeRechercheEdit");
+        QTRY_COMPARE(propositions(personnes), (QStringList { "Martin", "Anne", "Martin Anne" }));
+        // Switching to interns offers their names instead; a completer that is
+        // replaced is released.
+        QPointer<QCompleter> ancien = personnes->completer();
+        nomme<QComboBox>(&f, "typeCombo")->setCurrentIndex(1);
+        QCOMPARE(propositions(personnes), (QStringList { "Durand", "Paul", "Durand Paul" }));
+        QVERIFY(ancien.isNull());
     }
 
     void clockBlinksItsColon()
@@ -156,36 +182,6 @@ private Q_SLOTS:
             QTest::qWait(100);
         }
         QVERIFY(pair && impair);
-    }
-
-    void completersOfferStoredNames()
-    {
-        Banc banc("localhost %1 root ", false);
-        banc.sql("CREATE TABLE commandes (id INT AUTO_INCREMENT PRIMARY KEY, nom VARCHAR(60))");
-        banc.sql("INSERT INTO commandes (nom) VALUES ('Lait'), ('petit lait'), ('Beurre')");
-        banc.sql("CREATE TABLE employes (id INT AUTO_INCREMENT PRIMARY KEY, type TINYINT, nom "
-                 "VARCHAR(60), prenom VARCHAR(60), nom_prenom VARCHAR(120))");
-        banc.sql(
-            "INSERT INTO employes (type, nom, prenom, nom_prenom) VALUES (1, 'Martin', 'Anne', "
-            "'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')");
-        banc.demarrer();
-
-        // The names are read once the window is on screen.
-        auto *recherche = nomme<QLineEdit>(&banc.fenetre(), "rechercheEdit");
-        QTRY_COMPARE(propositions(recherche), (QStringList { "Lait", "petit lait", "Beurre" }));
-        QCompleter *completeur = recherche->completer();
-        QCOMPARE(completeur->caseSensitivity(), Qt::CaseInsensitive);
-        completeur->setCompletionPrefix("la");
-        QCOMPARE(completeur->currentCompletion(), "Lait");
-
-        auto *personnes = nomme<QLineEdit>(&banc.fenetre(), "employeRechercheEdit");
-        QTRY_COMPARE(propositions(personnes), (QStringList { "Martin", "Anne", "Martin Anne" }));
-        // Switching to interns offers their names instead; a completer that is
-        // replaced is released.
-        QPointer<QCompleter> ancien = personnes->completer();
-        nomme<QComboBox>(&banc.fenetre(), "typeCombo")->setCurrentIndex(1);
-        QCOMPARE(propositions(personnes), (QStringList { "Durand", "Paul", "Durand Paul" }));
-        QVERIFY(ancien.isNull());
     }
 
     void serverDownStopsEveryCommandAtTheGate()
