@@ -380,10 +380,12 @@ private Q_SLOTS:
         QVERIFY(offerts(banc, "rechercheEdit").contains("<b>x</b>"));
         QVERIFY(offerts(banc, "employeRechercheEdit").contains("Nom Prénom"));
 
-        // A file refused, and one failing part way: nothing changes.
+        // Files refused, and one failing part way: nothing changes.
         QByteArray texte = lireFichier(chemin);
         const QString tronque = banc.dossierTravail() + "/tronque.sql";
         QVERIFY(ecrireFichier(tronque, texte.left(texte.size() - 200)));
+        const QString autre = banc.dossierTravail() + "/autre.sql";
+        QVERIFY(ecrireFichier(autre, QByteArray(texte).replace("`clients`", "`utilisateurs`")));
         const QString mauvais = banc.dossierTravail() + "/mauvais.sql";
         texte.insert(texte.indexOf("INSERT INTO `clients` VALUES") + 28,
                      "\n(1,'double',NULL,'',''),");
@@ -392,8 +394,10 @@ private Q_SLOTS:
         banc.sql("DELETE FROM compte WHERE id = 2");
         const auto restes = registres(banc);
         banc.pilote.effacer();
-        surLaPage(banc, { "Restaurer", "Restaurer" });
+        surLaPage(banc, { "Restaurer", "Restaurer", "Restaurer" });
         fichier(banc, tronque);
+        banc.pilote.boite();
+        fichier(banc, autre);
         banc.pilote.boite();
         fichier(banc, mauvais);
         banc.pilote.boite(QMessageBox::Yes);
@@ -403,6 +407,8 @@ private Q_SLOTS:
             banc.pilote,
             { "W Restauration refusée: Le fichier " + tronque + " ne peut pas être restauré : "
                   + incomplet + ".\nAucune donnée n'a été modifiée.",
+              "W Restauration refusée: Le fichier " + autre
+                  + " ne peut pas être restauré : il nomme la table « utilisateurs »",
               question.arg(mauvais),
               "W Restauration échouée: Le serveur a refusé une partie du fichier " + mauvais
                   + " ; les données ont été remises comme elles étaient avant la "

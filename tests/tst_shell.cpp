@@ -253,13 +253,11 @@ private Q_SLOTS:
         QVERIFY(banc.fenetre().connexionCompte());
         QCOMPARE(banc.compte("compte"), 1);
 
-        // The program's own session speaks French and refuses bad values.
+        // The program's own session is strict, without the grouping rule of
+        // MySQL 8 (its French and strictness: nextCommandNoticesALostSession).
         QSqlQuery session(QSqlDatabase::database());
-        QVERIFY(session.exec("SELECT DATE_FORMAT('2013-03-05', '%M'), @@SESSION.sql_mode")
-                && session.next());
-        QCOMPARE(session.value(0).toString(), "mars");
-        QVERIFY(session.value(1).toString().contains("STRICT_ALL_TABLES"));
-        QVERIFY(!session.value(1).toString().contains("ONLY_FULL_GROUP_BY"));
+        QVERIFY(session.exec("SELECT @@SESSION.sql_mode") && session.next());
+        QVERIFY(!session.value(0).toString().contains("ONLY_FULL_GROUP_BY"));
     }
 
     void nextCommandNoticesALostSession_data()
@@ -431,11 +429,9 @@ private Q_SLOTS:
         // The test's own connection holds the table: the server answers nothing.
         banc.sql("LOCK TABLES compte WRITE");
         ajouter();
-        QCOMPARE(banc.pilote.boites.value(0),
-                 attendue(QMessageBox::Warning, "Erreur d'enregistrement",
-                          "Une erreur est survenue lors de l'enregistrement de votre requête.\nL'"
-                          "enregistrement n'a pas été effectué\nLe serveur de la base de donnée "
-                          "ne répond pas"));
+        QCOMPARE(banc.pilote.boites.value(0).icone, QMessageBox::Warning);
+        QVERIFY(banc.pilote.boites.value(0).texte.endsWith(
+            "n'a pas été effectué\nLe serveur de la base de donnée ne répond pas"));
         // Once the server answers again, the entry it was asked for is undone
         // with the lost connection; the next command connects again.
         banc.sql("UNLOCK TABLES");
