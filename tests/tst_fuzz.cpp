@@ -119,12 +119,11 @@ bool refusExplique(const Boite &b)
         && (raison.startsWith("Le ") || raison.startsWith("La ") || raison.startsWith("L'"));
 }
 
+// The text with its invisible characters written out, for the report.
 QString montre(const QString &t)
 {
     QString s;
-    for (QChar c : t)
-        s += c.isPrint() && !c.isSurrogate() ? QString(c)
-                                             : QString("\\u%1").arg(c.unicode(), 4, 16, QChar('0'));
+    QDebug(&s) << t; // quoted, with \uXXXX escapes
     return s;
 }
 
