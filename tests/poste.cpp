@@ -23,7 +23,7 @@ namespace {
 
 Button *boutonAccueil(Entreprise &fenetre, const QString &texte)
 {
-    return boutonGroupe(&fenetre, QStringLiteral("gestion commandes/clients"), texte);
+    return boutonGroupe(&fenetre, panneauCommandes, texte);
 }
 
 void taper(QDialog *d, const char *nom, const QString &texte)

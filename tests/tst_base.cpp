@@ -36,21 +36,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("groupe");
         QTest::addColumn<QString>("bouton");
         QTest::addColumn<QString>("colonne"); // the column dropped, as table.column
-        const QString compte = "Faites le bilan de vos dépenses";
-        const QString commandes = "gestion commandes/clients";
-        const QString employes = "Gestions des employés et des stagiaires";
         const auto ligne = [](const char *nom, const QString &groupe, const char *bouton,
                               const char *colonne) {
             QTest::newRow(nom) << groupe << QString(bouton) << QString(colonne);
         };
-        ligne("balance report", compte, "Bilan", "compte.valeur");
-        ligne("delete list", compte, "Supprimer", "compte.valeur");
-        ligne("orders summary", commandes, "Informations", "clients.entreprise");
-        ligne("product search", commandes, "Rechercher", "commandes.prix_total");
-        ligne("delete list of orders", commandes, "Supprimer", "clients.nom");
-        ligne("staff search", employes, "Chercher", "employes.commentaire");
-        ligne("staff summary", employes, "Informations", "absence.nbre_heure");
-        ligne("absence list", employes, "Supprimer une absence", "absence.nbre_heure");
+        ligne("balance report", panneauCompte, "Bilan", "compte.valeur");
+        ligne("delete list", panneauCompte, "Supprimer", "compte.valeur");
+        ligne("orders summary", panneauCommandes, "Informations", "clients.entreprise");
+        ligne("product search", panneauCommandes, "Rechercher", "commandes.prix_total");
+        ligne("delete list of orders", panneauCommandes, "Supprimer", "clients.nom");
+        ligne("staff search", panneauEmployes, "Chercher", "employes.commentaire");
+        ligne("staff summary", panneauEmployes, "Informations", "absence.nbre_heure");
+        ligne("absence list", panneauEmployes, "Supprimer une absence", "absence.nbre_heure");
     }
 
     void failedReadsAreToldInEverySection()
@@ -94,7 +91,7 @@ private Q_SLOTS:
 
         // The user changes the settings, then adds an expense.
         parametrer(banc, { { "userEdit", "limite" }, { "passwordEdit", "secret" } });
-        banc.lancer("Faites le bilan de vos dépenses", "Ajouter", [&](QDialog *d) {
+        banc.lancer(panneauCompte, "Ajouter", [&](QDialog *d) {
             nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1);
             nomme<QLineEdit>(d, "valeurEdit")->setText("30");
             banc.pilote.boite();
@@ -106,7 +103,7 @@ private Q_SLOTS:
 
         // The orders' tables do not exist yet and this user cannot create
         // them: the section cannot work, and the gate says so.
-        const Boite vue = seulementUneBoite(banc, "gestion commandes/clients", "Informations");
+        const Boite vue = seulementUneBoite(banc, panneauCommandes, "Informations");
         QCOMPARE(vue.icone, QMessageBox::Critical);
         QCOMPARE(vue.titre, "Base de donnée inaccessible");
         QCOMPARE(banc.pilote.anomalies(), QStringList());
@@ -124,9 +121,9 @@ private Q_SLOTS:
         banc.sql("DROP TABLE compte");
         // The first command after the drop is refused and told; the next one
         // finds the book again, empty.
-        const Boite refus = seulementUneBoite(banc, "Faites le bilan de vos dépenses", "Supprimer");
+        const Boite refus = seulementUneBoite(banc, panneauCompte, "Supprimer");
         QCOMPARE(refus.titre, titreRefus);
-        const Boite vide = seulementUneBoite(banc, "Faites le bilan de vos dépenses", "Supprimer");
+        const Boite vide = seulementUneBoite(banc, panneauCompte, "Supprimer");
         QCOMPARE(vide.titre, "table vide");
     }
 };

@@ -56,7 +56,7 @@ struct Poste : Banc
                 const std::function<void(QDialog *)> &dialogue = {})
     {
         pilote.effacer();
-        Banc::lancer("gestion commandes/clients", texte, dialogue, reponses);
+        Banc::lancer(panneauCommandes, texte, dialogue, reponses);
         QCOMPARE(pilote.anomalies(), QStringList());
     }
 

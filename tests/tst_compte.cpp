@@ -10,7 +10,6 @@
 
 namespace {
 
-const QString panneau = "Faites le bilan de vos dépenses";
 const QString titreAjout = "Ajouter une dépense ou un gain";
 const QString titreSuppression = "Supprimer des données dans la base de mes comptes";
 const QString titreGrille = "Affichage et modification de vos données";
@@ -20,7 +19,7 @@ const Boite ajoutReussi = attendue(QMessageBox::Information, "Ajout reussi avec 
 
 void commande(Banc &banc, const QString &bouton, std::function<void(QDialog *)> action = {})
 {
-    banc.lancer(panneau, bouton, action);
+    banc.lancer(panneauCompte, bouton, action);
 }
 
 // Entries written straight into the book: "(id, 'sujet', 'valeur', 'commentaire', 'date'), ...".

@@ -100,7 +100,7 @@ private slots:
         const int c = banc.sql(ajout, { "30", "c", "2020-01-01 00:00:00" }).lastInsertId().toInt();
         const Conflits avant = conflits();
 
-        banc.lancer("Faites le bilan de vos dépenses", "Afficher/Modifier", [&](QDialog *d) {
+        banc.lancer(panneauCompte, "Afficher/Modifier", [&](QDialog *d) {
             QSqlTableModel *m = grilleDe(d);
             QVERIFY(m->setData(m->index(ligneDe(m, a), 2), "11"));
             QVERIFY(m->setData(m->index(ligneDe(m, b), 2), "21"));

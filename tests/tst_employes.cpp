@@ -52,8 +52,8 @@ void presser(Banc &banc, const QString &bouton, const Reponses &reponses = {},
         if (d->isVisible())
             d->reject();
     };
-    banc.lancer("Gestions des employés et des stagiaires", bouton,
-                action ? puisFermer : std::function<void(QDialog *)>(), reponses);
+    banc.lancer(panneauEmployes, bouton, action ? puisFermer : std::function<void(QDialog *)>(),
+                reponses);
 }
 
 // A command's window title and page, every row written out, as the reader sees them.

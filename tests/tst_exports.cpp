@@ -15,9 +15,6 @@
 
 namespace {
 
-const QString compte = "Faites le bilan de vos dépenses";
-const QString commandes = "gestion commandes/clients";
-const QString employes = "Gestions des employés et des stagiaires";
 // Typed into one row of every table.
 const QString remarque = "Remarque; il a dit \"oui\" <b>gras</b>\nà l'été";
 const int lignes = 1000;
@@ -121,7 +118,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("commande");
         QTest::addColumn<QString>("fichier");
         QTest::addColumn<QStringList>("attendus");
-        QTest::newRow("balance report") << QStringList { compte, "Bilan" } << "bilan"
+        QTest::newRow("balance report") << QStringList { panneauCompte, "Bilan" } << "bilan"
                                         << QStringList { "Bilan de dépenses et/ou de gains",
                                                          "pour \"achat numéro 1\"",
                                                          "pour \"" + remarque + "\"",
@@ -129,7 +126,8 @@ private Q_SLOTS:
                                                          "pour \"achat numéro 999\"",
                                                          "Vous n'avez pas fait d'économie." };
         QTest::newRow("product search")
-            << QStringList { commandes, "Rechercher", "Nom du produit" } << "recherche-produit"
+            << QStringList { panneauCommandes, "Rechercher", "Nom du produit" }
+            << "recherche-produit"
             << QStringList { "recherche sur \"\"", "nom du produit = lait1 ",
                              "commenaire sur le produit = " + remarque,
                              "nom du produit = lait1000 " };
@@ -180,19 +178,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("requete");
 
         const QString date = "DATE_FORMAT(%1, '%Y-%m-%d %H:%i:%s')";
-        QTest::newRow("account book") << QStringList { compte, "Afficher/Modifier" } << "compte"
-                                      << "sujet n°|type|valeur|commentaire|date d'ajout"
-                                      << "SELECT id, sujet, valeur, commentaire, "
-                + date.arg("date_insert") + " FROM compte ORDER BY date_insert DESC";
+        QTest::newRow("account book")
+            << QStringList { panneauCompte, "Afficher/Modifier" } << "compte"
+            << "sujet n°|type|valeur|commentaire|date d'ajout"
+            << "SELECT id, sujet, valeur, commentaire, " + date.arg("date_insert")
+                + " FROM compte ORDER BY date_insert DESC";
         QTest::newRow("orders")
-            << QStringList { commandes, "Afficher et/ou modifier", "Commandes" } << "commandes"
+            << QStringList { panneauCommandes, "Afficher et/ou modifier", "Commandes" }
+            << "commandes"
             << "n° identifiant|Nom de produit|Poids|unité|Quantité|Prix unitaire|Prix "
                "total|commentaire|date du commande"
             << "SELECT id, nom, CAST(poids AS CHAR), poids_unite, quantite, prix_unitaire, "
                "prix_total, commentaire, "
                 + date.arg("date_command") + " FROM commandes ORDER BY id";
         QTest::newRow("orders and customers")
-            << QStringList { commandes, "Afficher", "Commandes et Clients" }
+            << QStringList { panneauCommandes, "Afficher", "Commandes et Clients" }
             << "commandes-et-clients"
             << "nom du produit|poids|unite|quantite|prix_unitaire|prix_total|commentaire|date de "
                "la command|nom du client|entreprise du client|email du client|telephone du client"
@@ -202,7 +202,7 @@ private Q_SLOTS:
                 + ", clients.nom, clients.entreprise, clients.email, clients.tel FROM commandes "
                   "RIGHT JOIN clients ON commandes.client_id = clients.id";
         QTest::newRow("staff")
-            << QStringList { employes, "Afficher et/ou modifier" } << "employes"
+            << QStringList { panneauEmployes, "Afficher et/ou modifier" } << "employes"
             << "n° Id|Nom|Prenom|nom et prenom|Sexe|Domaine|Date de naissance|Date "
                "d'embouche|Commentaire"
             << "SELECT id, nom, prenom, nom_prenom, sexe, domaine, date_naissance, "
@@ -247,12 +247,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("triee");
         QTest::addColumn<QString>("reussite");
 
-        QTest::newRow("account book") << QStringList { compte, "Afficher/Modifier" } << "compte"
-                                      << 2 << "77.25" << 2 << "Modifications reussies";
-        QTest::newRow("orders") << QStringList { commandes, "Afficher et/ou modifier", "Commandes" }
+        QTest::newRow("account book") << QStringList { panneauCompte, "Afficher/Modifier" }
+                                      << "compte" << 2 << "77.25" << 2 << "Modifications reussies";
+        QTest::newRow("orders") << QStringList { panneauCommandes, "Afficher et/ou modifier",
+                                                 "Commandes" }
                                 << "commandes" << 2 << "fromage" << 3 << "Modification reussie";
-        QTest::newRow("staff") << QStringList { employes, "Afficher et/ou modifier" } << "employes"
-                               << 6 << "Achats" << 2 << "Modifications reussies";
+        QTest::newRow("staff") << QStringList { panneauEmployes, "Afficher et/ou modifier" }
+                               << "employes" << 6 << "Achats" << 2 << "Modifications reussies";
     }
 
     void sortingKeepsPendingEditsAndValiderWritesExactlyThem()

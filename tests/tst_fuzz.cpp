@@ -218,7 +218,7 @@ private:
 
     void compte()
     {
-        essayer("Faites le bilan de vos dépenses", "Ajouter", "compte",
+        essayer(panneauCompte, "Ajouter", "compte",
                 { { "valeurEdit", 0, "valeur" }, { "commentaireEdit", 40, "commentaire" } },
                 [this](QDialog *d, Saisie &) {
                     nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1 + gen->n(2));
@@ -228,7 +228,7 @@ private:
     void commande()
     {
         const QString client = "(SELECT %1 FROM clients WHERE clients.id = client_id)";
-        essayer("gestion commandes/clients", "Enregistrer", "commandes",
+        essayer(panneauCommandes, "Enregistrer", "commandes",
                 { { "produitEdit", 60, "nom" },
                   { "clientNomEdit", 60, client.arg("nom") },
                   { "entrepriseEdit", 60, client.arg("entreprise") },
@@ -246,7 +246,7 @@ private:
 
     void personne()
     {
-        essayer("Gestions des employés et des stagiaires", "Enregistrer", "employes",
+        essayer(panneauEmployes, "Enregistrer", "employes",
                 { { "nomEdit", 60, "nom" },
                   { "prenomEdit", 60, "prenom" },
                   { "domaineEdit", 255, "domaine" },
@@ -281,8 +281,7 @@ private:
         if (sorte < 2)
             nomme<QComboBox>(&banc->fenetre(), "clientCombo")->setCurrentIndex(sorte);
         champ->setText(gen->texte(30));
-        Banc::clic(banc->bouton(sorte < 2 ? "gestion commandes/clients"
-                                          : "Gestions des employés et des stagiaires",
+        Banc::clic(banc->bouton(sorte < 2 ? panneauCommandes : panneauEmployes,
                                 sorte < 2 ? "Rechercher" : "Chercher"));
         ++entrees;
         const Boite b = banc->pilote.boites.value(0);

@@ -110,9 +110,6 @@ QList<QList<QVariantList>> registres(Banc &banc)
     return tout;
 }
 
-const QString panneauCompte = "Faites le bilan de vos dépenses";
-const QString panneauCommandes = "gestion commandes/clients";
-const QString panneauEmployes = "Gestions des employés et des stagiaires";
 const QString pageInfos = "Informations sur la base de donnée";
 
 // Opens the information page and presses its buttons, one after another;

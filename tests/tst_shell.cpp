@@ -17,10 +17,6 @@
 
 namespace {
 
-const QString compte = "Faites le bilan de vos dépenses";
-const QString commandes = "gestion commandes/clients";
-const QString employes = "Gestions des employés et des stagiaires";
-
 const Boite baseInaccessible = attendue(
     QMessageBox::Critical, "Base de donnée inaccessible",
     "Le programme n'a pas pu se connecter à la base de donnée.\nPour l'information, par défaut "
@@ -234,7 +230,7 @@ private Q_SLOTS:
             return noms.join(' ');
         };
         QCOMPARE(tables(), "");
-        const QStringList sections = { compte, commandes, employes };
+        const QStringList sections = { panneauCompte, panneauCommandes, panneauEmployes };
         const QStringList creees = { "compte", "clients commandes compte",
                                      "absence clients commandes compte employes" };
         for (int i = 0; i < 3; ++i) {
@@ -292,7 +288,7 @@ private Q_SLOTS:
 
         // The next command opens its dialog as usual, on a new session that has
         // the tables, French month names and strict mode.
-        banc.lancer(compte, "Ajouter", [](QDialog *d) {
+        banc.lancer(panneauCompte, "Ajouter", [](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Ajouter une dépense ou un gain");
             d->reject();
         });
@@ -416,7 +412,7 @@ private Q_SLOTS:
 
         const auto ajouter = [&banc] {
             banc.pilote.effacer();
-            banc.lancer(compte, "Ajouter", [&](QDialog *d) {
+            banc.lancer(panneauCompte, "Ajouter", [&](QDialog *d) {
                 nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1);
                 nomme<QLineEdit>(d, "valeurEdit")->setText("30");
                 banc.pilote.boite();

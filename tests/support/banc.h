@@ -81,6 +81,11 @@ private:
     bool progressionLibre = false;
 };
 
+// The titles of the three sections' panels on the home page.
+inline const QString panneauCompte = QStringLiteral("Faites le bilan de vos dépenses");
+inline const QString panneauCommandes = QStringLiteral("gestion commandes/clients");
+inline const QString panneauEmployes = QStringLiteral("Gestions des employés et des stagiaires");
+
 class Banc
 {
 public:
