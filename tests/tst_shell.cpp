@@ -4,8 +4,10 @@
 #include <QCompleter>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLCDNumber>
+#include <QProcess>
 #include <QSqlQuery>
 
 #include <arpa/inet.h>
@@ -254,18 +256,57 @@ private Q_SLOTS:
         QVERIFY(!session.value(0).toString().contains("ONLY_FULL_GROUP_BY"));
     }
 
-    // A lost session (here a killed connection; a restarted server ends it
-    // the same way) is noticed by the next command. Changed settings: see
-    // settingsDialogWritesTheFileAndAppliesAtOnce.
+    // A live connection is checked without a statement, and kept.
+    void liveConnectionCostsTheGateNoStatement()
+    {
+        Banc banc;
+        Entreprise &f = banc.fenetre();
+        QSqlQuery session(QSqlDatabase::database());
+        const QString compteur = "SELECT CONNECTION_ID(), VARIABLE_VALUE FROM "
+                                 "information_schema.SESSION_STATUS WHERE VARIABLE_NAME = "
+                                 "'QUESTIONS'";
+        QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
+        QVERIFY(session.exec(compteur) && session.next());
+        const qlonglong connexion = session.value(0).toLongLong();
+        const qlonglong avant = session.value(1).toLongLong();
+        for (int fois = 0; fois < 3; ++fois)
+            QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
+        QVERIFY(session.exec(compteur) && session.next());
+        QCOMPARE(session.value(0).toLongLong(), connexion);
+        // Only the statement that read the counter.
+        QCOMPARE(session.value(1).toLongLong() - avant, 1);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    void nextCommandNoticesALostSession_data()
+    {
+        QTest::addColumn<QString>("perte");
+        QTest::newRow("connection killed") << "kill";
+        QTest::newRow("server restarted") << "restart";
+        // Settings changed: see settingsDialogWritesTheFileAndAppliesAtOnce.
+    }
+
     void nextCommandNoticesALostSession()
     {
+        QFETCH(QString, perte);
         Banc banc;
         QVERIFY(banc.fenetre().connexionCompte());
         QSqlQuery id(QSqlDatabase::database());
         QVERIFY(id.exec("SELECT CONNECTION_ID()") && id.next());
         const qlonglong avant = id.value(0).toLongLong();
 
-        banc.sql("KILL " + QString::number(avant));
+        if (perte == "kill") {
+            banc.sql("KILL " + QString::number(avant));
+        } else {
+            const QString dossier =
+                QFileInfo(qEnvironmentVariable("MYSQL_UNIX_PORT")).absolutePath();
+            for (const char *action : { "stop", "start" }) {
+                QCOMPARE(QProcess::execute(TABLORAN_MARIADB_SCRIPT, { action, dossier }), 0);
+            }
+            QSqlDatabase verification = QSqlDatabase::database("verification", false);
+            verification.close();
+            QVERIFY(verification.open());
+        }
 
         // The next command opens its dialog as usual, on a new session that has
         // the tables, French month names and strict mode.
@@ -279,7 +320,7 @@ private Q_SLOTS:
         QSqlQuery session(QSqlDatabase::database());
         QVERIFY(session.exec("SELECT CONNECTION_ID(), DATABASE(), DATE_FORMAT('2013-08-05', '%M')")
                 && session.next());
-        QVERIFY(session.value(0).toLongLong() != avant);
+        QVERIFY(session.value(0).toLongLong() != avant || perte == "restart");
         QCOMPARE(session.value(1).toString(), banc.nomBase);
         QCOMPARE(session.value(2).toString(), "août");
         QVERIFY(!session.exec("INSERT INTO compte SET sujet = 'Gain', valeur = REPEAT('9', 21), "
