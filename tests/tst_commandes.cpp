@@ -471,11 +471,7 @@ private Q_SLOTS:
             QCOMPARE(texteVisible(etiquetteDebut(d, "Commandes : ")->text()),
                      "Commandes : Vous avez en tout : 275 commandes\nClients : Vous avez en tout "
                      ": 234 clients");
-            // Each slice of the page is a block of its own: its first line
-            // follows a line break.
-            QStringList lignes;
-            for (const QString &ligne : textePage(d).split("\n\n", Qt::SkipEmptyParts))
-                lignes << ligne.trimmed();
+            const QStringList lignes = textePage(d).split("\n\n", Qt::SkipEmptyParts);
             QCOMPARE(lignes.size(), 233);
             QCOMPARE(lignes.mid(0, 2),
                      (QStringList { "Le client <b>Sans</b> de a fait 40 commandes",

@@ -96,6 +96,24 @@ private Q_SLOTS:
         QVERIFY(page->document()->size().width() <= page->viewport()->width());
     }
 
+    // Entries followed by a blank line keep exactly one between them where a
+    // slice ends and the next begins.
+    void slicesReadAsOnePiece()
+    {
+        const QStringList tranches = { "A<br/><br/>B<br/><br/>", "C<br/><br/>D<br/>" };
+        auto enTranches = std::make_shared<Contenu>();
+        auto reste = std::make_shared<QStringList>(tranches);
+        enTranches->ajouter([reste] { return reste->isEmpty() ? QString() : reste->takeFirst(); });
+        auto dUnBloc = std::make_shared<Contenu>();
+        dUnBloc->ajouter(tranches.join(QString()));
+        QDialog fenetre;
+        auto *page = new PageResultat(enTranches, &fenetre);
+        auto *modele = new PageResultat(dUnBloc, &fenetre);
+        fenetre.show();
+        QTRY_VERIFY(page->estComplete() && modele->estComplete());
+        QCOMPARE(page->toPlainText(), modele->toPlainText());
+    }
+
     void aWordLongerThanThePageStillWraps()
     {
         auto contenu = std::make_shared<Contenu>();

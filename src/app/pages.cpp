@@ -79,13 +79,19 @@ constexpr int tailleEcran = 4000;
 constexpr int pasDeRemplissage = 8;
 
 // Adds a slice at the end of a document, in blocks of its own: slices never
-// run into one another.
+// run into one another. A slice that ends with a line break (entries followed
+// by "<br/><br/>") has it replaced by the new block, so that the page reads
+// as if it had been written in one piece, without a blank line more between
+// two slices.
 void ajouterHtml(QTextDocument *document, const QString &html)
 {
     QTextCursor curseur(document);
     curseur.movePosition(QTextCursor::End);
-    if (!document->isEmpty())
+    if (!document->isEmpty()) {
+        if (document->characterAt(document->characterCount() - 2) == QChar::LineSeparator)
+            curseur.deletePreviousChar();
         curseur.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    }
     curseur.insertHtml(html);
 }
 
