@@ -13,9 +13,9 @@
 // program's font, and the keyboard drives the dialogs.
 namespace {
 
-const QString compte = QStringLiteral("Faites le bilan de vos dépenses");
-const QString commandes = QStringLiteral("gestion commandes/clients");
-const QString employes = QStringLiteral("Gestions des employés et des stagiaires");
+const QString &compte = panneauCompte;
+const QString &commandes = panneauCommandes;
+const QString &employes = panneauEmployes;
 
 QString decrire(QWidget *w, const QString &texte)
 {
@@ -168,12 +168,11 @@ private Q_SLOTS:
         // Escape closes each dialog, as its "Fermer" button does.
         QStringList caches { QStringLiteral("<no dialog>") };
         QPointer<QDialog> dialogue;
-        banc.pilote.dialogue([&](QDialog *d) {
+        banc.lancer(groupe, bouton, [&](QDialog *d) {
             caches = textesCaches(d);
             dialogue = d;
             touche(d, Qt::Key_Escape);
         });
-        Banc::clic(banc.bouton(groupe, bouton));
         QVERIFY2(caches.isEmpty(), qPrintable(caches.join(QLatin1Char('\n'))));
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         QVERIFY(!dialogue);
@@ -185,7 +184,7 @@ private Q_SLOTS:
         remplir(banc);
 
         // A new entry of the account book, from its amount field.
-        banc.pilote.dialogue([&](QDialog *d) {
+        banc.lancer(compte, QStringLiteral("Ajouter"), [&](QDialog *d) {
             nomme<QComboBox>(d, "sujetCombo")->setCurrentIndex(1);
             nomme<QLineEdit>(d, "valeurEdit")->setText(QStringLiteral("20"));
             nomme<QLineEdit>(d, "valeurEdit")->setFocus();
@@ -193,11 +192,10 @@ private Q_SLOTS:
             touche(d, Qt::Key_Return);
             touche(d, Qt::Key_Escape);
         });
-        Banc::clic(banc.bouton(compte, QStringLiteral("Ajouter")));
         QCOMPARE(banc.compte(QStringLiteral("compte")), 2);
 
         // In a comment, Enter is a line break; elsewhere in the form it adds.
-        banc.pilote.dialogue([&](QDialog *d) {
+        banc.lancer(employes, QStringLiteral("Ajouter"), [&](QDialog *d) {
             nomme<QLineEdit>(d, "nomEdit")->setText(QStringLiteral("Martin"));
             nomme<QLineEdit>(d, "prenomEdit")->setText(QStringLiteral("Paul"));
             nomme<QLineEdit>(d, "domaineEdit")->setText(QStringLiteral("vente"));
@@ -212,14 +210,13 @@ private Q_SLOTS:
             touche(d, Qt::Key_Enter);
             touche(d, Qt::Key_Escape);
         });
-        Banc::clic(banc.bouton(employes, QStringLiteral("Ajouter")));
         QCOMPARE(banc.valeur(QStringLiteral("SELECT commentaire FROM employes WHERE nom = "
                                             "'Martin'"))
                      .toString(),
                  QStringLiteral("ligne 1\nligne 2"));
 
         // A delete dialog's main action asks first; "Non" is the default.
-        banc.pilote.dialogue([&](QDialog *d) {
+        banc.lancer(compte, QStringLiteral("Supprimer"), [&](QDialog *d) {
             banc.pilote.entree();
             touche(d, Qt::Key_Return);
             QCOMPARE(banc.compte(QStringLiteral("compte")), 2);
@@ -227,7 +224,6 @@ private Q_SLOTS:
             banc.pilote.boite();
             touche(d, Qt::Key_Return);
         });
-        Banc::clic(banc.bouton(compte, QStringLiteral("Supprimer")));
         QCOMPARE(banc.compte(QStringLiteral("compte")), 1);
 
         // On a result or information page, Enter closes it; printing or a
@@ -236,16 +232,15 @@ private Q_SLOTS:
         for (const auto &[groupe, bouton] :
              { std::pair(compte, QStringLiteral("Bilan")),
                std::pair(QString(), QStringLiteral("Infos sur la base de donnée")) }) {
-            banc.pilote.dialogue([&](QDialog *d) {
+            banc.lancer(groupe, bouton, [&](QDialog *d) {
                 page = d;
                 touche(d, Qt::Key_Return);
             });
-            Banc::clic(banc.bouton(groupe, bouton));
             QVERIFY(!page);
         }
 
         // In a grid, Enter belongs to the cells: only Valider writes.
-        banc.pilote.dialogue([&](QDialog *d) {
+        banc.lancer(compte, QStringLiteral("Afficher/Modifier"), [&](QDialog *d) {
             auto *grille = nomme<QTableView>(d, "grille");
             grille->model()->setData(grille->model()->index(0, 3), QStringLiteral("Pneus"));
             grille->setFocus();
@@ -261,7 +256,6 @@ private Q_SLOTS:
             touche(d, Qt::Key_Return);
             touche(d, Qt::Key_Escape);
         });
-        Banc::clic(banc.bouton(compte, QStringLiteral("Afficher/Modifier")));
         QCOMPARE(
             banc.valeur(QStringLiteral("SELECT GROUP_CONCAT(commentaire) FROM compte")).toString(),
             QStringLiteral("Pneus"));
@@ -291,7 +285,7 @@ private Q_SLOTS:
                 liste->setCurrentIndex(1);
         }
         QStringList parcours, oublies, desordre;
-        banc.pilote.dialogue([&](QDialog *d) {
+        banc.lancer(employes, QStringLiteral("Ajouter"), [&](QDialog *d) {
             QWidgetList vus;
             for (QWidget *w = d->focusWidget(); w && !vus.contains(w); w = d->focusWidget()) {
                 if (!vus.isEmpty()) {
@@ -315,7 +309,6 @@ private Q_SLOTS:
             }
             touche(d, Qt::Key_Escape);
         });
-        Banc::clic(banc.bouton(employes, QStringLiteral("Ajouter")));
         QVERIFY(!parcours.isEmpty());
         QCOMPARE(parcours.first(), QStringLiteral("nomEdit"));
         QCOMPARE(oublies, QStringList());
