@@ -23,7 +23,7 @@ namespace {
 
 const char *const proprietePrincipale = "actionPrincipale";
 
-// Answers the keyboard in one dialog: see clavierDialogue().
+// Answers the keyboard in one dialog, as nouveauDialogue() says.
 class ClavierDialogue : public QObject
 {
 public:
@@ -178,7 +178,7 @@ QDialog *nouveauDialogue(QWidget *parent, const QString &titre, int largeur, int
     dialogue->setWindowTitle(titre);
     if (largeur > 0)
         dialogue->setFixedSize(largeur, hauteur);
-    clavierDialogue(dialogue);
+    new ClavierDialogue(dialogue);
     return dialogue;
 }
 
@@ -227,11 +227,6 @@ bool confirmer(QWidget *parent, const QString &titre, const QString &texte)
     return QMessageBox::question(parent, titre, texte, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No)
         == QMessageBox::Yes;
-}
-
-void clavierDialogue(QDialog *dialogue)
-{
-    new ClavierDialogue(dialogue);
 }
 
 void actionPrincipale(Button *bouton)

@@ -17,18 +17,17 @@ class QLabel;
 class QWidget;
 
 // A modal dialog over `parent`, with its title and fixed size (none when the
-// width is 0), destroyed with its widgets and models once it is closed. It
-// answers the keyboard as clavierDialogue() says.
-QDialog *nouveauDialogue(QWidget *parent, const QString &titre, int largeur = 0, int hauteur = 0);
-
-// The keyboard in a dialog. Enter presses the Button that has the focus, or
+// width is 0), destroyed with its widgets and models once it is closed.
+//
+// It answers the keyboard. Enter presses the Button that has the focus, or
 // else the dialog's main action: the Button marked by actionPrincipale(), or
 // its first Button (a multi-line text field keeps Enter for its line breaks,
 // a grid for its cells). Escape presses its closing Button (the one whose
 // text starts with "Fermer" or "fermer"), or closes it when it has none. When
 // it is shown, Tab runs through its fields and Buttons in reading order, from
-// the top left, and the first of them has the focus unless one already has it.
-void clavierDialogue(QDialog *dialogue);
+// the top left; the focus starts in its first field, or on its main action
+// when it has none.
+QDialog *nouveauDialogue(QWidget *parent, const QString &titre, int largeur = 0, int hauteur = 0);
 
 // Makes `bouton` what Enter presses in its dialog, instead of the first Button.
 void actionPrincipale(Button *bouton);
