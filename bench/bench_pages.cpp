@@ -5,7 +5,7 @@
 // Also measured: the longest the program is held while the rest of the page
 // is added, and the time until every line is on the page.
 
-#include "app/pages.h"
+#include "commun/pages.h"
 #include "support/banc.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Backup and restoration of the five registers full (65,535 rows each, the
 // limit of their keys): time of each step and size of the file.
 
-#include "app/sauvegarde.h"
+#include "commun/sauvegarde.h"
 #include "support/banc.h"
 
 #include <QElapsedTimer>

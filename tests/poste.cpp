@@ -5,8 +5,8 @@
 // The server is the one the client library reaches for "localhost" (the
 // socket of MYSQL_UNIX_PORT).
 
-#include "app/base.h"
-#include "app/grilles.h"
+#include "commun/base.h"
+#include "commun/grilles.h"
 #include "support/banc.h"
 #include "support/fichiers.h"
 

@@ -1,4 +1,4 @@
-#include "app/grilles.h"
+#include "commun/grilles.h"
 #include "support/banc.h"
 
 #include <QLineEdit>

@@ -2,8 +2,8 @@
 // conflicts are written again, and a grid that never overwrites the other's
 // rows (the other workstation is played by the bench's own connection).
 
-#include "app/base.h"
-#include "app/grilles.h"
+#include "commun/base.h"
+#include "commun/grilles.h"
 #include "support/banc.h"
 
 #include <QSqlError>
@@ -43,7 +43,7 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<bool>("rejoue");
         // Adds, deletes and emptyings are run once more after a conflict.
-        for (Ecriture e : { Ecriture::Ajout, Ecriture::Suppression, Ecriture::Vidage }) {
+        for (Changement e : { Changement::Ajout, Changement::Suppression, Changement::Vidage }) {
             const QByteArray n = QByteArray::number(int(e));
             QTest::newRow(n + " deadlock") << int(e) << "1213" << true;
             QTest::newRow(n + " lock wait") << int(e) << "1205" << true;
@@ -51,8 +51,8 @@ private slots:
             QTest::newRow(n + " duplicate key") << int(e) << "1062" << false;
         }
         // A grid's edits never are.
-        QTest::newRow("grid deadlock") << int(Ecriture::Grille) << "1213" << false;
-        QTest::newRow("grid lock wait") << int(Ecriture::Grille) << "1205" << false;
+        QTest::newRow("grid deadlock") << int(Changement::Grille) << "1213" << false;
+        QTest::newRow("grid lock wait") << int(Changement::Grille) << "1205" << false;
     }
 
     // An attempt that the server refuses with the given code each time, or
@@ -62,7 +62,7 @@ private slots:
         QFETCH(int, ecriture);
         QFETCH(QString, code);
         QFETCH(bool, rejoue);
-        const Ecriture e = Ecriture(ecriture);
+        const Changement e = Changement(ecriture);
         QCOMPARE(aRejouer(e, code, 1), rejoue);
         QVERIFY(!aRejouer(e, code, 2)); // never twice
 
@@ -73,16 +73,15 @@ private slots:
             const Conflits avant = conflits();
             int tentatives = 0;
             const Issue issue = ecrire(e, [&] {
-                if (++tentatives <= refusees)
-                    return executer(q, refus);
-                return executer(q, "DO 1");
+                const bool reussi = executer(q, ++tentatives <= refusees ? refus : "DO 1");
+                return reussi ? Issue::ecrit() : Issue::erreur(q);
             });
             QCOMPARE(tentatives, rejoue ? 2 : 1);
             QCOMPARE(conflits().rejoues, avant.rejoues + (rejoue ? 1 : 0));
             if (rejoue && refusees == 1)
-                QCOMPARE(issue, Issue::Ecrit);
+                QCOMPARE(issue.genre, Issue::Ecrit);
             else
-                QCOMPARE(issue, conflit ? Issue::Conflit : Issue::Refuse);
+                QCOMPARE(issue.genre, conflit ? Issue::Conflit : Issue::Erreur);
         }
     }
 

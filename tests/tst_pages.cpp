@@ -1,9 +1,9 @@
 // Result pages, their print and PDF, and the grids' sort and CSV, without a
 // database: the sections' own tests check them against stored rows.
 
-#include "app/exports.h"
-#include "app/grilles.h"
-#include "app/pages.h"
+#include "commun/exports.h"
+#include "commun/grilles.h"
+#include "commun/pages.h"
 #include "support/banc.h"
 #include "support/fichiers.h"
 

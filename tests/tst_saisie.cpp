@@ -2,7 +2,7 @@
 // hold, days), and the settings file's words: no database, no window.
 
 #include "app/parametres.h"
-#include "app/saisie.h"
+#include "commun/saisie.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "app/sauvegarde.h"
+#include "commun/sauvegarde.h"
 #include "support/banc.h"
 #include "support/fichiers.h"
 

@@ -1,6 +1,6 @@
-#include "app/base.h"
-#include "app/completeurs.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/completeurs.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
 #include "widgets/button.h"
 

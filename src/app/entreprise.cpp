@@ -1,7 +1,7 @@
 #include "app/entreprise.h"
 #include "app/reglages.h"
 
-#include "app/dialogues.h"
+#include "commun/dialogues.h"
 #include "app/parametres.h"
 #include "commandes/etat.h"
 #include "compte/etat.h"

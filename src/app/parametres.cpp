@@ -1,5 +1,5 @@
 #include "app/parametres.h"
-#include "app/dialogues.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
 #include "widgets/button.h"
 

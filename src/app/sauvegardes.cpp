@@ -1,5 +1,5 @@
 #include "app/entreprise.h"
-#include "app/sauvegarde.h"
+#include "commun/sauvegarde.h"
 
 #include <QDate>
 #include <QDialog>

@@ -1,8 +1,8 @@
-#include "app/base.h"
-#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/grilles.h"
 #include "commandes/etat.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
+#include "commun/grilles.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -36,7 +36,7 @@ std::unique_ptr<QSqlTableModel> grilleDe(const QString &table, QSqlDatabase &db,
     auto modele = std::make_unique<QSqlTableModel>(nullptr, db);
     modele->setTable(table);
     modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    if (!chargerGrille(*modele, parent))
+    if (!lectureReussie(parent, chargerGrille(*modele)))
         return nullptr;
     return modele;
 }
@@ -162,12 +162,15 @@ void Entreprise::modifierCommand()
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
     QString raison;
-    const Issue issue = enregistrerGrille(*modele, dialog, &raison);
+    const Issue issue = enregistrerGrille(*modele);
+    raison = issue.raison;
+    if (issue == Issue::Conflit)
+        conflitSignale(dialog, issue.raison);
     if (issue == Issue::Ecrit) {
         QMessageBox::information(
             dialog, QStringLiteral("Modification reussie"),
             QStringLiteral("Vos modifications ont été effectuées avec succes"));
-    } else if (issue == Issue::Refuse) {
+    } else if (!issue.ok() && issue != Issue::Conflit) {
         QMessageBox::warning(dialog, QStringLiteral("Modification échouée"),
                              QStringLiteral("Vos modifications n'ont pas pu être effectuées avec "
                                             "succes\nVérifier si vos modifications sont "

@@ -1,8 +1,8 @@
-#include "app/base.h"
-#include "app/completeurs.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/completeurs.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
-#include "app/saisie.h"
+#include "commun/saisie.h"
 #include "commandes/etat.h"
 
 #include <QComboBox>
@@ -261,7 +261,7 @@ void Entreprise::validerCommand()
     // another workstation get in the way, the whole attempt runs once more: it
     // then finds the customer that workstation may have created.
     bool clientEnCause = true;
-    const Issue issue = ecrire(Ecriture::Ajout, [&] {
+    const Issue issue = ecrire(Changement::Ajout, [&] {
         clientEnCause = true;
         const VerrouClients verrou(db);
         Transaction transaction(db);

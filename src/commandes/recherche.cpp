@@ -1,9 +1,9 @@
-#include "app/base.h"
-#include "app/completeurs.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/completeurs.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
-#include "app/pages.h"
-#include "app/saisie.h"
+#include "commun/pages.h"
+#include "commun/saisie.h"
 
 #include <QComboBox>
 #include <QDateTime>

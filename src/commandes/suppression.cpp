@@ -1,5 +1,5 @@
-#include "app/base.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
 #include "commandes/etat.h"
 
@@ -119,7 +119,7 @@ void Entreprise::supprimeProCl()
     // The kind chosen says what the number is: an order's number never
     // deletes a customer.
     const bool commande = etat.produitBox->currentText() == QLatin1String("commande");
-    const Issue issue = ecrire(Ecriture::Suppression, [&] {
+    const Issue issue = ecrire(Changement::Suppression, [&] {
         QSqlQuery q(db);
         if (commande) {
             q.prepare(QStringLiteral("DELETE FROM commandes WHERE id=:id"));

@@ -1,5 +1,5 @@
-#include "app/base.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
 #include "commandes/etat.h"
 
@@ -49,7 +49,7 @@ void Entreprise::produitVider()
 
     // Emptying the customers empties the orders too, in one go: either both
     // tables are emptied or neither is.
-    const Issue issue = ecrire(Ecriture::Vidage, [&] {
+    const Issue issue = ecrire(Changement::Vidage, [&] {
         Transaction transaction(db);
         QSqlQuery q(db);
         return transaction.ouverte()

@@ -1,6 +1,6 @@
-#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/grilles.h"
+#include "commun/dialogues.h"
+#include "commun/grilles.h"
 #include "compte/etat.h"
 
 #include <QDialog>
@@ -17,7 +17,7 @@ void Entreprise::afficheDonne()
     modele->setTable(QStringLiteral("compte"));
     modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
     modele->setSort(4, Qt::DescendingOrder);
-    if (!chargerGrille(*modele, this))
+    if (!lectureReussie(this, chargerGrille(*modele)))
         return;
     const QStringList entetes = { QStringLiteral("sujet n°"), QStringLiteral("type"),
                                   QStringLiteral("valeur"), QStringLiteral("commentaire"),
@@ -66,11 +66,14 @@ void Entreprise::changementEtat()
         // refuses leaves the book as it was, and every edit still pending in
         // the grid, to be corrected and sent again.
         QString raison;
-        const Issue issue = enregistrerGrille(*modele, dialog, &raison);
+        const Issue issue = enregistrerGrille(*modele);
+        raison = issue.raison;
+        if (issue == Issue::Conflit)
+            conflitSignale(dialog, issue.raison);
         if (issue == Issue::Ecrit) {
             QMessageBox::information(dialog, QStringLiteral("Modifications reussies"),
                                      QStringLiteral("Modifications reussies"));
-        } else if (issue == Issue::Refuse) {
+        } else if (!issue.ok() && issue != Issue::Conflit) {
             QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                                  QStringLiteral("Modifications échouées\nUn ou plusieurs des "
                                                 "éléments ont été mal modifiées\n")

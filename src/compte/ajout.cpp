@@ -1,7 +1,7 @@
-#include "app/base.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
-#include "app/saisie.h"
+#include "commun/saisie.h"
 #include "compte/etat.h"
 
 #include <QDateTime>

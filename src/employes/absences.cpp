@@ -1,5 +1,5 @@
-#include "app/base.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
 #include "employes/etat.h"
 #include "employes/listes.h"

@@ -1,6 +1,6 @@
-#include "app/dialogues.h"
 #include "app/entreprise.h"
-#include "app/grilles.h"
+#include "commun/dialogues.h"
+#include "commun/grilles.h"
 #include "employes/etat.h"
 
 #include <QDialog>
@@ -22,7 +22,7 @@ void Entreprise::employeAff()
     modele->setTable(QStringLiteral("employes"));
     modele->setFilter(stagiaire ? QStringLiteral("type = 2") : QStringLiteral("type = 1"));
     modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    if (!chargerGrille(*modele, this))
+    if (!lectureReussie(this, chargerGrille(*modele)))
         return;
     const QStringList entetes = {
         QStringLiteral("n° Id"),
@@ -81,10 +81,13 @@ void Entreprise::employeModValide()
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
     QString raison;
-    const Issue issue = enregistrerGrille(*grille, dialog, &raison);
+    const Issue issue = enregistrerGrille(*grille);
+    raison = issue.raison;
+    if (issue == Issue::Conflit)
+        conflitSignale(dialog, issue.raison);
     if (issue == Issue::Conflit)
         return;
-    if (issue == Issue::Refuse) {
+    if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                              QStringLiteral("Vos avez mal modifié les données\n") + raison);
         return;

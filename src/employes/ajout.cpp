@@ -1,8 +1,8 @@
-#include "app/base.h"
-#include "app/completeurs.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/completeurs.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
-#include "app/saisie.h"
+#include "commun/saisie.h"
 #include "employes/etat.h"
 #include "employes/listes.h"
 

@@ -4,7 +4,7 @@
 // Pieces shared by the staff dialogs: the date lists and the date they give,
 // and the box shown instead of a dialog that would have nothing to offer.
 
-#include "app/saisie.h"
+#include "commun/saisie.h"
 
 #include <QComboBox>
 #include <QDate>

@@ -1,8 +1,8 @@
-#include "app/base.h"
-#include "app/dialogues.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
 #include "app/entreprise.h"
-#include "app/pages.h"
-#include "app/saisie.h"
+#include "commun/pages.h"
+#include "commun/saisie.h"
 
 #include <QComboBox>
 #include <QDate>

@@ -1,8 +1,9 @@
 #include "banc.h"
-#include "app/sauvegarde.h"
+#include "base_de_test.h"
+#include "commun/sauvegarde.h"
 
 #include "app/apparence.h"
-#include "app/pages.h"
+#include "commun/pages.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -144,24 +145,8 @@ void Pilote::surveiller()
     }
 }
 
-namespace {
-
-int numeroBase = 0;
-
-QString nomDeBase()
-{
-    QString nom = QString::fromLatin1(QTest::currentTestFunction());
-    if (const char *tag = QTest::currentDataTag())
-        nom += QLatin1Char('_') + QString::fromUtf8(tag);
-    nom = nom.toLower().replace(QRegularExpression(QStringLiteral("[^a-z0-9_]")),
-                                QStringLiteral("_"));
-    return QStringLiteral("t%1_%2").arg(++numeroBase).arg(nom.left(50));
-}
-
-} // namespace
-
 Banc::Banc(const char *parametres, bool demarrerMaintenant)
-    : nomBase(nomDeBase())
+    : nomBase(nomDeBaseDeTest())
 {
     ancienDossier = QDir::currentPath();
     QDir::setCurrent(dossier.path());

@@ -5,7 +5,7 @@
 // all, or "Annuler" drops them; a click on a column's header sorts them; what
 // they show can be exported as CSV.
 
-#include "app/base.h"
+#include "commun/base.h"
 
 #include <QSortFilterProxyModel>
 #include <QString>
@@ -21,9 +21,9 @@ class QTableView;
 // model's rows and its pending edits stay as they are, so that Valider writes
 // exactly the edits the user made. Until a header is clicked, the rows keep
 // the model's order.
-// Loads the grid's rows; when the server refuses, tells the user over
-// `parent` and returns false (no grid is to be shown then).
-bool chargerGrille(QSqlTableModel &modele, QWidget *parent);
+// Loads the grid's rows; Erreur, with the server's message, when it refuses
+// (no grid is to be shown then).
+Issue chargerGrille(QSqlTableModel &modele);
 
 // The rows of a grid that another workstation changed or deleted since the
 // grid loaded them, by their numbers.
@@ -40,13 +40,15 @@ struct Conflit
 // edited row still holds what the grid loaded: a row changed or deleted by
 // another workstation meanwhile is never written over.
 // - Ecrit: every edit is stored, and the grid shows the stored rows.
-// - Conflit: nothing is written; a box over `parent` has named the entries
-//   changed elsewhere (or said that another workstation was in the way); the
+// - Conflit: nothing is written; `raison` names the entries changed elsewhere
+//   (empty when another workstation was in the way of the writing itself); the
 //   grid shows their current values and the user's other edits stay pending.
-// - Refuse: the server refused an edit; nothing is written, the rows are
+// - Refuse: an edit cannot be stored (`raison` names the column and the row);
+//   nothing is sent.
+// - Erreur: the server refused an edit; nothing is written, the rows are
 //   reloaded and every edit is pending again, to be corrected and sent once
-//   more. The server's message is then in `erreur`.
-Issue enregistrerGrille(QSqlTableModel &modele, QWidget *parent, QString *erreur = nullptr);
+//   more. The server's message is then in `raison`.
+Issue enregistrerGrille(QSqlTableModel &modele);
 
 class TriDeGrille : public QSortFilterProxyModel
 {

@@ -4,23 +4,12 @@
 // Typed text and numbers: how the program reads them, stores them, shows them
 // and matches them, and what the registers can hold.
 
+#include "commun/schema.h"
+
 #include <QString>
 #include <QVariant>
 
 #include <initializer_list>
-
-// What the registers' text columns hold, in characters.
-namespace largeurs {
-// Names, companies, e-mails, telephones, products (VARCHAR(60)).
-inline constexpr int nom = 60;
-// A person's name and first name together, with the space between them.
-inline constexpr int nomPrenom = 120;
-inline constexpr int domaine = 255;
-// Amounts and prices (VARCHAR(20)).
-inline constexpr int montant = 20;
-// Comments (TEXT) hold 65,535 bytes of UTF-8.
-inline constexpr int octetsCommentaire = 65535;
-} // namespace largeurs
 
 // A number read from the server, written as the program has always shown it:
 // 6000000 and 0.3, never 6e+06 or 0.30000000000000004. Non-numbers are written as text.

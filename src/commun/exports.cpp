@@ -1,4 +1,4 @@
-#include "app/exports.h"
+#include "commun/exports.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "app/saisie.h"
+#include "commun/saisie.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -3,6 +3,7 @@
 
 // The pieces every command's dialog is built from.
 
+#include "commun/base.h"
 #include "widgets/button.h"
 
 #include <QList>
@@ -59,5 +60,23 @@ QList<Button *> rangee(QWidget *parent, const StyleBouton &style, const QStringL
 // Asks before something that deletes or empties. "Non" is the default answer,
 // so that Enter never erases anything.
 bool confirmer(QWidget *parent, const QString &titre, const QString &texte);
+
+// Tells the user that the server refused to read what the command needs, over
+// the window they are on.
+void lectureRefusee(QWidget *parent, const QString &message);
+
+// Runs a statement that reads (prepared, or given as text); when the server
+// refuses it, tells the user and returns false.
+bool lire(QSqlQuery &requete, QWidget *parent);
+bool lire(QSqlQuery &requete, const QString &instruction, QWidget *parent);
+
+// Tells the user, over `parent`, that another workstation changed the same
+// data at the same moment and that nothing was written (or what `texte` says
+// of it).
+void conflitSignale(QWidget *parent, const QString &texte = QString());
+
+// Tells the user, over `parent`, that a read a register made was refused: the
+// box of a refused read. True when `issue` is a success (nothing to tell).
+bool lectureReussie(QWidget *parent, const Issue &issue);
 
 #endif // DIALOGUES_H

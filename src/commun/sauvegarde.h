@@ -7,6 +7,8 @@
 // read from an option file that only the user can read and that is removed
 // as soon as they are done.
 
+#include "commun/schema.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -24,7 +26,7 @@ class QWidget;
 namespace sauvegarde {
 
 // The program's register tables, in the order a backup writes them.
-const QStringList &tablesRegistres();
+using schema::tablesRegistres;
 
 // Rows per table, in the order of the tables.
 using Rangs = QList<QPair<QString, qint64>>;

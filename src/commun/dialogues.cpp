@@ -1,4 +1,4 @@
-#include "app/dialogues.h"
+#include "commun/dialogues.h"
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
@@ -232,4 +232,44 @@ bool confirmer(QWidget *parent, const QString &titre, const QString &texte)
 void actionPrincipale(Button *bouton)
 {
     bouton->setProperty(proprietePrincipale, true);
+}
+
+void lectureRefusee(QWidget *parent, const QString &message)
+{
+    QMessageBox::warning(parent, QStringLiteral("Erreur de la base de donnée"),
+                         QStringLiteral("La base de donnée a refusé la demande :\n") + message);
+}
+
+bool lire(QSqlQuery &requete, QWidget *parent)
+{
+    if (executer(requete))
+        return true;
+    lectureRefusee(parent, raisonRefus(requete, QString()));
+    return false;
+}
+
+bool lire(QSqlQuery &requete, const QString &instruction, QWidget *parent)
+{
+    if (executer(requete, instruction))
+        return true;
+    lectureRefusee(parent, raisonRefus(requete, QString()));
+    return false;
+}
+
+bool lectureReussie(QWidget *parent, const Issue &issue)
+{
+    if (issue.ok())
+        return true;
+    lectureRefusee(parent, issue.raison);
+    return false;
+}
+
+void conflitSignale(QWidget *parent, const QString &texte)
+{
+    conflitCompte();
+    QMessageBox::warning(parent, QStringLiteral("Conflit avec un autre poste"),
+                         texte.isEmpty()
+                             ? QStringLiteral("Un autre poste a modifié les mêmes données au même "
+                                              "moment.\nRien n'a été enregistré.")
+                             : texte);
 }

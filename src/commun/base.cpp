@@ -1,7 +1,7 @@
-#include "app/base.h"
+#include "commun/base.h"
 
-#include <QMessageBox>
 #include <QSqlError>
+#include <QSqlRecord>
 
 namespace {
 
@@ -39,17 +39,14 @@ QString raisonDe(const QSqlError &erreur, const QString &table)
     return erreur.text();
 }
 
-// The server's code for the first refusal since the attempt of a write began.
-QString codePremierRefus;
 Conflits compteurs;
+QString dernierCode;
 
 void noter(const QString &quoi, const QSqlError &erreur)
 {
+    dernierCode = erreur.nativeErrorCode();
     if (erreur.nativeErrorCode() == tableInconnue)
         tableManquante = true;
-    if (codePremierRefus.isEmpty())
-        codePremierRefus =
-            erreur.nativeErrorCode().isEmpty() ? QStringLiteral("?") : erreur.nativeErrorCode();
     qWarning("La base de donnée a refusé «%s» : %s (%s)", qPrintable(quoi.simplified().left(200)),
              qPrintable(erreur.text()), qPrintable(erreur.nativeErrorCode()));
 }
@@ -80,28 +77,6 @@ QString messageServeur(const QSqlQuery &requete)
 QString raisonRefus(const QSqlQuery &requete, const QString &table)
 {
     return raisonDe(requete.lastError(), table);
-}
-
-void lectureRefusee(QWidget *parent, const QString &message)
-{
-    QMessageBox::warning(parent, QStringLiteral("Erreur de la base de donnée"),
-                         QStringLiteral("La base de donnée a refusé la demande :\n") + message);
-}
-
-bool lire(QSqlQuery &requete, QWidget *parent)
-{
-    if (executer(requete))
-        return true;
-    lectureRefusee(parent, raisonRefus(requete, QString()));
-    return false;
-}
-
-bool lire(QSqlQuery &requete, const QString &instruction, QWidget *parent)
-{
-    if (executer(requete, instruction))
-        return true;
-    lectureRefusee(parent, raisonRefus(requete, QString()));
-    return false;
 }
 
 bool tableDisparue()
@@ -159,36 +134,106 @@ bool conflitEntrePostes(const QString &codeServeur)
     return codeServeur == QLatin1String("1213") || codeServeur == QLatin1String("1205");
 }
 
-bool aRejouer(Ecriture ecriture, const QString &codeServeur, int essais)
+bool aRejouer(Changement changement, const QString &codeServeur, int essais)
 {
-    return ecriture != Ecriture::Grille && essais == 1 && conflitEntrePostes(codeServeur);
+    return changement != Changement::Grille && essais == 1 && conflitEntrePostes(codeServeur);
 }
 
-Issue ecrire(Ecriture ecriture, const std::function<bool()> &essai)
+Issue ecrire(Changement changement, const std::function<Issue()> &essai)
 {
     for (int essais = 1;; ++essais) {
-        codePremierRefus.clear();
-        if (essai())
-            return Issue::Ecrit;
-        const QString code = codePremierRefus;
-        if (!aRejouer(ecriture, code, essais))
-            return conflitEntrePostes(code) ? Issue::Conflit : Issue::Refuse;
+        const Issue issue = essai();
+        if (issue.genre != Issue::Erreur)
+            return issue;
+        if (!aRejouer(changement, issue.code, essais))
+            return conflitEntrePostes(issue.code) ? Issue::conflit() : issue;
         ++compteurs.rejoues;
         qWarning("Un autre poste a modifié les mêmes données au même moment : nouvel essai");
     }
 }
 
-void conflitSignale(QWidget *parent, const QString &texte)
+Issue ecrire(Changement changement, const std::function<bool()> &essai)
+{
+    return ecrire(changement, [&] {
+        dernierCode.clear();
+        return essai() ? Issue::ecrit() : Issue::erreur(QString(), dernierCode);
+    });
+}
+
+Issue ecrireEnTransaction(const QSqlDatabase &db, Changement changement,
+                          const std::function<Issue()> &corps)
+{
+    return ecrire(changement, [&] {
+        Transaction transaction(db);
+        if (!transaction.ouverte())
+            return transaction.issue();
+        const Issue issue = corps();
+        if (!issue.ok())
+            return issue;
+        return transaction.valider() ? issue : transaction.issue();
+    });
+}
+
+void conflitCompte()
 {
     ++compteurs.signales;
-    QMessageBox::warning(parent, QStringLiteral("Conflit avec un autre poste"),
-                         texte.isEmpty()
-                             ? QStringLiteral("Un autre poste a modifié les mêmes données au même "
-                                              "moment.\nRien n'a été enregistré.")
-                             : texte);
 }
 
 Conflits conflits()
 {
     return compteurs;
+}
+
+Issue Issue::ecrit(const QVariant &id)
+{
+    Issue issue;
+    issue.id = id;
+    return issue;
+}
+
+Issue Issue::refus(const QString &champ, const QString &raison)
+{
+    Issue issue;
+    issue.genre = Refuse;
+    issue.champ = champ;
+    issue.raison = raison;
+    return issue;
+}
+
+Issue Issue::conflit(const QString &raison)
+{
+    Issue issue;
+    issue.genre = Conflit;
+    issue.raison = raison;
+    return issue;
+}
+
+Issue Issue::erreur(const QString &raison, const QString &code)
+{
+    Issue issue;
+    issue.genre = Erreur;
+    issue.raison = raison;
+    // An unknown failure still counts as a failure of the server.
+    issue.code = code.isEmpty() ? QStringLiteral("?") : code;
+    return issue;
+}
+
+Issue Issue::erreur(const QSqlQuery &requete, const QString &table)
+{
+    return erreur(raisonRefus(requete, table), requete.lastError().nativeErrorCode());
+}
+
+Colonnes::Colonnes(const QSqlQuery &q)
+    : requete(&q)
+{
+    const QSqlRecord champs = q.record();
+    for (int i = 0; i < champs.count(); ++i)
+        index.insert(champs.fieldName(i), i);
+}
+
+QVariant Colonnes::operator()(const QString &colonne) const
+{
+    const auto trouve = index.constFind(colonne);
+    Q_ASSERT_X(trouve != index.constEnd(), "Colonnes", qPrintable(colonne));
+    return trouve == index.constEnd() ? QVariant() : requete->value(*trouve);
 }

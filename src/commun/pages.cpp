@@ -1,5 +1,5 @@
-#include "app/pages.h"
-#include "app/exports.h"
+#include "commun/pages.h"
+#include "commun/exports.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

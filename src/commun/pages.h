@@ -4,7 +4,7 @@
 // Result pages: read-only rich text that appears at once whatever its length,
 // wraps at the page's width, and can be printed or saved as PDF.
 
-#include "app/dialogues.h"
+#include "commun/dialogues.h"
 
 #include <QPointer>
 #include <QRect>

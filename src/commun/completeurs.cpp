@@ -1,4 +1,4 @@
-#include "app/completeurs.h"
+#include "commun/completeurs.h"
 
 #include <QCompleter>
 #include <QLineEdit>

@@ -1,7 +1,8 @@
-#include "app/grilles.h"
-#include "app/base.h"
-#include "app/exports.h"
-#include "app/saisie.h"
+#include "commun/grilles.h"
+#include "commun/base.h"
+#include "commun/exports.h"
+#include "commun/saisie.h"
+#include "commun/schema.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -20,32 +21,17 @@
 
 namespace {
 
-// What a register's text column holds, in characters: 0 for a comment (TEXT),
-// -1 for a column that is no typed text.
-int largeurColonne(const QString &colonne)
-{
-    static const QHash<QString, int> largeursConnues = {
-        { QStringLiteral("nom"), largeurs::nom },
-        { QStringLiteral("prenom"), largeurs::nom },
-        { QStringLiteral("entreprise"), largeurs::nom },
-        { QStringLiteral("email"), largeurs::nom },
-        { QStringLiteral("tel"), largeurs::nom },
-        { QStringLiteral("poids_unite"), 10 },
-        { QStringLiteral("nom_prenom"), largeurs::nomPrenom },
-        { QStringLiteral("domaine"), largeurs::domaine },
-        { QStringLiteral("commentaire"), 0 },
-    };
-    return largeursConnues.value(colonne, -1);
-}
-
-// The column's name in the table under the grid (through its sorting proxy).
-QString nomColonne(const QModelIndex &index)
+// What the cell's column holds, in characters, in the table under the grid
+// (through its sorting proxy): -1 when it is no typed text or no table.
+int largeurCellule(const QModelIndex &index)
 {
     const QAbstractItemModel *modele = index.model();
     if (const auto *tri = qobject_cast<const QSortFilterProxyModel *>(modele))
         modele = tri->sourceModel();
-    const auto *sql = qobject_cast<const QSqlQueryModel *>(modele);
-    return sql ? sql->record().fieldName(index.column()) : QString();
+    const auto *table = qobject_cast<const QSqlTableModel *>(modele);
+    return table
+        ? schema::largeurTexte(table->tableName(), table->record().fieldName(index.column()))
+        : -1;
 }
 
 // The grid's editors take at most what their column holds.
@@ -57,7 +43,7 @@ public:
                           const QModelIndex &index) const override
     {
         QWidget *editeur = QStyledItemDelegate::createEditor(parent, option, index);
-        const int largeur = largeurColonne(nomColonne(index));
+        const int largeur = largeurCellule(index);
         if (auto *ligne = qobject_cast<QLineEdit *>(editeur); ligne && largeur > 0)
             ligne->setMaxLength(largeur);
         return editeur;
@@ -399,14 +385,13 @@ QString Conflit::texte() const
                          "actuelles ; vos autres modifications restent en attente.");
 }
 
-bool chargerGrille(QSqlTableModel &modele, QWidget *parent)
+Issue chargerGrille(QSqlTableModel &modele)
 {
     if (modele.select())
-        return true;
+        return Issue::ecrit();
     qWarning("La base de donnée a refusé la lecture de %s : %s", qPrintable(modele.tableName()),
              qPrintable(modele.lastError().text()));
-    lectureRefusee(parent, modele.lastError().text());
-    return false;
+    return Issue::erreur(modele.lastError().text(), modele.lastError().nativeErrorCode());
 }
 
 // Amounts edited in the grid are written the way the server sums them, and
@@ -445,7 +430,7 @@ static bool preparerModifications(QSqlTableModel &modele, QString *raison)
                     modele.setData(index, montant, Qt::EditRole);
                 continue;
             }
-            const int largeur = largeurColonne(nom);
+            const int largeur = schema::largeurTexte(modele.tableName(), nom);
             if (largeur < 0)
                 continue;
             *raison = premierRefus({ { QStringLiteral("La colonne ") + nom, texte, largeur } });
@@ -458,37 +443,31 @@ static bool preparerModifications(QSqlTableModel &modele, QString *raison)
     return true;
 }
 
-Issue enregistrerGrille(QSqlTableModel &modele, QWidget *parent, QString *erreur)
+Issue enregistrerGrille(QSqlTableModel &modele)
 {
     QString refus;
-    if (!preparerModifications(modele, &refus)) {
-        if (erreur)
-            *erreur = refus;
-        return Issue::Refuse;
-    }
+    if (!preparerModifications(modele, &refus))
+        return Issue::refus(QString(), refus);
     const Attente attente = enAttente(modele);
     Conflit conflit;
-    QString message;
-    QString code;
+    Issue issue;
     {
         Transaction transaction(modele.database());
+        QString code;
         if (!transaction.ouverte()) {
-            message = transaction.erreur();
-            code = transaction.code();
+            issue = transaction.issue();
         } else if (!changeesAilleurs(modele, attente.lignes, true, &conflit, &code)) {
-            message = QStringLiteral("la vérification des lignes a été refusée");
+            issue = Issue::erreur(QStringLiteral("la vérification des lignes a été refusée"), code);
         } else if (!conflit.vide()) {
             // Nothing is written over a change the user has not seen.
         } else if (!modele.submitAll()) {
-            message = modele.lastError().text();
-            code = modele.lastError().nativeErrorCode();
+            issue = Issue::erreur(modele.lastError().text(), modele.lastError().nativeErrorCode());
             qWarning("La base de donnée a refusé les modifications de %s : %s",
-                     qPrintable(modele.tableName()), qPrintable(message));
+                     qPrintable(modele.tableName()), qPrintable(issue.raison));
         } else if (transaction.valider()) {
-            return Issue::Ecrit;
+            return Issue::ecrit();
         } else {
-            message = transaction.erreur();
-            code = transaction.code();
+            issue = transaction.issue();
         }
     }
     // The model counts the rows it sent before the failure as written: once
@@ -498,15 +477,9 @@ Issue enregistrerGrille(QSqlTableModel &modele, QWidget *parent, QString *erreur
     if (conflit.vide() && !changeesAilleurs(modele, attente.lignes, false, &conflit, &ignore))
         conflit = Conflit();
     reprendre(modele, attente.modifications, conflit);
-    if (!conflit.vide()) {
-        conflitSignale(parent, conflit.texte());
-        return Issue::Conflit;
-    }
-    if (conflitEntrePostes(code)) {
-        conflitSignale(parent);
-        return Issue::Conflit;
-    }
-    if (erreur)
-        *erreur = message;
-    return Issue::Refuse;
+    if (!conflit.vide())
+        return Issue::conflit(conflit.texte());
+    if (conflitEntrePostes(issue.code))
+        return Issue::conflit();
+    return issue;
 }

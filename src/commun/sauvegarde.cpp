@@ -1,5 +1,5 @@
-#include "app/sauvegarde.h"
-#include "app/base.h"
+#include "commun/sauvegarde.h"
+#include "commun/base.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -41,14 +41,6 @@ QByteArrayView debut(QByteArrayView v, qsizetype n)
 const QRegularExpression::PatternOptions sansCasse = QRegularExpression::CaseInsensitiveOption;
 
 } // namespace
-
-const QStringList &tablesRegistres()
-{
-    static const QStringList tables = { QStringLiteral("compte"), QStringLiteral("commandes"),
-                                        QStringLiteral("clients"), QStringLiteral("employes"),
-                                        QStringLiteral("absence") };
-    return tables;
-}
 
 QString texteRangs(const Rangs &rangs)
 {

@@ -1,0 +1,1 @@
+#include "commandes/registre.h"

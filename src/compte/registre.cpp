@@ -1,0 +1,1 @@
+#include "compte/registre.h"

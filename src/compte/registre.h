@@ -1,0 +1,4 @@
+#ifndef COMPTE_REGISTRE_H
+#define COMPTE_REGISTRE_H
+
+#endif // COMPTE_REGISTRE_H

@@ -1,0 +1,1 @@
+#include "employes/registre.h"
