@@ -1,7 +1,7 @@
+#include "app/entreprise.h"
 #include "commun/base.h"
 #include "commun/completeurs.h"
 #include "commun/dialogues.h"
-#include "app/entreprise.h"
 #include "widgets/button.h"
 
 #include <QApplication>
@@ -41,158 +41,210 @@ QString texteDate(const QDate &date)
 
 } // namespace
 
-void Entreprise::pageAccueil()
-{
-    Q_INIT_RESOURCE(release);
-    setWindowIcon(QIcon(QStringLiteral(":release/logo.png")));
+namespace {
 
-    // Account book
-    auto *compte = new QGroupBox(QStringLiteral("Faites le bilan de vos dépenses"), this);
+// The account book's panel: its buttons, each bound to its command.
+struct PanneauCompte
+{
+    Button *ajout, *supprime, *affiche, *bilan, *vider;
+};
+
+PanneauCompte panneauCompte(Entreprise *f)
+{
+    auto *compte = new QGroupBox(QStringLiteral("Faites le bilan de vos dépenses"), f);
     compte->setGeometry(10, 30, 280, 200);
     description(compte,
                 QStringLiteral("Cette partie vous permet de faire un bilan de vos\ndépenses et "
                                "revenues.Elle est très simple et pas\ntrès poussée"),
                 10, 15);
-    bilanAjoutButton =
-        new Button(Couleurs::bleu(), true, 13, 10, QStringLiteral("Ajouter"), 80, 25, compte);
-    bilanAjoutButton->move(10, 80);
-    bilanSupprimeButton =
-        new Button(Couleurs::rouge(), true, 13, 10, QStringLiteral("Supprimer"), 80, 25, compte);
-    bilanSupprimeButton->move(100, 80);
-    bilanAfficheButton = new Button(Couleurs::bleu(), true, 13, 10,
-                                    QStringLiteral("Afficher/Modifier"), 260, 25, compte);
-    bilanAfficheButton->move(10, 120);
-    bilanButton =
-        new Button(Couleurs::bleu(), true, 13, 10, QStringLiteral("Bilan"), 260, 25, compte);
-    bilanButton->move(10, 160);
-    bilanViderButton =
-        new Button(Couleurs::rouge(), true, 13, 10, QStringLiteral("Vider"), 80, 25, compte);
-    bilanViderButton->move(190, 80);
-    connect(bilanAjoutButton, &Button::clicked, this, &Entreprise::ajoutSujet);
-    connect(bilanSupprimeButton, &Button::clicked, this, &Entreprise::supprimeSujet);
-    connect(bilanAfficheButton, &Button::clicked, this, &Entreprise::afficheDonne);
-    connect(bilanButton, &Button::clicked, this, &Entreprise::bilan);
-    connect(bilanViderButton, &Button::clicked, this, &Entreprise::viderTable);
+    const auto bouton = [compte](const Couleurs &couleurs, const QString &texte, int largeur, int x,
+                                 int y) {
+        auto *b = new Button(couleurs, true, 13, 10, texte, largeur, 25, compte);
+        b->move(x, y);
+        return b;
+    };
+    PanneauCompte p;
+    p.ajout = bouton(Couleurs::bleu(), QStringLiteral("Ajouter"), 80, 10, 80);
+    p.supprime = bouton(Couleurs::rouge(), QStringLiteral("Supprimer"), 80, 100, 80);
+    p.affiche = bouton(Couleurs::bleu(), QStringLiteral("Afficher/Modifier"), 260, 10, 120);
+    p.bilan = bouton(Couleurs::bleu(), QStringLiteral("Bilan"), 260, 10, 160);
+    p.vider = bouton(Couleurs::rouge(), QStringLiteral("Vider"), 80, 190, 80);
+    QObject::connect(p.ajout, &Button::clicked, f, &Entreprise::ajoutSujet);
+    QObject::connect(p.supprime, &Button::clicked, f, &Entreprise::supprimeSujet);
+    QObject::connect(p.affiche, &Button::clicked, f, &Entreprise::afficheDonne);
+    QObject::connect(p.bilan, &Button::clicked, f, &Entreprise::bilan);
+    QObject::connect(p.vider, &Button::clicked, f, &Entreprise::viderTable);
+    return p;
+}
 
-    // Orders and customers
-    auto *commandes = new QGroupBox(QStringLiteral("gestion commandes/clients"), this);
+// A Button of a panel, moved to its place.
+Button *boutonPanneau(QWidget *panneau, const Couleurs &couleurs, double rayonX, double rayonY,
+                      const QString &texte, const QRect &place)
+{
+    auto *b =
+        new Button(couleurs, true, rayonX, rayonY, texte, place.width(), place.height(), panneau);
+    b->move(place.topLeft());
+    return b;
+}
+
+// The orders' panel: the widgets the commands read, its buttons bound to them.
+struct PanneauCommandes
+{
+    QComboBox *client, *commande;
+    QLineEdit *recherche;
+    Button *affiche;
+};
+
+PanneauCommandes panneauCommandes(Entreprise *f)
+{
+    auto *commandes = new QGroupBox(QStringLiteral("gestion commandes/clients"), f);
     commandes->setGeometry(300, 30, 340, 230);
     description(commandes,
                 QStringLiteral("Cette partie vous permet de sauvegarder vos commandes\nainsi que "
                                "les clients dans des tables differentes. Vous pouvez\négalement "
                                "rechercher un client ou modifier vos données"),
                 5, 15);
-    auto *ajoutCommande =
-        new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Ajouter"), 120, 25, commandes);
-    ajoutCommande->move(10, 70);
-    auto *supprimeCommande =
-        new Button(Couleurs::rouge(), true, 5, 10, QStringLiteral("Supprimer"), 120, 25, commandes);
-    supprimeCommande->move(135, 70);
-    auto *videCommandes =
-        new Button(Couleurs::rouge(), true, 5, 10, QStringLiteral("Vider"), 70, 25, commandes);
-    videCommandes->move(260, 70);
-    auto *recherche =
-        new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Rechercher"), 100, 25, commandes);
-    recherche->move(235, 110);
-    auto *infosCommandes = new Button(Couleurs::bleu(), true, 8, 8, QStringLiteral("Informations"),
-                                      320, 25, commandes);
-    infosCommandes->move(10, 190);
-    commandAfficheButton =
-        new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Afficher et/ou modifier"), 170,
-                   25, commandes);
-    commandAfficheButton->move(155, 150);
+    const Couleurs bleu = Couleurs::bleu();
+    const Couleurs rouge = Couleurs::rouge();
+    const auto relier = [f](Button *b, void (Entreprise::*commande)()) {
+        QObject::connect(b, &Button::clicked, f, commande);
+    };
+    relier(boutonPanneau(commandes, bleu, 5, 10, QStringLiteral("Ajouter"), { 10, 70, 120, 25 }),
+           &Entreprise::commandAjout);
+    relier(
+        boutonPanneau(commandes, rouge, 5, 10, QStringLiteral("Supprimer"), { 135, 70, 120, 25 }),
+        &Entreprise::commandSupprimeDialog);
+    relier(boutonPanneau(commandes, rouge, 5, 10, QStringLiteral("Vider"), { 260, 70, 70, 25 }),
+           &Entreprise::vidageProduit);
+    relier(
+        boutonPanneau(commandes, bleu, 5, 10, QStringLiteral("Rechercher"), { 235, 110, 100, 25 }),
+        &Entreprise::rechercheCommande);
+    relier(
+        boutonPanneau(commandes, bleu, 8, 8, QStringLiteral("Informations"), { 10, 190, 320, 25 }),
+        &Entreprise::commandeInfo);
+    PanneauCommandes p;
+    p.affiche = boutonPanneau(commandes, bleu, 5, 10, QStringLiteral("Afficher et/ou modifier"),
+                              { 155, 150, 170, 25 });
+    relier(p.affiche, &Entreprise::commandAfficheClick);
     separateur(commandes, 107);
     separateur(commandes, 137);
-    clientCombo = new QComboBox(commandes);
-    clientCombo->setObjectName(QStringLiteral("clientCombo"));
+    p.client = new QComboBox(commandes);
+    p.client->setObjectName(QStringLiteral("clientCombo"));
     // The two search and display lists are a few pixels wider than first
     // drawn, so that "Nom du produit" and "Commandes et Clients" read whole.
-    clientCombo->setGeometry(4, 110, 106, 25);
-    clientCombo->addItems({ QStringLiteral("Nom du produit"), QStringLiteral("Nom du client") });
-    rechercheEdit = new QLineEdit(commandes);
-    rechercheEdit->setObjectName(QStringLiteral("rechercheEdit"));
-    rechercheEdit->setGeometry(110, 110, 120, 25);
-    commandCombo = new QComboBox(commandes);
-    commandCombo->setObjectName(QStringLiteral("commandCombo"));
-    commandCombo->setGeometry(10, 150, 142, 25);
-    commandCombo->addItems({ QStringLiteral("Commandes"), QStringLiteral("Clients"),
-                             QStringLiteral("Commandes et Clients") });
+    p.client->setGeometry(4, 110, 106, 25);
+    p.client->addItems({ QStringLiteral("Nom du produit"), QStringLiteral("Nom du client") });
+    p.recherche = new QLineEdit(commandes);
+    p.recherche->setObjectName(QStringLiteral("rechercheEdit"));
+    p.recherche->setGeometry(110, 110, 120, 25);
+    p.commande = new QComboBox(commandes);
+    p.commande->setObjectName(QStringLiteral("commandCombo"));
+    p.commande->setGeometry(10, 150, 142, 25);
+    p.commande->addItems({ QStringLiteral("Commandes"), QStringLiteral("Clients"),
+                           QStringLiteral("Commandes et Clients") });
+    QObject::connect(p.commande, &QComboBox::currentIndexChanged, f,
+                     &Entreprise::commandComboChange);
+    QObject::connect(p.client, &QComboBox::currentIndexChanged, f, &Entreprise::clientComboChange);
+    return p;
+}
 
-    connect(ajoutCommande, &Button::clicked, this, &Entreprise::commandAjout);
-    connect(supprimeCommande, &Button::clicked, this, &Entreprise::commandSupprimeDialog);
-    connect(videCommandes, &Button::clicked, this, &Entreprise::vidageProduit);
-    connect(recherche, &Button::clicked, this, &Entreprise::rechercheCommande);
-    connect(infosCommandes, &Button::clicked, this, &Entreprise::commandeInfo);
-    connect(commandAfficheButton, &Button::clicked, this, &Entreprise::commandAfficheClick);
-    connect(commandCombo, &QComboBox::currentIndexChanged, this, &Entreprise::commandComboChange);
-    connect(clientCombo, &QComboBox::currentIndexChanged, this, &Entreprise::clientComboChange);
+// The staff's panel: the type list and the search field, its buttons bound to
+// their commands.
+struct PanneauEmployes
+{
+    QComboBox *type;
+    QLineEdit *recherche;
+};
 
-    // Staff and interns
-    auto *employes = new QGroupBox(QStringLiteral("Gestions des employés et des stagiaires"), this);
+PanneauEmployes panneauEmployes(Entreprise *f)
+{
+    auto *employes = new QGroupBox(QStringLiteral("Gestions des employés et des stagiaires"), f);
     employes->setGeometry(300, 280, 340, 290);
     description(employes,
                 QStringLiteral("Le but de cette partie est de permettre une gestion simple des\n"
                                "employés et stagiaire d'une entreprise."),
                 5, 15);
-    typeCombo = new QComboBox(employes);
-    typeCombo->setObjectName(QStringLiteral("typeCombo"));
-    typeCombo->setGeometry(10, 50, 320, 30);
-    typeCombo->addItems({ QStringLiteral("Employé"), QStringLiteral("Stagiaire") });
-    typeCombo->setStyleSheet(QStringLiteral("font-size:13px;color:orange;font-weight:bold;"));
-    auto *ajoutEmploye =
-        new Button(Couleurs::bleu(), true, 9, 9, QStringLiteral("Ajouter"), 155, 25, employes);
-    ajoutEmploye->move(10, 90);
-    auto *supprimeEmploye =
-        new Button(Couleurs::rouge(), true, 9, 9, QStringLiteral("Supprimer"), 155, 25, employes);
-    supprimeEmploye->move(175, 90);
-    auto *videEmployes =
-        new Button(Couleurs::rouge(), true, 3, 3, QStringLiteral("Vider"), 155, 25, employes);
-    videEmployes->move(10, 130);
-    auto *ajoutAbsence = new Button(Couleurs::bleu(), true, 3, 3,
-                                    QStringLiteral("Ajouter une absence"), 155, 25, employes);
-    ajoutAbsence->move(175, 130);
-    ajoutAbsence->setTextStyle(7, QStringLiteral("bold"));
-    auto *cherche =
-        new Button(Couleurs::bleu(), true, 0, 0, QStringLiteral("Chercher"), 115, 25, employes);
-    cherche->move(215, 170);
-    auto *afficheEmployes = new Button(
-        Couleurs::bleu(), true, 0, 0, QStringLiteral("Afficher et/ou modifier"), 155, 25, employes);
-    afficheEmployes->move(10, 210);
-    auto *supprimeAbsence = new Button(Couleurs::bleu(), true, 0, 0,
-                                       QStringLiteral("Supprimer une absence"), 155, 25, employes);
-    supprimeAbsence->move(175, 210);
-    auto *infosEmployes =
-        new Button(Couleurs::bleu(), true, 0, 0, QStringLiteral("Informations"), 320, 25, employes);
-    infosEmployes->move(10, 250);
+    PanneauEmployes p;
+    p.type = new QComboBox(employes);
+    p.type->setObjectName(QStringLiteral("typeCombo"));
+    p.type->setGeometry(10, 50, 320, 30);
+    p.type->addItems({ QStringLiteral("Employé"), QStringLiteral("Stagiaire") });
+    p.type->setStyleSheet(QStringLiteral("font-size:13px;color:orange;font-weight:bold;"));
+    const Couleurs bleu = Couleurs::bleu();
+    const Couleurs rouge = Couleurs::rouge();
+    const auto relier = [f](Button *b, void (Entreprise::*commande)()) {
+        QObject::connect(b, &Button::clicked, f, commande);
+    };
+    relier(boutonPanneau(employes, bleu, 9, 9, QStringLiteral("Ajouter"), { 10, 90, 155, 25 }),
+           &Entreprise::employeAjout);
+    relier(boutonPanneau(employes, rouge, 9, 9, QStringLiteral("Supprimer"), { 175, 90, 155, 25 }),
+           &Entreprise::employeSupp);
+    relier(boutonPanneau(employes, rouge, 3, 3, QStringLiteral("Vider"), { 10, 130, 155, 25 }),
+           &Entreprise::employeVide);
+    Button *absence = boutonPanneau(employes, bleu, 3, 3, QStringLiteral("Ajouter une absence"),
+                                    { 175, 130, 155, 25 });
+    absence->setTextStyle(7, QStringLiteral("bold"));
+    relier(absence, &Entreprise::employeAbsc);
+    relier(boutonPanneau(employes, bleu, 0, 0, QStringLiteral("Chercher"), { 215, 170, 115, 25 }),
+           &Entreprise::employeCher);
+    relier(boutonPanneau(employes, bleu, 0, 0, QStringLiteral("Afficher et/ou modifier"),
+                         { 10, 210, 155, 25 }),
+           &Entreprise::employeAff);
+    relier(boutonPanneau(employes, bleu, 0, 0, QStringLiteral("Supprimer une absence"),
+                         { 175, 210, 155, 25 }),
+           &Entreprise::employeSAbs);
+    relier(
+        boutonPanneau(employes, bleu, 0, 0, QStringLiteral("Informations"), { 10, 250, 320, 25 }),
+        &Entreprise::employeInfo);
     legende(employes, QStringLiteral("Nom ou Prenom"), QString(), 10, 175);
-    employeRechercheEdit = new QLineEdit(employes);
-    employeRechercheEdit->setObjectName(QStringLiteral("employeRechercheEdit"));
-    employeRechercheEdit->setGeometry(90, 170, 120, 25);
+    p.recherche = new QLineEdit(employes);
+    p.recherche->setObjectName(QStringLiteral("employeRechercheEdit"));
+    p.recherche->setGeometry(90, 170, 120, 25);
     separateur(employes, 167);
     separateur(employes, 197);
-    connect(ajoutEmploye, &Button::clicked, this, &Entreprise::employeAjout);
-    connect(supprimeEmploye, &Button::clicked, this, &Entreprise::employeSupp);
-    connect(videEmployes, &Button::clicked, this, &Entreprise::employeVide);
-    connect(ajoutAbsence, &Button::clicked, this, &Entreprise::employeAbsc);
-    connect(cherche, &Button::clicked, this, &Entreprise::employeCher);
-    connect(afficheEmployes, &Button::clicked, this, &Entreprise::employeAff);
-    connect(supprimeAbsence, &Button::clicked, this, &Entreprise::employeSAbs);
-    connect(infosEmployes, &Button::clicked, this, &Entreprise::employeInfo);
-    connect(typeCombo, &QComboBox::currentIndexChanged, this, &Entreprise::triggerType);
+    QObject::connect(p.type, &QComboBox::currentIndexChanged, f, &Entreprise::triggerType);
+    return p;
+}
 
-    // The database dialogs and the way out
+// The database dialogs and the way out, under the clock.
+void boutonsDuBas(Entreprise *f)
+{
     auto *infos = new Button(Couleurs::vert(), false, 20, 20,
-                             QStringLiteral("Infos sur la base de donnée"), 280, 40, this);
+                             QStringLiteral("Infos sur la base de donnée"), 280, 40, f);
     infos->move(10, 430);
     auto *parametres = new Button(Couleurs::vert(), false, 20, 20,
-                                  QStringLiteral("Modifier les paramètres"), 280, 40, this);
+                                  QStringLiteral("Modifier les paramètres"), 280, 40, f);
     parametres->move(10, 480);
     auto *fermer = new Button(Couleurs::alerte(), false, 0, 0,
-                              QStringLiteral("Fermer le programme"), 280, 40, this);
+                              QStringLiteral("Fermer le programme"), 280, 40, f);
     fermer->move(10, 530);
-    connect(infos, &Button::clicked, this, &Entreprise::infoDialog);
-    connect(parametres, &Button::clicked, this, &Entreprise::parametreDialog);
-    connect(fermer, &Button::clicked, qApp, &QApplication::quit);
+    QObject::connect(infos, &Button::clicked, f, &Entreprise::infoDialog);
+    QObject::connect(parametres, &Button::clicked, f, &Entreprise::parametreDialog);
+    QObject::connect(fermer, &Button::clicked, qApp, &QApplication::quit);
+}
+
+} // namespace
+
+void Entreprise::pageAccueil()
+{
+    Q_INIT_RESOURCE(release);
+    setWindowIcon(QIcon(QStringLiteral(":release/logo.png")));
+
+    const PanneauCompte compte = panneauCompte(this);
+    bilanAjoutButton = compte.ajout;
+    bilanSupprimeButton = compte.supprime;
+    bilanAfficheButton = compte.affiche;
+    bilanButton = compte.bilan;
+    bilanViderButton = compte.vider;
+    const PanneauCommandes commandes = panneauCommandes(this);
+    clientCombo = commandes.client;
+    rechercheEdit = commandes.recherche;
+    commandCombo = commandes.commande;
+    commandAfficheButton = commandes.affiche;
+    const PanneauEmployes employes = panneauEmployes(this);
+    typeCombo = employes.type;
+    employeRechercheEdit = employes.recherche;
+    boutonsDuBas(this);
 
     // The clock and the date
     horloge = new QLCDNumber(5, this);
