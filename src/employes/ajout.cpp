@@ -1,7 +1,5 @@
-#include "commun/base.h"
-#include "commun/completeurs.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
+#include "commun/dialogues.h"
 #include "commun/saisie.h"
 #include "employes/etat.h"
 #include "employes/listes.h"
@@ -14,7 +12,6 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QSqlQuery>
 #include <QTextEdit>
 
 void Entreprise::employeAjout()
@@ -110,95 +107,35 @@ void Entreprise::employeAjout()
 void Entreprise::employeAjoutValide()
 {
     const EtatEmployes &etat = *etatEmployes;
-    const QString nom = etat.nomEdit->text();
-    const QString prenom = etat.prenomEdit->text();
-    const QString domaine = etat.domaineEdit->text();
-    const QString commentaire = saisie(etat.employeCommentaireEdit->toPlainText());
-    const QString sexe =
-        etat.masculinButton->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
+    employes::Personne personne;
+    personne.type = typeCourant();
+    personne.nom = etat.nomEdit->text();
+    personne.prenom = etat.prenomEdit->text();
+    personne.domaine = etat.domaineEdit->text();
+    personne.commentaire = etat.employeCommentaireEdit->toPlainText();
+    personne.sexe = etat.masculinButton->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
+    if (personne.type == employes::stagiaire && etat.dureeBox)
+        personne.duree = etat.dureeBox->value();
 
-    if (nom.isEmpty() || prenom.isEmpty() || domaine.isEmpty()) {
-        QMessageBox::critical(dialog, QStringLiteral("Erreur de remplissage"),
-                              QStringLiteral("Vous devez remplir tous les champs obligatoires"));
+    const Issue issue = employes::ajouterPersonne(
+        db, personne,
+        employes::jourChoisi(etat.jourNaissanceBox, etat.moisNaissanceBox, etat.anneeNaissanceBox),
+        employes::jourChoisi(etat.jourDebutBox, etat.moisDebutBox, etat.anneeDebutBox));
+    if (issue == Issue::Refuse && issue.raison == employes::champsObligatoires) {
+        QMessageBox::critical(dialog, QStringLiteral("Erreur de remplissage"), issue.raison);
         return;
     }
-
-    // What the register cannot hold is refused before anything is sent, with
-    // the reason.
-    QString raison = premierRefus({ { QStringLiteral("Le nom"), nom, largeurs::nom },
-                                    { QStringLiteral("Le prénom"), prenom, largeurs::nom },
-                                    { QStringLiteral("Le domaine"), domaine, largeurs::domaine },
-                                    { QStringLiteral("Le commentaire"), commentaire, 0 } });
-    if (raison.isEmpty())
-        raison = refusNomPrenom(nom, prenom);
-    if (raison.isEmpty()) {
-        raison =
-            employes::refusDateChoisie(etat.jourNaissanceBox, etat.moisNaissanceBox,
-                                       etat.anneeNaissanceBox, QStringLiteral("date de naissance"));
+    if (issue == Issue::Conflit) {
+        conflitSignale(dialog);
+        return;
     }
-    if (raison.isEmpty()) {
-        raison =
-            employes::refusDateChoisie(etat.jourDebutBox, etat.moisDebutBox, etat.anneeDebutBox,
-                                       QStringLiteral("date d'embouche ou debut de stage"));
-    }
-    const auto refuser = [this](const QString &pourquoi) {
+    if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Ajout échoué"),
                              QStringLiteral("La tentative d'enregistrement des données a "
                                             "échouée\n")
-                                 + pourquoi);
-    };
-    if (!raison.isEmpty()) {
-        refuser(raison);
+                                 + issue.raison);
         return;
     }
-
-    const QDate naissance =
-        employes::dateChoisie(etat.jourNaissanceBox, etat.moisNaissanceBox, etat.anneeNaissanceBox);
-    const QDate debut =
-        employes::dateChoisie(etat.jourDebutBox, etat.moisDebutBox, etat.anneeDebutBox);
-    const bool stagiaire = typeCombo->currentIndex() == 1;
-
-    QString texte = QStringLiteral(
-        "INSERT INTO employes SET type=:type, nom=:nom, prenom=:prenom, nom_prenom=:nom_prenom, "
-        "sexe=:sexe, date_naissance=:date_naissance, date_embouche=:date_embouche, ");
-    texte += QStringLiteral("domaine=:domaine,");
-    if (stagiaire)
-        texte += QStringLiteral(" duree=:duree, date_fin=:date_fin, ");
-    texte += QStringLiteral("commentaire=:commentaire");
-
-    // In a transaction: should the server stop answering, the row it may still
-    // write is undone with the lost connection.
-    Transaction transaction(db);
-    if (!transaction.ouverte()) {
-        refuser(transaction.erreur());
-        return;
-    }
-    QSqlQuery requete(db);
-    requete.prepare(texte);
-    requete.bindValue(QStringLiteral(":type"), stagiaire ? 2 : 1);
-    requete.bindValue(QStringLiteral(":nom"), nom);
-    requete.bindValue(QStringLiteral(":prenom"), prenom);
-    requete.bindValue(QStringLiteral(":domaine"), domaine);
-    requete.bindValue(QStringLiteral(":nom_prenom"), nom + QLatin1Char(' ') + prenom);
-    requete.bindValue(QStringLiteral(":sexe"), sexe);
-    requete.bindValue(QStringLiteral(":date_naissance"), naissance);
-    requete.bindValue(QStringLiteral(":date_embouche"), debut);
-    requete.bindValue(QStringLiteral(":commentaire"), commentaire);
-    if (stagiaire) {
-        // Calendar months: the day is lowered to the last day of a shorter
-        // month (31 January + 1 month gives 28 February).
-        requete.bindValue(QStringLiteral(":date_fin"), debut.addMonths(etat.dureeBox->value()));
-        requete.bindValue(QStringLiteral(":duree"), etat.dureeBox->value());
-    }
-    if (!executer(requete)) {
-        refuser(raisonRefus(requete, QStringLiteral("employes")));
-        return;
-    }
-    if (!transaction.valider()) {
-        refuser(transaction.erreur());
-        return;
-    }
-
     rafraichirCompleteurEmployes();
     QMessageBox::information(dialog, QStringLiteral("Ajout reussi"),
                              QStringLiteral("Vos données ont été enregistrées avec succes"));
@@ -212,10 +149,7 @@ void Entreprise::rafraichirCompleteurEmployes()
     // the next command tells why.
     if (!db.isOpen())
         return;
-    QSqlQuery noms(db);
-    noms.setForwardOnly(true);
-    noms.prepare(QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=:type"));
-    noms.bindValue(QStringLiteral(":type"), typeCourant());
-    if (lire(noms, this))
-        remplacerCompleteur(employeRechercheEdit, noms, 3);
+    QStringList noms;
+    if (lectureReussie(this, employes::nomsProposes(db, typeCourant(), &noms)))
+        employes::proposer(employeRechercheEdit, noms);
 }
