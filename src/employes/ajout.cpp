@@ -14,38 +14,14 @@
 #include <QSpinBox>
 #include <QTextEdit>
 
-void Entreprise::employeAjout()
+namespace {
+
+// The form's fields, from the name to the start date, as the user fills them.
+void champsDuFormulaire(QDialog *page, EtatEmployes &etat)
 {
-    if (!connexionEmploye())
-        return;
-    const bool stagiaire = typeCombo->currentIndex() == 1;
-    const QString titre = QStringLiteral("Ajouter un ") + motType();
-
-    QDialog *page = ouvrirDialogue(titre, 400, 440);
-    etiquette(page, titre, QStringLiteral("color:orange;text-decoration:underline;font-size:25px;"),
-              QRect(0, 10, 400, 30));
-
     const QStringList jours = employes::jours();
     const QStringList mois = employes::mois();
     const QStringList annees = employes::annees(1950);
-
-    EtatEmployes &etat = *etatEmployes;
-    const QString style = QStringLiteral("color:blue;font-size:12px");
-    legende(page, QStringLiteral("Nom :"), style, 10, 65);
-    legende(page, QStringLiteral("Prenom :"), style, 10, 95);
-    legende(page, QStringLiteral("Sexe :"), style, 10, 125);
-    legende(page, QStringLiteral("Domaine :"), style, 10, 155);
-    legende(page, QStringLiteral("Date de naissance :"), style, 10, 185);
-    legende(page, QStringLiteral("Date d'embouche ou debut de stage:"), style, 10, 215);
-    // Only an intern has a duration; for an employee this label stays empty.
-    QLabel *duree = legende(page, QString(), style, 0, 0);
-    if (stagiaire) {
-        duree->setText(QStringLiteral("Durée (en mois) :"));
-        duree->adjustSize();
-        duree->move(240, 155);
-    }
-    legende(page, QStringLiteral("Commentaire :"), style, 10, 320);
-
     // Each field takes at most what its column holds.
     auto champ = [page](const QString &nom, const QRect &place, int largeur) {
         auto *edit = new QLineEdit(page);
@@ -82,6 +58,39 @@ void Entreprise::employeAjout()
     etat.anneeDebutBox =
         employes::liste(page, QStringLiteral("anneeDebutBox"), annees, QRect(200, 235, 80, 25));
     etat.anneeDebutBox->setCurrentIndex(etat.anneeDebutBox->count() - 1);
+}
+
+} // namespace
+
+void Entreprise::employeAjout()
+{
+    if (!connexionEmploye())
+        return;
+    const bool stagiaire = typeCombo->currentIndex() == 1;
+    const QString titre = QStringLiteral("Ajouter un ") + motType();
+
+    QDialog *page = ouvrirDialogue(titre, 400, 440);
+    etiquette(page, titre, QStringLiteral("color:orange;text-decoration:underline;font-size:25px;"),
+              QRect(0, 10, 400, 30));
+
+    EtatEmployes &etat = *etatEmployes;
+    const QString style = QStringLiteral("color:blue;font-size:12px");
+    legende(page, QStringLiteral("Nom :"), style, 10, 65);
+    legende(page, QStringLiteral("Prenom :"), style, 10, 95);
+    legende(page, QStringLiteral("Sexe :"), style, 10, 125);
+    legende(page, QStringLiteral("Domaine :"), style, 10, 155);
+    legende(page, QStringLiteral("Date de naissance :"), style, 10, 185);
+    legende(page, QStringLiteral("Date d'embouche ou debut de stage:"), style, 10, 215);
+    // Only an intern has a duration; for an employee this label stays empty.
+    QLabel *duree = legende(page, QString(), style, 0, 0);
+    if (stagiaire) {
+        duree->setText(QStringLiteral("Durée (en mois) :"));
+        duree->adjustSize();
+        duree->move(240, 155);
+    }
+    legende(page, QStringLiteral("Commentaire :"), style, 10, 320);
+
+    champsDuFormulaire(page, etat);
 
     etat.employeCommentaireEdit = new QTextEdit(page);
 
