@@ -189,6 +189,9 @@ private Q_SLOTS:
         QStringList noms;
         QVERIFY(nomsProposes(base.db, stagiaire, &noms).ok());
         QCOMPARE(noms, (QStringList { "Durand", "Lea", "Durand Lea" }));
+        // A person deleted by another workstation meanwhile gets none.
+        a.personneId = 9;
+        QCOMPARE(ajouterAbsence(base.db, a, { 2013, 3, 1 }).genre, Issue::Refuse);
         QVERIFY(supprimerAbsence(base.db, 1).ok());
         QCOMPARE(reste(base), "1,2 / 1,2");
     }

@@ -15,6 +15,8 @@ namespace {
 
 const QString tablePersonnes = QStringLiteral("employes");
 const QString tableAbsences = QStringLiteral("absence");
+const QString personneSupprimee =
+    QStringLiteral("Cette personne a été supprimée par un autre poste");
 
 // Why the form cannot be stored as typed: the first field at fault, in the
 // form's order; Ecrit when every field can be.
@@ -190,7 +192,15 @@ Issue ajouterAbsence(const QSqlDatabase &db, Absence &absence, const Jour &jour)
     // In a transaction: should the server stop answering, the row it may still
     // write is undone with the lost connection.
     const Issue issue = ecrireEnTransaction(db, Changement::Ajout, [&] {
+        // A person another workstation deleted meanwhile gets no absence: it
+        // would be listed nowhere. The person is held until the commit.
         QSqlQuery requete(db);
+        requete.prepare(QStringLiteral("SELECT id FROM employes WHERE id=:id LOCK IN SHARE MODE"));
+        requete.bindValue(QStringLiteral(":id"), absence.personneId);
+        if (!executer(requete))
+            return Issue::erreur(requete);
+        if (!requete.next())
+            return Issue::refus(QStringLiteral("La personne"), personneSupprimee);
         requete.prepare(QStringLiteral("INSERT INTO absence SET employe_id=:employe_id, "
                                        "date_absence=:date_absence, nbre_heure=:nbre_heure"));
         requete.bindValue(QStringLiteral(":employe_id"), absence.personneId);

@@ -90,7 +90,8 @@ std::unique_ptr<QSqlTableModel> grille(const QSqlDatabase &db, int type);
 Issue enregistrer(QSqlTableModel &grille);
 
 // Stores `absence.heures` hours on `jour` for the person `absence.personneId`.
-// Refused, nothing written, when the day does not exist. On success
+// Refused, nothing written, when the day does not exist or the person no
+// longer does (deleted by another workstation meanwhile). On success
 // `absence` holds its number and its date.
 Issue ajouterAbsence(const QSqlDatabase &db, Absence &absence, const Jour &jour);
 
