@@ -17,7 +17,6 @@
 
 #include <memory>
 
-class QObject;
 class QSqlTableModel;
 
 namespace employes {
