@@ -2,6 +2,7 @@
 #include "commun/base.h"
 #include "commun/completeurs.h"
 #include "commun/dialogues.h"
+#include "employes/listes.h"
 #include "widgets/button.h"
 
 #include <QApplication>
@@ -282,10 +283,10 @@ void Entreprise::remplirCompleteursAccueil()
                     produits ? QStringLiteral("SELECT nom FROM commandes")
                              : QStringLiteral("SELECT nom FROM clients")))
         remplacerCompleteur(rechercheEdit, noms);
-    noms.prepare(QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=:type"));
-    noms.bindValue(QStringLiteral(":type"), typeCourant());
-    if (tables.contains(QStringLiteral("employes")) && executer(noms))
-        remplacerCompleteur(employeRechercheEdit, noms, 3);
+    QStringList personnes;
+    if (tables.contains(QStringLiteral("employes"))
+        && employes::nomsProposes(db, typeCourant(), &personnes).ok())
+        employes::proposer(employeRechercheEdit, personnes);
 }
 
 void Entreprise::updateDate()

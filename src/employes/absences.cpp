@@ -1,12 +1,10 @@
-#include "commun/base.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
+#include "commun/dialogues.h"
 #include "employes/etat.h"
 #include "employes/listes.h"
 
 #include <QDialog>
 #include <QMessageBox>
-#include <QSqlQuery>
 
 void Entreprise::employeAbsc()
 {
@@ -18,15 +16,12 @@ void Entreprise::employeAbsc()
     const QString singulier =
         stagiaire ? QStringLiteral("le stagiaire") : QStringLiteral("l'employé");
 
-    QSqlQuery personnes(db);
-    personnes.setForwardOnly(true);
-    personnes.prepare(QStringLiteral("SELECT id, nom, prenom FROM employes WHERE type=:type"));
-    personnes.bindValue(QStringLiteral(":type"), typeCourant());
-    if (!lire(personnes, this))
+    QList<employes::Personne> personnes;
+    if (!lectureReussie(this, employes::personnes(db, typeCourant(), &personnes)))
         return;
     QDialog *page =
         ouvrirDialogue(QStringLiteral("Ajouter une absence à un ") + motType(), 350, 190);
-    if (personnes.size() < 1) {
+    if (personnes.isEmpty()) {
         employes::aucuneDonnee(
             page, QStringLiteral("Vous n'avez pas ") + pluriel + QStringLiteral(" enregistré"));
         return;
@@ -68,38 +63,19 @@ void Entreprise::employeAbsc()
 void Entreprise::employeAbscValide()
 {
     const EtatEmployes &etat = *etatEmployes;
-    const auto refuser = [this](const QString &raison) {
+    employes::Absence absence;
+    absence.personneId = etat.personneBox->currentData();
+    absence.heures = etat.heureBox->value();
+    const Issue issue = employes::ajouterAbsence(
+        db, absence,
+        employes::jourChoisi(etat.jourAbsenceBox, etat.moisAbsenceBox, etat.anneeAbsenceBox));
+    if (issue == Issue::Conflit) {
+        conflitSignale(dialog);
+        return;
+    }
+    if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Erreur"),
-                             QStringLiteral("L'ajout de l'absence a été échoué\n") + raison);
-    };
-    const QString dateImpossible =
-        employes::refusDateChoisie(etat.jourAbsenceBox, etat.moisAbsenceBox, etat.anneeAbsenceBox,
-                                   QStringLiteral("date de l'absence"));
-    if (!dateImpossible.isEmpty()) {
-        refuser(dateImpossible);
-        return;
-    }
-    // In a transaction: should the server stop answering, the row it may still
-    // write is undone with the lost connection.
-    Transaction transaction(db);
-    if (!transaction.ouverte()) {
-        refuser(transaction.erreur());
-        return;
-    }
-    QSqlQuery requete(db);
-    requete.prepare(QStringLiteral("INSERT INTO absence SET employe_id=:employe_id, "
-                                   "date_absence=:date_absence, nbre_heure=:nbre_heure"));
-    requete.bindValue(QStringLiteral(":employe_id"), etat.personneBox->currentData());
-    requete.bindValue(
-        QStringLiteral(":date_absence"),
-        employes::dateChoisie(etat.jourAbsenceBox, etat.moisAbsenceBox, etat.anneeAbsenceBox));
-    requete.bindValue(QStringLiteral(":nbre_heure"), etat.heureBox->value());
-    if (!executer(requete)) {
-        refuser(raisonRefus(requete, QStringLiteral("absence")));
-        return;
-    }
-    if (!transaction.valider()) {
-        refuser(transaction.erreur());
+                             QStringLiteral("L'ajout de l'absence a été échoué\n") + issue.raison);
         return;
     }
     QMessageBox::information(dialog, QStringLiteral("Ajout reussi"),
@@ -111,16 +87,11 @@ void Entreprise::employeSAbs()
 {
     if (!connexionEmploye())
         return;
-    QSqlQuery liste(db);
-    liste.setForwardOnly(true);
-    liste.prepare(QStringLiteral("SELECT nbre_heure, date_absence, absence.id, nom, prenom FROM "
-                                 "employes INNER JOIN absence ON absence.employe_id=employes.id "
-                                 "WHERE type=:type"));
-    liste.bindValue(QStringLiteral(":type"), typeCourant());
-    if (!lire(liste, this))
+    QList<employes::Absence> liste;
+    if (!lectureReussie(this, employes::absences(db, typeCourant(), &liste)))
         return;
     QDialog *page = ouvrirDialogue(QStringLiteral("Supprimer une absence"), 350, 120);
-    if (liste.size() < 1) {
+    if (liste.isEmpty()) {
         employes::aucuneDonnee(
             page, QStringLiteral("Aucun ") + motType() + QStringLiteral(" n'a fait une absence"));
         return;
@@ -134,14 +105,12 @@ void Entreprise::employeSAbs()
     EtatEmployes &etat = *etatEmployes;
     etat.absenceBox =
         employes::liste(page, QStringLiteral("absenceBox"), {}, QRect(60, 60, 260, 25));
-    while (liste.next()) {
-        etat.absenceBox->addItem(
-            QStringLiteral("n°") + liste.value(2).toString() + QLatin1Char(' ')
-                + liste.value(0).toString() + QStringLiteral(" h du ")
-                + liste.value(1).toDate().toString(QStringLiteral("dd/MM/yyyy"))
-                + QStringLiteral(" de ") + liste.value(3).toString() + QLatin1Char(' ')
-                + liste.value(4).toString(),
-            liste.value(2));
+    for (const employes::Absence &a : std::as_const(liste)) {
+        etat.absenceBox->addItem(QStringLiteral("n°") + a.id.toString() + QLatin1Char(' ')
+                                     + QString::number(a.heures) + QStringLiteral(" h du ")
+                                     + a.date.toString(QStringLiteral("dd/MM/yyyy"))
+                                     + QStringLiteral(" de ") + a.nom + QLatin1Char(' ') + a.prenom,
+                                 a.id);
     }
 
     Button *supprimer = bouton(page, { Couleurs::rouge(), true, 10.0, 5.0 },
@@ -158,10 +127,12 @@ void Entreprise::employeSAbsValide()
     if (!confirmer(dialog, QStringLiteral("Confirmation"),
                    QStringLiteral("Voulez vous vraiment supprimer ce élément")))
         return;
-    QSqlQuery requete(db);
-    requete.prepare(QStringLiteral("DELETE FROM absence WHERE id=:id"));
-    requete.bindValue(QStringLiteral(":id"), etatEmployes->absenceBox->currentData());
-    if (!executer(requete)) {
+    const Issue issue = employes::supprimerAbsence(db, etatEmployes->absenceBox->currentData());
+    if (issue == Issue::Conflit) {
+        conflitSignale(dialog);
+        return;
+    }
+    if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Impossible de supprimer l'élément choisi"));
         return;

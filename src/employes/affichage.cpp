@@ -2,6 +2,7 @@
 #include "commun/dialogues.h"
 #include "commun/grilles.h"
 #include "employes/etat.h"
+#include "employes/registre.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -18,28 +19,25 @@ void Entreprise::employeAff()
 
     // Edits are held until "Valider" writes them or "Annuler" drops them. The
     // rows are read before the dialog is built: a refused read shows no grid.
-    auto modele = std::make_unique<QSqlTableModel>(nullptr, db);
-    modele->setTable(QStringLiteral("employes"));
-    modele->setFilter(stagiaire ? QStringLiteral("type = 2") : QStringLiteral("type = 1"));
-    modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    std::unique_ptr<QSqlTableModel> modele = employes::grille(db, typeCourant());
     if (!lectureReussie(this, chargerGrille(*modele)))
         return;
-    const QStringList entetes = {
-        QStringLiteral("n° Id"),
-        QStringLiteral("Type"),
-        QStringLiteral("Nom"),
-        QStringLiteral("Prenom"),
-        QStringLiteral("nom et prenom"),
-        QStringLiteral("Sexe"),
-        QStringLiteral("Domaine"),
-        QStringLiteral("Date de naissance"),
-        QStringLiteral("Date d'embouche"),
-        QStringLiteral("Durée (en mois)"),
-        QStringLiteral("Date de fin"),
-        QStringLiteral("Commentaire"),
+    const QList<std::pair<QString, QString>> entetes = {
+        { QStringLiteral("id"), QStringLiteral("n° Id") },
+        { QStringLiteral("type"), QStringLiteral("Type") },
+        { QStringLiteral("nom"), QStringLiteral("Nom") },
+        { QStringLiteral("prenom"), QStringLiteral("Prenom") },
+        { QStringLiteral("nom_prenom"), QStringLiteral("nom et prenom") },
+        { QStringLiteral("sexe"), QStringLiteral("Sexe") },
+        { QStringLiteral("domaine"), QStringLiteral("Domaine") },
+        { QStringLiteral("date_naissance"), QStringLiteral("Date de naissance") },
+        { QStringLiteral("date_embouche"), QStringLiteral("Date d'embouche") },
+        { QStringLiteral("duree"), QStringLiteral("Durée (en mois)") },
+        { QStringLiteral("date_fin"), QStringLiteral("Date de fin") },
+        { QStringLiteral("commentaire"), QStringLiteral("Commentaire") },
     };
-    for (int colonne = 0; colonne < entetes.size(); ++colonne)
-        modele->setHeaderData(colonne, Qt::Horizontal, entetes.at(colonne), Qt::EditRole);
+    for (const auto &[colonne, entete] : entetes)
+        modele->setHeaderData(modele->fieldIndex(colonne), Qt::Horizontal, entete, Qt::EditRole);
 
     QDialog *page = ouvrirDialogue(
         QStringLiteral("Affichage et modification des ") + mot + QLatin1Char('s'), 500, 400);
@@ -53,10 +51,10 @@ void Entreprise::employeAff()
     vue->setObjectName(QStringLiteral("grille"));
     vue->setGeometry(0, 50, 500, 310);
     triable(vue, grille);
-    vue->hideColumn(1);
+    vue->hideColumn(grille->fieldIndex(QStringLiteral("type")));
     if (!stagiaire) {
-        vue->hideColumn(9);
-        vue->hideColumn(10);
+        vue->hideColumn(grille->fieldIndex(QStringLiteral("duree")));
+        vue->hideColumn(grille->fieldIndex(QStringLiteral("date_fin")));
     }
 
     const QList<Button *> boutons =
@@ -80,16 +78,14 @@ void Entreprise::employeModValide()
         return;
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
-    QString raison;
-    const Issue issue = enregistrerGrille(*grille);
-    raison = issue.raison;
-    if (issue == Issue::Conflit)
+    const Issue issue = employes::enregistrer(*grille);
+    if (issue == Issue::Conflit) {
         conflitSignale(dialog, issue.raison);
-    if (issue == Issue::Conflit)
         return;
+    }
     if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
-                             QStringLiteral("Vos avez mal modifié les données\n") + raison);
+                             QStringLiteral("Vos avez mal modifié les données\n") + issue.raison);
         return;
     }
     rafraichirCompleteurEmployes();

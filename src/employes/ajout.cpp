@@ -1,7 +1,5 @@
-#include "commun/base.h"
-#include "commun/completeurs.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
+#include "commun/dialogues.h"
 #include "commun/saisie.h"
 #include "employes/etat.h"
 #include "employes/listes.h"
@@ -14,41 +12,16 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QSqlQuery>
 #include <QTextEdit>
 
-void Entreprise::employeAjout()
+namespace {
+
+// The form's fields, from the name to the start date, as the user fills them.
+void champsDuFormulaire(QDialog *page, EtatEmployes &etat)
 {
-    if (!connexionEmploye())
-        return;
-    const bool stagiaire = typeCombo->currentIndex() == 1;
-    const QString titre = QStringLiteral("Ajouter un ") + motType();
-
-    QDialog *page = ouvrirDialogue(titre, 400, 440);
-    etiquette(page, titre, QStringLiteral("color:orange;text-decoration:underline;font-size:25px;"),
-              QRect(0, 10, 400, 30));
-
     const QStringList jours = employes::jours();
     const QStringList mois = employes::mois();
     const QStringList annees = employes::annees(1950);
-
-    EtatEmployes &etat = *etatEmployes;
-    const QString style = QStringLiteral("color:blue;font-size:12px");
-    legende(page, QStringLiteral("Nom :"), style, 10, 65);
-    legende(page, QStringLiteral("Prenom :"), style, 10, 95);
-    legende(page, QStringLiteral("Sexe :"), style, 10, 125);
-    legende(page, QStringLiteral("Domaine :"), style, 10, 155);
-    legende(page, QStringLiteral("Date de naissance :"), style, 10, 185);
-    legende(page, QStringLiteral("Date d'embouche ou debut de stage:"), style, 10, 215);
-    // Only an intern has a duration; for an employee this label stays empty.
-    QLabel *duree = legende(page, QString(), style, 0, 0);
-    if (stagiaire) {
-        duree->setText(QStringLiteral("Durée (en mois) :"));
-        duree->adjustSize();
-        duree->move(240, 155);
-    }
-    legende(page, QStringLiteral("Commentaire :"), style, 10, 320);
-
     // Each field takes at most what its column holds.
     auto champ = [page](const QString &nom, const QRect &place, int largeur) {
         auto *edit = new QLineEdit(page);
@@ -85,6 +58,39 @@ void Entreprise::employeAjout()
     etat.anneeDebutBox =
         employes::liste(page, QStringLiteral("anneeDebutBox"), annees, QRect(200, 235, 80, 25));
     etat.anneeDebutBox->setCurrentIndex(etat.anneeDebutBox->count() - 1);
+}
+
+} // namespace
+
+void Entreprise::employeAjout()
+{
+    if (!connexionEmploye())
+        return;
+    const bool stagiaire = typeCombo->currentIndex() == 1;
+    const QString titre = QStringLiteral("Ajouter un ") + motType();
+
+    QDialog *page = ouvrirDialogue(titre, 400, 440);
+    etiquette(page, titre, QStringLiteral("color:orange;text-decoration:underline;font-size:25px;"),
+              QRect(0, 10, 400, 30));
+
+    EtatEmployes &etat = *etatEmployes;
+    const QString style = QStringLiteral("color:blue;font-size:12px");
+    legende(page, QStringLiteral("Nom :"), style, 10, 65);
+    legende(page, QStringLiteral("Prenom :"), style, 10, 95);
+    legende(page, QStringLiteral("Sexe :"), style, 10, 125);
+    legende(page, QStringLiteral("Domaine :"), style, 10, 155);
+    legende(page, QStringLiteral("Date de naissance :"), style, 10, 185);
+    legende(page, QStringLiteral("Date d'embouche ou debut de stage:"), style, 10, 215);
+    // Only an intern has a duration; for an employee this label stays empty.
+    QLabel *duree = legende(page, QString(), style, 0, 0);
+    if (stagiaire) {
+        duree->setText(QStringLiteral("Durée (en mois) :"));
+        duree->adjustSize();
+        duree->move(240, 155);
+    }
+    legende(page, QStringLiteral("Commentaire :"), style, 10, 320);
+
+    champsDuFormulaire(page, etat);
 
     etat.employeCommentaireEdit = new QTextEdit(page);
 
@@ -110,95 +116,35 @@ void Entreprise::employeAjout()
 void Entreprise::employeAjoutValide()
 {
     const EtatEmployes &etat = *etatEmployes;
-    const QString nom = etat.nomEdit->text();
-    const QString prenom = etat.prenomEdit->text();
-    const QString domaine = etat.domaineEdit->text();
-    const QString commentaire = saisie(etat.employeCommentaireEdit->toPlainText());
-    const QString sexe =
-        etat.masculinButton->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
+    employes::Personne personne;
+    personne.type = typeCourant();
+    personne.nom = etat.nomEdit->text();
+    personne.prenom = etat.prenomEdit->text();
+    personne.domaine = etat.domaineEdit->text();
+    personne.commentaire = etat.employeCommentaireEdit->toPlainText();
+    personne.sexe = etat.masculinButton->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
+    if (personne.type == employes::stagiaire && etat.dureeBox)
+        personne.duree = etat.dureeBox->value();
 
-    if (nom.isEmpty() || prenom.isEmpty() || domaine.isEmpty()) {
-        QMessageBox::critical(dialog, QStringLiteral("Erreur de remplissage"),
-                              QStringLiteral("Vous devez remplir tous les champs obligatoires"));
+    const Issue issue = employes::ajouterPersonne(
+        db, personne,
+        employes::jourChoisi(etat.jourNaissanceBox, etat.moisNaissanceBox, etat.anneeNaissanceBox),
+        employes::jourChoisi(etat.jourDebutBox, etat.moisDebutBox, etat.anneeDebutBox));
+    if (issue == Issue::Refuse && issue.raison == employes::champsObligatoires) {
+        QMessageBox::critical(dialog, QStringLiteral("Erreur de remplissage"), issue.raison);
         return;
     }
-
-    // What the register cannot hold is refused before anything is sent, with
-    // the reason.
-    QString raison = premierRefus({ { QStringLiteral("Le nom"), nom, largeurs::nom },
-                                    { QStringLiteral("Le prénom"), prenom, largeurs::nom },
-                                    { QStringLiteral("Le domaine"), domaine, largeurs::domaine },
-                                    { QStringLiteral("Le commentaire"), commentaire, 0 } });
-    if (raison.isEmpty())
-        raison = refusNomPrenom(nom, prenom);
-    if (raison.isEmpty()) {
-        raison =
-            employes::refusDateChoisie(etat.jourNaissanceBox, etat.moisNaissanceBox,
-                                       etat.anneeNaissanceBox, QStringLiteral("date de naissance"));
+    if (issue == Issue::Conflit) {
+        conflitSignale(dialog);
+        return;
     }
-    if (raison.isEmpty()) {
-        raison =
-            employes::refusDateChoisie(etat.jourDebutBox, etat.moisDebutBox, etat.anneeDebutBox,
-                                       QStringLiteral("date d'embouche ou debut de stage"));
-    }
-    const auto refuser = [this](const QString &pourquoi) {
+    if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Ajout échoué"),
                              QStringLiteral("La tentative d'enregistrement des données a "
                                             "échouée\n")
-                                 + pourquoi);
-    };
-    if (!raison.isEmpty()) {
-        refuser(raison);
+                                 + issue.raison);
         return;
     }
-
-    const QDate naissance =
-        employes::dateChoisie(etat.jourNaissanceBox, etat.moisNaissanceBox, etat.anneeNaissanceBox);
-    const QDate debut =
-        employes::dateChoisie(etat.jourDebutBox, etat.moisDebutBox, etat.anneeDebutBox);
-    const bool stagiaire = typeCombo->currentIndex() == 1;
-
-    QString texte = QStringLiteral(
-        "INSERT INTO employes SET type=:type, nom=:nom, prenom=:prenom, nom_prenom=:nom_prenom, "
-        "sexe=:sexe, date_naissance=:date_naissance, date_embouche=:date_embouche, ");
-    texte += QStringLiteral("domaine=:domaine,");
-    if (stagiaire)
-        texte += QStringLiteral(" duree=:duree, date_fin=:date_fin, ");
-    texte += QStringLiteral("commentaire=:commentaire");
-
-    // In a transaction: should the server stop answering, the row it may still
-    // write is undone with the lost connection.
-    Transaction transaction(db);
-    if (!transaction.ouverte()) {
-        refuser(transaction.erreur());
-        return;
-    }
-    QSqlQuery requete(db);
-    requete.prepare(texte);
-    requete.bindValue(QStringLiteral(":type"), stagiaire ? 2 : 1);
-    requete.bindValue(QStringLiteral(":nom"), nom);
-    requete.bindValue(QStringLiteral(":prenom"), prenom);
-    requete.bindValue(QStringLiteral(":domaine"), domaine);
-    requete.bindValue(QStringLiteral(":nom_prenom"), nom + QLatin1Char(' ') + prenom);
-    requete.bindValue(QStringLiteral(":sexe"), sexe);
-    requete.bindValue(QStringLiteral(":date_naissance"), naissance);
-    requete.bindValue(QStringLiteral(":date_embouche"), debut);
-    requete.bindValue(QStringLiteral(":commentaire"), commentaire);
-    if (stagiaire) {
-        // Calendar months: the day is lowered to the last day of a shorter
-        // month (31 January + 1 month gives 28 February).
-        requete.bindValue(QStringLiteral(":date_fin"), debut.addMonths(etat.dureeBox->value()));
-        requete.bindValue(QStringLiteral(":duree"), etat.dureeBox->value());
-    }
-    if (!executer(requete)) {
-        refuser(raisonRefus(requete, QStringLiteral("employes")));
-        return;
-    }
-    if (!transaction.valider()) {
-        refuser(transaction.erreur());
-        return;
-    }
-
     rafraichirCompleteurEmployes();
     QMessageBox::information(dialog, QStringLiteral("Ajout reussi"),
                              QStringLiteral("Vos données ont été enregistrées avec succes"));
@@ -212,10 +158,7 @@ void Entreprise::rafraichirCompleteurEmployes()
     // the next command tells why.
     if (!db.isOpen())
         return;
-    QSqlQuery noms(db);
-    noms.setForwardOnly(true);
-    noms.prepare(QStringLiteral("SELECT nom, prenom, nom_prenom FROM employes WHERE type=:type"));
-    noms.bindValue(QStringLiteral(":type"), typeCourant());
-    if (lire(noms, this))
-        remplacerCompleteur(employeRechercheEdit, noms, 3);
+    QStringList noms;
+    if (lectureReussie(this, employes::nomsProposes(db, typeCourant(), &noms)))
+        employes::proposer(employeRechercheEdit, noms);
 }

@@ -4,13 +4,14 @@
 // Pieces shared by the staff dialogs: the date lists and the date they give,
 // and the box shown instead of a dialog that would have nothing to offer.
 
-#include "commun/saisie.h"
+#include "employes/registre.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QDate>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QSqlQuery>
 #include <QStringList>
 
 namespace employes {
@@ -53,22 +54,11 @@ inline QComboBox *liste(QWidget *parent, const QString &nom, const QStringList &
     return combo;
 }
 
-// The date the three lists show. A day that the month does not have (31
-// "Avril") gives an invalid date, which is stored as NULL and so refused by
-// the NOT NULL date columns.
-inline QDate dateChoisie(const QComboBox *jour, const QComboBox *moisListe, const QComboBox *annee)
+// The day the three lists show, as chosen: it may not exist (31 "Avril").
+inline Jour jourChoisi(const QComboBox *jour, const QComboBox *moisListe, const QComboBox *annee)
 {
-    return QDate(annee->currentText().toInt(), moisListe->currentIndex() + 1,
-                 jour->currentText().toInt());
-}
-
-// Why the day the three lists show does not exist ("Le 31 avril 2020
-// n'existe pas (date d'absence)"); empty when it does.
-inline QString refusDateChoisie(const QComboBox *jour, const QComboBox *moisListe,
-                                const QComboBox *annee, const QString &champ)
-{
-    return refusDate(annee->currentText().toInt(), moisListe->currentIndex() + 1,
-                     jour->currentText().toInt(), champ);
+    return { annee->currentText().toInt(), moisListe->currentIndex() + 1,
+             jour->currentText().toInt() };
 }
 
 // Tells the user there is nothing to choose from, over the dialog that is
@@ -79,20 +69,29 @@ inline void aucuneDonnee(QDialog *page, const QString &texte)
     delete page;
 }
 
-// A list at a fixed place whose entries are the persons of the query (id,
-// name, first name), each as "n°12 Martin Anne" carrying its number.
-inline QComboBox *listePersonnes(QWidget *parent, QSqlQuery &personnes, const QRect &place)
+// A list at a fixed place whose entries are the persons, each as "n°12 Martin
+// Anne" carrying its number.
+inline QComboBox *listePersonnes(QWidget *parent, const QList<Personne> &personnes,
+                                 const QRect &place)
 {
     auto *combo = new QComboBox(parent);
     combo->setObjectName(QStringLiteral("personneBox"));
     combo->setGeometry(place);
-    while (personnes.next()) {
-        combo->addItem(QStringLiteral("n°") + personnes.value(0).toString() + QLatin1Char(' ')
-                           + personnes.value(1).toString() + QLatin1Char(' ')
-                           + personnes.value(2).toString(),
-                       personnes.value(0));
+    for (const Personne &p : personnes) {
+        combo->addItem(QStringLiteral("n°") + p.id.toString() + QLatin1Char(' ') + p.nom
+                           + QLatin1Char(' ') + p.prenom,
+                       p.id);
     }
     return combo;
+}
+
+// The search field offers these names, whatever the case typed.
+inline void proposer(QLineEdit *champ, const QStringList &noms)
+{
+    auto *completeur = new QCompleter(noms, champ);
+    completeur->setCaseSensitivity(Qt::CaseInsensitive);
+    // The field deletes the completer it replaces.
+    champ->setCompleter(completeur);
 }
 
 } // namespace employes

@@ -1,8 +1,8 @@
-#include "commun/base.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
+#include "commun/dialogues.h"
 #include "commun/pages.h"
 #include "commun/saisie.h"
+#include "employes/registre.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -13,109 +13,71 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSqlQuery>
 
 #include <memory>
 
 namespace {
 
-QString texteDate(const QVariant &date)
+QString texteDate(const QDate &date)
 {
     // Month names follow the system's language.
-    return QLocale().toString(date.toDate(), QStringLiteral("le dd MMMM yyyy"));
+    return QLocale().toString(date, QStringLiteral("le dd MMMM yyyy"));
 }
 
-// A person's absences as the page shows them: the dates, one under the other,
-// and the total of hours.
-struct Absences
+// A person's record as the page shows it, up to their absences.
+QString debutDeBloc(const employes::Personne &p)
 {
-    QString dates;
-    QString total;
-};
-
-// The absences of the given persons, in one statement, by person; the
-// server's message in `erreur` when it refused. Consecutive absences are lined
-// up under the first one.
-QHash<int, Absences> absencesDe(const QSqlDatabase &db, const QList<int> &ids, QString *erreur)
-{
-    QStringList liste;
-    for (int id : ids)
-        liste << QString::number(id);
-    const QString separateur = QStringLiteral("<br/>") + QStringLiteral("&nbsp;").repeated(28);
-    QSqlQuery groupes(db);
-    if (!executer(groupes,
-                  QStringLiteral("SELECT employe_id, SUM(nbre_heure), "
-                                 "GROUP_CONCAT(DATE_FORMAT(date_absence, '%d %M %Y'), ' (', "
-                                 "nbre_heure, ' heures)' SEPARATOR '")
-                      + separateur + QStringLiteral("') FROM absence WHERE employe_id IN (")
-                      + liste.join(QLatin1Char(',')) + QStringLiteral(") GROUP BY employe_id"))) {
-        *erreur = messageServeur(groupes);
-        return {};
+    const bool estStagiaire = p.type != employes::employe;
+    QString bloc = QStringLiteral("&nbsp;&nbsp;n° identifiant = <strong>") + p.id.toString()
+        + QStringLiteral("</strong><br/>&nbsp;&nbsp;Statut = <strong>")
+        + (estStagiaire ? QStringLiteral("Stagiaire") : QStringLiteral("Employé"))
+        + QStringLiteral("</strong><br/>");
+    bloc += QStringLiteral("&nbsp;&nbsp;Nom = <strong>") + html(p.nom)
+        + QStringLiteral("</strong><br/>&nbsp;&nbsp;Prenom = <strong>") + html(p.prenom)
+        + QStringLiteral("</strong><br/>");
+    bloc += QStringLiteral("&nbsp;&nbsp;sexe = <strong>") + html(p.sexe)
+        + QStringLiteral("</strong><br/>&nbsp;&nbsp;date de naissance = <strong>")
+        + texteDate(p.naissance) + QStringLiteral("</strong><br/>");
+    bloc += QStringLiteral("&nbsp;&nbsp;date d'embouche ou debut de stage = <strong>")
+        + texteDate(p.debut) + QStringLiteral("</strong><br/>");
+    if (estStagiaire) {
+        bloc += QStringLiteral("&nbsp;&nbsp;Durée de stage = <strong>") + QString::number(p.duree)
+            + QStringLiteral(" mois</strong><br/>");
+        bloc += QStringLiteral("&nbsp;&nbsp;Fin de stage = <strong>") + texteDate(p.fin)
+            + QStringLiteral("</strong><br/>");
     }
-    QHash<int, Absences> absences;
-    while (groupes.next())
-        absences.insert(groupes.value(0).toInt(),
-                        { groupes.value(2).toString(), texteNombre(groupes.value(1)) });
-    return absences;
+    bloc += QStringLiteral("&nbsp;&nbsp;Commentaire = <strong>")
+        + (p.commentaire.isEmpty() ? QStringLiteral("Pas de commentaire") : html(p.commentaire))
+        + QStringLiteral("</strong><br/>");
+    return bloc;
 }
 
-// The blocks of the next persons of the result, with their absences; empty
-// once every person has been written, or when the server refused to give the
-// absences (its message is then in `erreur`).
-QString blocsSuivants(const QSqlDatabase &db, QSqlQuery &personnes, QString *erreur)
+// The blocks of the next persons found, with their absences; empty once every
+// person has been written, or when the server refused to give the absences
+// (its message is then in `erreur`).
+QString blocsSuivants(const QSqlDatabase &db, Curseur<employes::Personne> &trouves, QString *erreur)
 {
-    struct Personne
-    {
-        int id;
-        QString debut;
-    };
-    QList<Personne> tranche;
-    QList<int> ids;
-    for (int n = 0; n < rangsParTranche && personnes.next(); ++n) {
-        const int id = personnes.value(0).toInt();
-        const bool estStagiaire = personnes.value(1).toInt() != 1;
-        QString bloc = QStringLiteral("&nbsp;&nbsp;n° identifiant = <strong>") + QString::number(id)
-            + QStringLiteral("</strong><br/>&nbsp;&nbsp;Statut = <strong>")
-            + (estStagiaire ? QStringLiteral("Stagiaire") : QStringLiteral("Employé"))
-            + QStringLiteral("</strong><br/>");
-        bloc += QStringLiteral("&nbsp;&nbsp;Nom = <strong>") + html(personnes.value(2).toString())
-            + QStringLiteral("</strong><br/>&nbsp;&nbsp;Prenom = <strong>")
-            + html(personnes.value(3).toString()) + QStringLiteral("</strong><br/>");
-        bloc += QStringLiteral("&nbsp;&nbsp;sexe = <strong>") + html(personnes.value(4).toString())
-            + QStringLiteral("</strong><br/>&nbsp;&nbsp;date de naissance = <strong>")
-            + texteDate(personnes.value(5)) + QStringLiteral("</strong><br/>");
-        bloc += QStringLiteral("&nbsp;&nbsp;date d'embouche ou debut de stage = <strong>")
-            + texteDate(personnes.value(6)) + QStringLiteral("</strong><br/>");
-        if (estStagiaire) {
-            bloc += QStringLiteral("&nbsp;&nbsp;Durée de stage = <strong>")
-                + personnes.value(7).toString() + QStringLiteral(" mois</strong><br/>");
-            bloc += QStringLiteral("&nbsp;&nbsp;Fin de stage = <strong>")
-                + texteDate(personnes.value(8)) + QStringLiteral("</strong><br/>");
-        }
-        const QString commentaire = personnes.value(9).toString();
-        bloc += QStringLiteral("&nbsp;&nbsp;Commentaire = <strong>")
-            + (commentaire.isEmpty() ? QStringLiteral("Pas de commentaire") : html(commentaire))
-            + QStringLiteral("</strong><br/>");
-        tranche.append({ id, bloc });
-        ids << id;
-    }
+    const QList<employes::Personne> tranche = trouves.suivants(rangsParTranche);
     if (tranche.isEmpty())
         return QString();
-
-    const QHash<int, Absences> absences = absencesDe(db, ids, erreur);
-    if (!erreur->isEmpty())
+    QList<QVariant> ids;
+    for (const employes::Personne &p : tranche)
+        ids << p.id;
+    QHash<int, employes::Releve> releves;
+    const Issue issue = employes::releves(db, ids, &releves);
+    if (!issue.ok()) {
+        *erreur = issue.raison;
         return QString();
+    }
     QString texte;
-    for (const Personne &p : std::as_const(tranche)) {
+    for (const employes::Personne &p : tranche) {
+        const employes::Releve r = releves.value(p.id.toInt());
         // Without absences the sum of no rows reads 0.
-        Absences lues = absences.value(p.id);
-        if (lues.total.isEmpty())
-            lues.total = QStringLiteral("0");
-        if (lues.total == QLatin1String("0"))
-            lues.dates = QStringLiteral("Pas d'absence");
-        texte += p.debut + QStringLiteral("&nbsp;&nbsp;dates absence = <strong>") + lues.dates
+        const QString dates =
+            r.total == QLatin1String("0") ? QStringLiteral("Pas d'absence") : r.dates;
+        texte += debutDeBloc(p) + QStringLiteral("&nbsp;&nbsp;dates absence = <strong>") + dates
             + QStringLiteral("</strong><br>&nbsp;&nbsp;heures totales d'absence = <strong>")
-            + lues.total + QStringLiteral("</strong> heures<br/><br/><hr/>");
+            + r.total + QStringLiteral("</strong> heures<br/><br/><hr/>");
     }
     return texte;
 }
@@ -130,30 +92,13 @@ void Entreprise::employeCher()
     const QString qui = typeCombo->currentIndex() != 0 ? QStringLiteral(" de stagiaires ")
                                                        : QStringLiteral(" d'employés ");
 
-    // The typed text is matched literally in the name and the first name, and
-    // exactly against the combined name. The query stays open while the page
-    // is shown: the page writes its persons out slice by slice.
-    auto personnes = std::make_shared<QSqlQuery>(db);
-    personnes->setForwardOnly(true);
-    // A text holding a character the registers cannot store matches no stored
-    // name: it is not sent, and the search finds nobody.
-    const bool cherchable = caractereHorsBase(texte).isNull();
-    personnes->prepare(QStringLiteral(
-        "SELECT employes.id, type, nom, prenom, sexe, date_naissance, "
-        "date_embouche, duree, date_fin, commentaire FROM employes LEFT "
-        "JOIN absence ON employes.id=absence.employe_id WHERE type=:type AND :cherchable "
-        "AND (nom LIKE :motif OR prenom LIKE :motif OR nom_prenom = :texte) GROUP "
-        "BY employes.id"));
-    personnes->bindValue(QStringLiteral(":type"), typeCourant());
-    personnes->bindValue(QStringLiteral(":cherchable"), int(cherchable));
-    personnes->bindValue(QStringLiteral(":motif"),
-                         cherchable ? motifContient(texte) : QString(QLatin1String("")));
-    personnes->bindValue(QStringLiteral(":texte"), cherchable ? texte : QString(QLatin1String("")));
-    if (!lire(*personnes, this))
+    // The page writes its persons out slice by slice, while the read stays open.
+    auto trouves = std::make_shared<Curseur<employes::Personne>>();
+    if (!lectureReussie(this, employes::chercher(db, typeCourant(), texte, trouves.get())))
         return;
 
     QDialog *page = ouvrirDialogue(QStringLiteral("Recherche ") + qui, 400, 500);
-    if (personnes->size() < 1) {
+    if (trouves->taille() < 1) {
         QMessageBox::information(page, QStringLiteral("Pas de données"),
                                  QStringLiteral("Vous n'avez pas") + qui
                                      + QStringLiteral("enregistrés sous ce nom"));
@@ -173,11 +118,11 @@ void Entreprise::employeCher()
     // the page ends there.
     const QSqlDatabase connexion = db;
     auto parentDesRefus = std::make_shared<QPointer<QWidget>>(this);
-    contenu->ajouter([connexion, personnes, parentDesRefus] {
+    contenu->ajouter([connexion, trouves, parentDesRefus] {
         QString refus;
-        const QString blocs = blocsSuivants(connexion, *personnes, &refus);
+        const QString blocs = blocsSuivants(connexion, *trouves, &refus);
         if (!refus.isEmpty()) {
-            personnes->finish();
+            *trouves = Curseur<employes::Personne>();
             lectureRefusee(*parentDesRefus, refus);
         }
         return blocs.isEmpty() ? blocs

@@ -1,12 +1,10 @@
-#include "commun/base.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
+#include "commun/dialogues.h"
 #include "employes/etat.h"
 #include "employes/listes.h"
 
 #include <QDialog>
 #include <QMessageBox>
-#include <QSqlQuery>
 
 void Entreprise::employeSupp()
 {
@@ -17,14 +15,11 @@ void Entreprise::employeSupp()
         stagiaire ? QStringLiteral("de stagiaires") : QStringLiteral("d'employés");
     const QString singulier = stagiaire ? QStringLiteral("stagiaire") : QStringLiteral("employé");
 
-    QSqlQuery personnes(db);
-    personnes.setForwardOnly(true);
-    personnes.prepare(QStringLiteral("SELECT id, nom, prenom FROM employes WHERE type=:type"));
-    personnes.bindValue(QStringLiteral(":type"), typeCourant());
-    if (!lire(personnes, this))
+    QList<employes::Personne> personnes;
+    if (!lectureReussie(this, employes::personnes(db, typeCourant(), &personnes)))
         return;
     QDialog *page = ouvrirDialogue(QStringLiteral("Supprimer un ") + singulier, 350, 140);
-    if (personnes.size() < 1) {
+    if (personnes.isEmpty()) {
         employes::aucuneDonnee(
             page, QStringLiteral("Vous n'avez pas ") + pluriel + QStringLiteral(" à supprimer"));
         return;
@@ -52,20 +47,12 @@ void Entreprise::employeSuppValide()
                        + id.toString() + QStringLiteral("</strong>")))
         return;
 
-    // The person goes with their absences, or neither goes.
-    bool reussi = false;
-    {
-        Transaction transaction(db);
-        QSqlQuery requete(db);
-        requete.prepare(QStringLiteral("DELETE FROM employes WHERE id=:id"));
-        requete.bindValue(QStringLiteral(":id"), id);
-        if (transaction.ouverte() && executer(requete)) {
-            requete.prepare(QStringLiteral("DELETE FROM absence WHERE employe_id=:id"));
-            requete.bindValue(QStringLiteral(":id"), id);
-            reussi = executer(requete) && transaction.valider();
-        }
+    const Issue issue = employes::supprimerPersonne(db, id);
+    if (issue == Issue::Conflit) {
+        conflitSignale(dialog);
+        return;
     }
-    if (!reussi) {
+    if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Impossible de supprimer l'élément choisi"));
         return;
@@ -87,21 +74,12 @@ void Entreprise::employeVide()
     if (!sauvegardeAvantVider(this, { QStringLiteral("employes"), QStringLiteral("absence") }))
         return;
 
-    // The absences of the type's persons go first, and with the persons or not at all.
-    bool reussi = false;
-    {
-        Transaction transaction(db);
-        QSqlQuery requete(db);
-        requete.prepare(QStringLiteral("DELETE absence FROM absence INNER JOIN employes ON "
-                                       "employes.id=absence.employe_id WHERE type=:type"));
-        requete.bindValue(QStringLiteral(":type"), typeCourant());
-        if (transaction.ouverte() && executer(requete)) {
-            requete.prepare(QStringLiteral("DELETE FROM employes WHERE type=:type"));
-            requete.bindValue(QStringLiteral(":type"), typeCourant());
-            reussi = executer(requete) && transaction.valider();
-        }
+    const Issue issue = employes::viderType(db, typeCourant());
+    if (issue == Issue::Conflit) {
+        conflitSignale(this);
+        return;
     }
-    if (!reussi) {
+    if (!issue.ok()) {
         QMessageBox::warning(this, QStringLiteral("Vidage échoué"),
                              QStringLiteral("La resuête n'a pas été effectuée avec succes"));
         return;
