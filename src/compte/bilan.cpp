@@ -30,6 +30,19 @@ std::function<QString()> lignesDuBilan(Curseur<compte::LigneBilan> curseur, cons
     };
 }
 
+// Whether money was saved; a deficit is told without its minus sign.
+QString verdict(const QString &difference)
+{
+    if (difference.toDouble() >= 0) {
+        return QStringLiteral("Vous avez fait une économie de <strong "
+                              "style='text-decoration:underline;'>")
+            + difference + QStringLiteral("F</strong>");
+    }
+    return QStringLiteral("Vous n'avez pas fait d'économie.<br/>Le bilan de vos dépenses "
+                          "s'élève à <strong style='text-decoration:underline;'>")
+        + difference.mid(1) + QStringLiteral("F</strong>");
+}
+
 } // namespace
 
 void Entreprise::bilan()
@@ -42,21 +55,6 @@ void Entreprise::bilan()
     compte::Bilan b;
     if (!lectureReussie(this, compte::lireBilan(db, &b)))
         return;
-    const QString &difference = b.difference;
-    const QString &totalDepenses = b.totalDepenses;
-    const QString &totalGains = b.totalGains;
-
-    // A deficit is told without its minus sign.
-    QString verdict;
-    if (difference.toDouble() >= 0) {
-        verdict = QStringLiteral("Vous avez fait une économie de <strong "
-                                 "style='text-decoration:underline;'>")
-            + difference + QStringLiteral("F</strong>");
-    } else {
-        verdict = QStringLiteral("Vous n'avez pas fait d'économie.<br/>Le bilan de vos dépenses "
-                                 "s'élève à <strong style='text-decoration:underline;'>")
-            + difference.mid(1) + QStringLiteral("F</strong>");
-    }
 
     // The page, top to bottom; headings and verdict centred.
     auto contenu = std::make_shared<Contenu>();
@@ -74,12 +72,12 @@ void Entreprise::bilan()
                   QStringLiteral("Bilan")));
     contenu->ajouter(blocStyle(
         QStringLiteral("color:orange;font-size:13px;"),
-        QStringLiteral("Toutes vos dépenses s'élèvent à <strong>") + totalDepenses
-            + QStringLiteral("F</strong> et <br/>Tous vos gains s'élèvent à <strong>") + totalGains
-            + QStringLiteral("F</strong><br/> à partir de la date du ") + html(b.premiereDate)
-            + QStringLiteral(" jusqu'au ") + html(b.derniereDate)));
-    contenu->ajouter(
-        blocStyle(QStringLiteral("color:#a90bab;font-size:14px;text-align:center;"), verdict));
+        QStringLiteral("Toutes vos dépenses s'élèvent à <strong>") + b.totalDepenses
+            + QStringLiteral("F</strong> et <br/>Tous vos gains s'élèvent à <strong>")
+            + b.totalGains + QStringLiteral("F</strong><br/> à partir de la date du ")
+            + html(b.premiereDate) + QStringLiteral(" jusqu'au ") + html(b.derniereDate)));
+    contenu->ajouter(blocStyle(QStringLiteral("color:#a90bab;font-size:14px;text-align:center;"),
+                               verdict(b.difference)));
 
     QDialog *fenetre = ouvrirDialogue(QStringLiteral("Bilan de vos gains et dépenses"), 450, 500);
     auto *page = new PageResultat(contenu, fenetre);

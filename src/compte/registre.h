@@ -15,7 +15,6 @@
 
 #include <memory>
 
-class QObject;
 class QSqlTableModel;
 
 namespace compte {
