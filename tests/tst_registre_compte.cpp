@@ -135,8 +135,12 @@ private Q_SLOTS:
         auto ecrire = [&](int l, int c, const QString &v) {
             QVERIFY(modele->setData(modele->index(l, c), v));
         };
-        // Newest first (entry 2, then 3, then 1). One good edit and one the
-        // server refuses: neither is written.
+        // Newest first (entry 2, then 3, then 1). An amount that is no number
+        // is refused before anything is sent, naming its entry.
+        ecrire(0, valeur, "99 F");
+        QCOMPARE(enregistrer(*modele).raison,
+                 "Le montant n'est pas un nombre : écrivez par exemple 1500 ou 12,50 (n°2)");
+        // One good edit and one the server refuses: neither is written.
         ecrire(0, valeur, "99,50");
         ecrire(1, sujet, "Cadeau");
         QCOMPARE(enregistrer(*modele).genre, Issue::Erreur);
