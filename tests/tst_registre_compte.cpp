@@ -1,13 +1,187 @@
 #include "compte/registre.h"
 #include "support/base_de_test.h"
 
+#include <QSqlQuery>
+#include <QSqlTableModel>
 #include <QtTest>
+
+using namespace compte;
+
+namespace {
+
+Issue ajout(BaseDeTest &base, const QString &sujet, const QString &valeur,
+            const QString &commentaire = {}, const QString &date = {})
+{
+    return ajouter(
+        base.db,
+        { {}, sujet, valeur, commentaire, QDateTime::fromString(date, "yyyy-MM-dd hh:mm") });
+}
+
+// The book as stored, one "id sujet valeur" per entry.
+QString livre(BaseDeTest &base)
+{
+    return base
+        .valeur("SELECT GROUP_CONCAT(CONCAT_WS(' ', id, sujet, valeur) ORDER BY id "
+                "SEPARATOR ', ') FROM compte")
+        .toString();
+}
+
+// The report's lines of one kind, "valeur|commentaire|quand".
+QStringList lignes(Curseur<LigneBilan> curseur)
+{
+    QStringList texte;
+    for (const LigneBilan &l : curseur.suivants(10))
+        texte << l.valeur + '|' + l.commentaire + '|' + l.quand;
+    return texte;
+}
+
+} // namespace
 
 class TestRegistreCompte : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void addStoresAmountsAsReadAndRefusesWhatItCannotStore()
+    {
+        BaseDeTest base;
+        const QDateTime avant = QDateTime::currentDateTime().addSecs(-1);
+        QCOMPARE(ajout(base, "Gain", "12,50", "l'été\n<b>deux</b> lignes").id.toInt(), 1);
+        QVERIFY(ajout(base, "Dépense", QString("1") + QChar(0xA0) + "000").ok());
+        QCOMPARE(livre(base), "1 Gain 12.50, 2 Dépense 1000");
+        // No comment is an empty text; the date is the moment of the add.
+        QCOMPARE(base.lignes("SELECT commentaire FROM compte ORDER BY id"),
+                 (QList<QVariantList> { { "l'été\n<b>deux</b> lignes" }, { "" } }));
+        QCOMPARE(base.valeur("SELECT COUNT(*) FROM compte WHERE date_insert BETWEEN ? AND ?",
+                             { avant, QDateTime::currentDateTime().addSecs(1) })
+                     .toInt(),
+                 2);
+
+        // The kind is checked first; each refusal names its field; nothing is written.
+        const Issue sansType = ajout(base, "Choisir", "abc");
+        QCOMPARE(sansType.champ, champSujet);
+        QCOMPARE(sansType.raison, "Veuillez specifier si il s'agit d'une dépense ou d'un gain");
+        for (const char *montant : { "0", "abc", "100000000000000000000" })
+            QVERIFY(ajout(base, "Gain", montant).raison.startsWith(champMontant + ' '));
+        const Issue emoji = ajout(base, "Gain", "5", "merci \U0001F600");
+        QCOMPARE(emoji.champ, champCommentaire);
+        QCOMPARE(emoji.raison,
+                 "Le commentaire contient un caractère que la base ne peut pas "
+                 "enregistrer : \U0001F600");
+        QCOMPARE(base.compte("compte"), 2);
+    }
+
+    void reportSumsTheAmountsAsStored()
+    {
+        BaseDeTest base;
+        QVERIFY(ajout(base, "Dépense", "12,50", "pain", "2013-08-14 10:00").ok());
+        QVERIFY(ajout(base, "Gain", "10.10", "", "2013-08-01 10:00").ok());
+        QVERIFY(ajout(base, "Dépense", "7.25", "lait", "2014-01-02 10:05").ok());
+        QVERIFY(ajout(base, "Gain", "0.1", "", "2013-09-01 10:00").ok());
+        QVERIFY(ajout(base, "Gain", "0.2", "", "2013-09-01 10:00").ok());
+        // An amount edited in the grid that is no number counts as the server reads it.
+        base.sql("INSERT INTO compte VALUES (9, 'Dépense', '3abc', '', '2013-09-01')");
+        Bilan bilan;
+        QVERIFY(lireBilan(base.db, &bilan).ok());
+        QCOMPARE(lignes(bilan.depenses),
+                 (QStringList { "12.50|pain|le 14 août 2013 à 10h00min",
+                                "7.25|lait|le 02 janvier 2014 à 10h05min",
+                                "3abc||le 01 septembre 2013 à 00h00min" }));
+        // Written as the program shows numbers: 10.4, not 10.399999999999999.
+        QCOMPARE(QStringList({ bilan.totalDepenses, bilan.totalGains, bilan.difference,
+                               bilan.premiereDate, bilan.derniereDate }),
+                 QStringList({ "22.75", "10.4", "-12.35", "01 août 2013", "02 janvier 2014" }));
+    }
+
+    void deleteEmptyAndAFullBook()
+    {
+        BaseDeTest base;
+        QVERIFY(ajout(base, "Gain", "150").ok());
+        QVERIFY(ajout(base, "Dépense", "30").ok());
+        QList<Ecriture> liste;
+        QVERIFY(entrees(base.db, &liste).ok() && liste.size() == 2);
+        QCOMPARE(liste[1].id.toString() + liste[1].sujet + liste[1].valeur, "2Dépense30");
+
+        QVERIFY(supprimer(base.db, 1).ok());
+        // One already gone counts as deleted.
+        QVERIFY(supprimer(base.db, 1).ok());
+        QCOMPARE(livre(base), "2 Dépense 30");
+
+        // The key's last number taken: the book says it is full, and takes
+        // entries again once emptied, numbered from 1.
+        base.sql("ALTER TABLE compte AUTO_INCREMENT = 65535");
+        QCOMPARE(ajout(base, "Gain", "1").id.toInt(), 65535);
+        const Issue pleine = ajout(base, "Gain", "2");
+        QCOMPARE(pleine.genre, Issue::Erreur);
+        QVERIFY2(pleine.raison.startsWith("La table compte est pleine (65 535 entrées)"),
+                 qPrintable(pleine.raison));
+        QCOMPARE(base.compte("compte"), 2);
+        QVERIFY(vider(base.db).ok());
+        QCOMPARE(base.compte("compte"), 0);
+        QCOMPARE(ajout(base, "Gain", "3").id.toInt(), 1);
+    }
+
+    void gridSavesAllOrNothingAndNeverOverAnotherWorkstation()
+    {
+        BaseDeTest base;
+        base.sql("INSERT INTO compte VALUES (1, 'Gain', '150', 'a', '2013-03-05'), "
+                 "(2, 'Dépense', '30', 'b', '2013-08-14'), (3, 'Dépense', '12', 'c', "
+                 "'2013-05-01')");
+        Issue issue;
+        const auto modele = grille(base.db, &issue);
+        QVERIFY(issue.ok() && modele);
+        const int valeur = modele->fieldIndex("valeur");
+        const int sujet = modele->fieldIndex("sujet");
+        auto ecrire = [&](int l, int c, const QString &v) {
+            QVERIFY(modele->setData(modele->index(l, c), v));
+        };
+        // Newest first (entry 2, then 3, then 1). An amount that is no number
+        // is refused before anything is sent, naming its entry.
+        ecrire(0, valeur, "99 F");
+        QCOMPARE(enregistrer(*modele).raison,
+                 "Le montant n'est pas un nombre : écrivez par exemple 1500 ou 12,50 (n°2)");
+        // One good edit and one the server refuses: neither is written.
+        ecrire(0, valeur, "99,50");
+        ecrire(1, sujet, "Cadeau");
+        QCOMPARE(enregistrer(*modele).genre, Issue::Erreur);
+        QCOMPARE(livre(base), "1 Gain 150, 2 Dépense 30, 3 Dépense 12");
+
+        // Another workstation changes entry 1 after the grid loaded it.
+        QSqlQuery ailleurs(base.autre());
+        QVERIFY(ailleurs.exec("UPDATE compte SET valeur = '151' WHERE id = 1"));
+        ecrire(1, sujet, "Gain");
+        ecrire(2, valeur, "1");
+        issue = enregistrer(*modele);
+        QCOMPARE(issue.genre, Issue::Conflit);
+        QVERIFY2(issue.raison.contains("Modifiés par un autre poste : n°1\n"),
+                 qPrintable(issue.raison));
+        QCOMPARE(livre(base), "1 Gain 151, 2 Dépense 30, 3 Dépense 12");
+    }
+
+    void writesAnotherWorkstationIsInTheWayOfAreReplayedOnce()
+    {
+        BaseDeTest base;
+        QVERIFY(ajout(base, "Gain", "150").ok());
+        QSqlDatabase autre = base.autre();
+        QVERIFY(autre.transaction());
+        QSqlQuery verrou(autre);
+        QVERIFY(verrou.exec("SELECT * FROM compte FOR UPDATE"));
+        QVERIFY(QSqlQuery(base.db).exec("SET SESSION innodb_lock_wait_timeout = 1"));
+        const int rejoues = conflits().rejoues;
+        QCOMPARE(supprimer(base.db, 1).genre, Issue::Conflit);
+        QCOMPARE(vider(base.db).genre, Issue::Conflit);
+        QCOMPARE(conflits().rejoues, rejoues + 2);
+        QVERIFY(autre.rollback());
+        QCOMPARE(base.compte("compte"), 1);
+
+        // A deadlock met once: the add is run again, and stored once.
+        base.sql("CREATE TRIGGER interblocage BEFORE INSERT ON compte FOR EACH ROW BEGIN IF "
+                 "@deja IS NULL THEN SET @deja = 1; SIGNAL SQLSTATE '40001' SET MYSQL_ERRNO = "
+                 "1213; END IF; END");
+        QVERIFY(ajout(base, "Gain", "12,50").ok());
+        QCOMPARE(conflits().rejoues, rejoues + 3);
+        QCOMPARE(livre(base), "1 Gain 150, 2 Gain 12.50");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRegistreCompte)

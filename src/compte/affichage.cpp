@@ -2,6 +2,7 @@
 #include "commun/dialogues.h"
 #include "commun/grilles.h"
 #include "compte/etat.h"
+#include "compte/registre.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -13,17 +14,19 @@ void Entreprise::afficheDonne()
         return;
 
     // The rows are read before the dialog is built: a refused read shows no grid.
-    auto modele = std::make_unique<QSqlTableModel>(nullptr, db);
-    modele->setTable(QStringLiteral("compte"));
-    modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    modele->setSort(4, Qt::DescendingOrder);
-    if (!lectureReussie(this, chargerGrille(*modele)))
+    Issue issue;
+    std::unique_ptr<QSqlTableModel> modele = compte::grille(db, &issue);
+    if (!lectureReussie(this, issue))
         return;
-    const QStringList entetes = { QStringLiteral("sujet n°"), QStringLiteral("type"),
-                                  QStringLiteral("valeur"), QStringLiteral("commentaire"),
-                                  QStringLiteral("date d'ajout") };
-    for (int section = 0; section < entetes.size(); ++section)
-        modele->setHeaderData(section, Qt::Horizontal, entetes.at(section), Qt::EditRole);
+    const QList<QPair<QString, QString>> entetes = {
+        { QStringLiteral("id"), QStringLiteral("sujet n°") },
+        { QStringLiteral("sujet"), QStringLiteral("type") },
+        { QStringLiteral("valeur"), QStringLiteral("valeur") },
+        { QStringLiteral("commentaire"), QStringLiteral("commentaire") },
+        { QStringLiteral("date_insert"), QStringLiteral("date d'ajout") },
+    };
+    for (const auto &[champ, entete] : entetes)
+        modele->setHeaderData(modele->fieldIndex(champ), Qt::Horizontal, entete, Qt::EditRole);
 
     QDialog *fenetre =
         ouvrirDialogue(QStringLiteral("Affichage et modification de vos données"), 550, 530);
@@ -65,19 +68,17 @@ void Entreprise::changementEtat()
         // The edits are written together or not at all: a change the server
         // refuses leaves the book as it was, and every edit still pending in
         // the grid, to be corrected and sent again.
-        QString raison;
-        const Issue issue = enregistrerGrille(*modele);
-        raison = issue.raison;
-        if (issue == Issue::Conflit)
-            conflitSignale(dialog, issue.raison);
+        const Issue issue = compte::enregistrer(*modele);
         if (issue == Issue::Ecrit) {
             QMessageBox::information(dialog, QStringLiteral("Modifications reussies"),
                                      QStringLiteral("Modifications reussies"));
-        } else if (!issue.ok() && issue != Issue::Conflit) {
+        } else if (issue == Issue::Conflit) {
+            conflitSignale(dialog, issue.raison);
+        } else {
             QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                                  QStringLiteral("Modifications échouées\nUn ou plusieurs des "
                                                 "éléments ont été mal modifiées\n")
-                                     + raison);
+                                     + issue.raison);
         }
     } else if (bouton->text() == QLatin1String("Annuler")) {
         modele->revertAll();

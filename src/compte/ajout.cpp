@@ -1,13 +1,10 @@
-#include "commun/base.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
-#include "commun/saisie.h"
+#include "commun/dialogues.h"
 #include "compte/etat.h"
+#include "compte/registre.h"
 
-#include <QDateTime>
 #include <QDialog>
 #include <QMessageBox>
-#include <QSqlQuery>
 
 void Entreprise::ajoutSujet()
 {
@@ -49,67 +46,33 @@ void Entreprise::ajoutSujet()
 void Entreprise::ajoutValeur()
 {
     const EtatCompte &etat = *etatCompte;
-    const QString sujet = etat.sujetCombo->currentText();
-    const QString valeur = etat.valeurEdit->text();
+    // "Choisir" is no kind: the register refuses it.
+    compte::Ecriture ecriture;
+    ecriture.sujet =
+        etat.sujetCombo->currentIndex() == 0 ? QString() : etat.sujetCombo->currentText();
+    ecriture.valeur = etat.valeurEdit->text();
+    ecriture.commentaire = etat.commentaireEdit->toPlainText();
 
-    if (etat.sujetCombo->currentIndex() == 0) {
-        QMessageBox::critical(dialog, QStringLiteral("Erreur de choix"),
-                              QStringLiteral("Veuillez specifier si il s'agit d'une dépense ou "
-                                             "d'un gain"));
-        return;
-    }
-    // The amount is stored as the number read, written the way the server sums
-    // it: the balance report then counts what the user typed.
-    QString raison;
-    const QString montant = montantLu(valeur, QStringLiteral("Le montant"), false, &raison);
-    if (montant.isNull()) {
+    const Issue issue = compte::ajouter(db, ecriture);
+    if (issue == Issue::Ecrit) {
+        QMessageBox::information(dialog, QStringLiteral("Ajout reussi avec succes"),
+                                 QStringLiteral("L'enregistrement de votre requête a été "
+                                                "effectué avec succes"));
+        dialog->accept();
+    } else if (issue == Issue::Conflit) {
+        conflitSignale(dialog, issue.raison);
+    } else if (issue.champ == compte::champSujet) {
+        QMessageBox::critical(dialog, QStringLiteral("Erreur de choix"), issue.raison);
+    } else if (issue.champ == compte::champMontant) {
         QMessageBox::critical(dialog, QStringLiteral("Erreur : Pas de valeur"),
                               QStringLiteral("Veuillez specifier la valeur numerique valide "
                                              "attribuée à votre élément\n")
-                                  + raison);
-        return;
-    }
-    const QString commentaire = saisie(etat.commentaireEdit->toPlainText());
-    const auto refuser = [this](const QString &pourquoi) {
+                                  + issue.raison);
+    } else {
         QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
                              QStringLiteral("Une erreur est survenue lors de l'enregistrement de "
                                             "votre requête.\nL'enregistrement n'a pas été "
                                             "effectué\n")
-                                 + pourquoi);
-    };
-    raison = premierRefus({ { QStringLiteral("Le commentaire"), commentaire, 0 } });
-    if (!raison.isEmpty()) {
-        refuser(raison);
-        return;
+                                 + issue.raison);
     }
-
-    // In a transaction: should the server stop answering, the entry it may
-    // still write is undone with the lost connection.
-    Transaction transaction(db);
-    if (!transaction.ouverte()) {
-        refuser(transaction.erreur());
-        return;
-    }
-    QSqlQuery requete(db);
-    requete.prepare(QStringLiteral("INSERT INTO compte SET sujet = :sujet, valeur = :valeur, "
-                                   "commentaire = :commentaire, date_insert = :date_insert;"));
-    requete.bindValue(QStringLiteral(":sujet"), sujet);
-    requete.bindValue(QStringLiteral(":valeur"), montant);
-    // No comment is stored as an empty text, not as NULL.
-    requete.bindValue(QStringLiteral(":commentaire"), commentaire);
-    requete.bindValue(QStringLiteral(":date_insert"),
-                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
-
-    if (!executer(requete)) {
-        refuser(raisonRefus(requete, QStringLiteral("compte")));
-        return;
-    }
-    if (!transaction.valider()) {
-        refuser(transaction.erreur());
-        return;
-    }
-    QMessageBox::information(dialog, QStringLiteral("Ajout reussi avec succes"),
-                             QStringLiteral("L'enregistrement de votre requête a été effectué "
-                                            "avec succes"));
-    dialog->accept();
 }

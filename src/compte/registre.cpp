@@ -1,1 +1,212 @@
 #include "compte/registre.h"
+#include "commun/grilles.h"
+#include "commun/saisie.h"
+
+#include <QSqlQuery>
+#include <QSqlTableModel>
+
+namespace compte {
+
+namespace {
+
+const QString table = QStringLiteral("compte");
+
+// Why the typed entry cannot be stored, naming the field; a null issue's
+// `raison` when it can. The amount comes back as read.
+Issue refusDeSaisie(const Ecriture &ecriture, QString *montant)
+{
+    if (ecriture.sujet != QLatin1String("Gain") && ecriture.sujet != QStringLiteral("Dépense")) {
+        return Issue::refus(champSujet,
+                            QStringLiteral("Veuillez specifier si il s'agit d'une dépense ou "
+                                           "d'un gain"));
+    }
+    // Written the way the server sums it: the report counts what was typed.
+    QString raison;
+    *montant = montantLu(ecriture.valeur, champMontant, false, &raison);
+    if (montant->isNull())
+        return Issue::refus(champMontant, raison);
+    raison = premierRefus({ { champCommentaire, ecriture.commentaire, 0 } });
+    if (!raison.isEmpty())
+        return Issue::refus(champCommentaire, raison);
+    return Issue::ecrit();
+}
+
+// A read's statement run at once, its rows read as they are asked for.
+std::shared_ptr<QSqlQuery> lecture(const QSqlDatabase &db, const QString &instruction,
+                                   const QString &sujet, Issue *issue)
+{
+    auto requete = std::make_shared<QSqlQuery>(db);
+    requete->setForwardOnly(true);
+    requete->prepare(instruction);
+    if (!sujet.isNull())
+        requete->bindValue(QStringLiteral(":sujet"), sujet);
+    *issue = executer(*requete) ? Issue::ecrit() : Issue::erreur(*requete);
+    return requete;
+}
+
+LigneBilan ligneBilan(const Colonnes &c)
+{
+    return { c("valeur").toString(), c("commentaire").toString(), c("quand").toString() };
+}
+
+// The totals, gains first. Servers that refuse an order inside GROUP BY get
+// the same two sums with ORDER BY.
+Issue lireTotaux(const QSqlDatabase &db, Bilan *bilan)
+{
+    QSqlQuery requete(db);
+    requete.setForwardOnly(true);
+    if (!requete.exec(QStringLiteral("SELECT sujet, SUM(valeur) AS total FROM compte GROUP BY "
+                                     "sujet DESC"))
+        && !executer(requete,
+                     QStringLiteral("SELECT sujet, SUM(valeur) AS total FROM compte "
+                                    "GROUP BY sujet ORDER BY sujet DESC")))
+        return Issue::erreur(requete);
+    const Colonnes c(requete);
+    while (requete.next()) {
+        const QString sujet = c("sujet").toString();
+        if (sujet == QLatin1String("Gain"))
+            bilan->totalGains = texteNombre(c("total"));
+        else if (sujet == QStringLiteral("Dépense"))
+            bilan->totalDepenses = texteNombre(c("total"));
+    }
+    return Issue::ecrit();
+}
+
+// The difference as the server writes it, and the book's first and last days.
+Issue lireDifferenceEtDates(const QSqlDatabase &db, Bilan *bilan)
+{
+    QSqlQuery requete(db);
+    requete.setForwardOnly(true);
+    // The totals are numbers the server wrote, never typed text.
+    if (!executer(requete,
+                  QStringLiteral("SELECT ") + bilan->totalGains + QStringLiteral("- ")
+                      + bilan->totalDepenses + QStringLiteral(" AS difference")))
+        return Issue::erreur(requete);
+    if (requete.next())
+        bilan->difference = texteNombre(Colonnes(requete)("difference"));
+
+    if (!executer(requete,
+                  QStringLiteral("SELECT DATE_FORMAT(MIN(date_insert), '%d %M %Y') AS premiere, "
+                                 "DATE_FORMAT(MAX(date_insert), '%d %M %Y') AS derniere FROM "
+                                 "compte")))
+        return Issue::erreur(requete);
+    const Colonnes c(requete);
+    if (requete.next()) {
+        bilan->premiereDate = c("premiere").toString();
+        bilan->derniereDate = c("derniere").toString();
+    }
+    return Issue::ecrit();
+}
+
+} // namespace
+
+Issue ajouter(const QSqlDatabase &db, const Ecriture &ecriture)
+{
+    QString montant;
+    const Issue refus = refusDeSaisie(ecriture, &montant);
+    if (!refus.ok())
+        return refus;
+    const QDateTime date = ecriture.date.isValid() ? ecriture.date : QDateTime::currentDateTime();
+
+    // In a transaction: should the server stop answering, the entry it may
+    // still write is undone with the lost connection.
+    return ecrireEnTransaction(db, Changement::Ajout, [&] {
+        QSqlQuery requete(db);
+        requete.prepare(QStringLiteral("INSERT INTO compte SET sujet = :sujet, valeur = :valeur, "
+                                       "commentaire = :commentaire, date_insert = :date_insert;"));
+        requete.bindValue(QStringLiteral(":sujet"), ecriture.sujet);
+        requete.bindValue(QStringLiteral(":valeur"), montant);
+        // No comment is stored as an empty text, not as NULL.
+        requete.bindValue(QStringLiteral(":commentaire"), saisie(ecriture.commentaire));
+        requete.bindValue(QStringLiteral(":date_insert"),
+                          date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        return executer(requete) ? Issue::ecrit(requete.lastInsertId())
+                                 : Issue::erreur(requete, table);
+    });
+}
+
+Issue entrees(const QSqlDatabase &db, QList<Ecriture> *liste)
+{
+    Issue issue;
+    const auto requete =
+        lecture(db, QStringLiteral("SELECT id, sujet, valeur FROM compte"), QString(), &issue);
+    if (!issue.ok())
+        return issue;
+    const Colonnes c(*requete);
+    liste->clear();
+    if (requete->size() > 0)
+        liste->reserve(requete->size());
+    while (requete->next()) {
+        liste->append(
+            { c("id"), c("sujet").toString(), c("valeur").toString(), QString(), QDateTime() });
+    }
+    return issue;
+}
+
+Issue supprimer(const QSqlDatabase &db, const QVariant &id)
+{
+    return ecrireEnTransaction(db, Changement::Suppression, [&] {
+        QSqlQuery requete(db);
+        requete.prepare(QStringLiteral("DELETE FROM compte WHERE id = :id"));
+        requete.bindValue(QStringLiteral(":id"), id);
+        return executer(requete) ? Issue::ecrit() : Issue::erreur(requete, table);
+    });
+}
+
+Issue vider(const QSqlDatabase &db)
+{
+    const Issue issue = ecrireEnTransaction(db, Changement::Vidage, [&] {
+        QSqlQuery requete(db);
+        return executer(requete, QStringLiteral("DELETE FROM compte"))
+            ? Issue::ecrit()
+            : Issue::erreur(requete, table);
+    });
+    if (!issue.ok())
+        return issue;
+    // Numbering starts again at 1: the key stops at 65,535, and a book emptied
+    // after that many entries must still take new ones. The statement ends
+    // any transaction, so it runs once the emptying is committed. Should the
+    // server refuse it, the book is empty all the same; only the numbering
+    // goes on from where it was (the refusal is logged).
+    QSqlQuery requete(db);
+    if (!executer(requete, QStringLiteral("ALTER TABLE compte AUTO_INCREMENT = 1")))
+        qWarning("La numérotation du livre de comptes n'a pas été remise à 1");
+    return issue;
+}
+
+std::unique_ptr<QSqlTableModel> grille(const QSqlDatabase &db, Issue *issue)
+{
+    auto modele = std::make_unique<QSqlTableModel>(nullptr, db);
+    modele->setTable(table);
+    modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    modele->setSort(modele->fieldIndex(QStringLiteral("date_insert")), Qt::DescendingOrder);
+    *issue = chargerGrille(*modele);
+    if (!issue->ok())
+        modele.reset();
+    return modele;
+}
+
+Issue enregistrer(QSqlTableModel &modele)
+{
+    return ecrire(Changement::Grille, [&] { return enregistrerGrille(modele); });
+}
+
+Issue lireBilan(const QSqlDatabase &db, Bilan *bilan)
+{
+    const QString instruction =
+        QStringLiteral("SELECT id, sujet, valeur, commentaire, DATE_FORMAT(date_insert, "
+                       "'le %d %M %Y à %Hh%imin') AS quand FROM compte WHERE sujet = :sujet");
+    Issue issue;
+    const auto depenses = lecture(db, instruction, QStringLiteral("Dépense"), &issue);
+    if (!issue.ok())
+        return issue;
+    const auto gains = lecture(db, instruction, QStringLiteral("Gain"), &issue);
+    if (!issue.ok())
+        return issue;
+    bilan->depenses = Curseur<LigneBilan>(depenses, ligneBilan);
+    bilan->gains = Curseur<LigneBilan>(gains, ligneBilan);
+    issue = lireTotaux(db, bilan);
+    return issue.ok() ? lireDifferenceEtDates(db, bilan) : issue;
+}
+
+} // namespace compte

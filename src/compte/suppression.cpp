@@ -1,12 +1,11 @@
-#include "commun/base.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
+#include "commun/dialogues.h"
 #include "compte/etat.h"
+#include "compte/registre.h"
 
 #include <QDialog>
 #include <QListView>
 #include <QMessageBox>
-#include <QSqlQuery>
 
 namespace {
 
@@ -27,11 +26,10 @@ void Entreprise::supprimeSujet()
     if (!connexionCompte())
         return;
 
-    QSqlQuery requete(db);
-    requete.setForwardOnly(true);
-    if (!lire(requete, QStringLiteral("SELECT id, sujet, valeur FROM compte"), this))
+    QList<compte::Ecriture> liste;
+    if (!lectureReussie(this, compte::entrees(db, &liste)))
         return;
-    if (requete.size() < 1) {
+    if (liste.isEmpty()) {
         QMessageBox::information(this, QStringLiteral("table vide"),
                                  QStringLiteral("Vous n'avez pas données stockées"));
         return;
@@ -48,12 +46,8 @@ void Entreprise::supprimeSujet()
     // A full book holds tens of thousands of entries: the list must open at once.
     if (auto *vue = qobject_cast<QListView *>(etat.sujetListe->view()))
         vue->setUniformItemSizes(true);
-    while (requete.next()) {
-        etat.sujetListe->addItem(entreeCompte(requete.value(0).toString(),
-                                              requete.value(1).toString(),
-                                              requete.value(2).toString()),
-                                 requete.value(0));
-    }
+    for (const compte::Ecriture &e : std::as_const(liste))
+        etat.sujetListe->addItem(entreeCompte(e.id.toString(), e.sujet, e.valeur), e.id);
     etat.sujetListe->setCurrentIndex(0);
     etat.sujetListe->setStyleSheet(QStringLiteral("color:red;font-size:11px;"));
 
@@ -74,13 +68,13 @@ void Entreprise::supprimeValeur()
                    QStringLiteral("Voulez vous vraiment supprimer le sujet n°") + id.toString()))
         return;
 
-    QSqlQuery requete(db);
-    requete.prepare(QStringLiteral("DELETE FROM compte WHERE id = :id"));
-    requete.bindValue(QStringLiteral(":id"), id);
-    if (executer(requete)) {
+    const Issue issue = compte::supprimer(db, id);
+    if (issue == Issue::Ecrit) {
         QMessageBox::information(this, QStringLiteral("Suppression reussie"),
                                  QStringLiteral("La suppression a été effectuée avec succes"));
         dialog->accept();
+    } else if (issue == Issue::Conflit) {
+        conflitSignale(dialog, issue.raison);
     } else {
         QMessageBox::warning(this, QStringLiteral("Requête échouée"),
                              QStringLiteral("La suppression de l'élément n'a pas été effectuée "
@@ -99,15 +93,12 @@ void Entreprise::viderTable()
     if (!sauvegardeAvantVider(this, { QStringLiteral("compte") }))
         return;
 
-    QSqlQuery requete(db);
-    if (executer(requete, QStringLiteral("DELETE FROM compte"))) {
-        // Numbering starts again at 1: the key stops at 65,535, and a book
-        // emptied after that many entries must still take new ones. Should the
-        // server refuse, the book is empty all the same; only the numbering
-        // goes on from where it was (the refusal is logged).
-        executer(requete, QStringLiteral("ALTER TABLE compte AUTO_INCREMENT = 1"));
+    const Issue issue = compte::vider(db);
+    if (issue == Issue::Ecrit) {
         QMessageBox::information(this, QStringLiteral("Vidage reussi"),
                                  QStringLiteral("Vos données ont été vidé avec succes"));
+    } else if (issue == Issue::Conflit) {
+        conflitSignale(this, issue.raison);
     } else {
         QMessageBox::warning(this, QStringLiteral("Vidage échoué"),
                              QStringLiteral("La tentative de vidage de vos données a échoué"));
