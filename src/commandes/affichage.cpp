@@ -1,14 +1,14 @@
 #include "app/entreprise.h"
 #include "commandes/etat.h"
+#include "commandes/registre.h"
 #include "commun/base.h"
 #include "commun/dialogues.h"
 #include "commun/grilles.h"
 
 #include <QDialog>
 #include <QMessageBox>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QSqlTableModel>
 #include <QTableView>
 
 #include <memory>
@@ -29,27 +29,15 @@ void largeurs(QTableView *vue, const QList<int> &pixels)
     }
 }
 
-// An editable grid over one table; nothing, after the box, when the server
-// refuses to read it.
-std::unique_ptr<QSqlTableModel> grilleDe(const QString &table, QSqlDatabase &db, QWidget *parent)
-{
-    auto modele = std::make_unique<QSqlTableModel>(nullptr, db);
-    modele->setTable(table);
-    modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    if (!lectureReussie(parent, chargerGrille(*modele)))
-        return nullptr;
-    return modele;
-}
-
 } // namespace
 
 bool Entreprise::clientsEnregistres()
 {
     // The display, delete and empty commands all start from the customers.
-    QSqlQuery q(db);
-    if (!lire(q, QStringLiteral("SELECT id FROM clients"), this))
+    int clients = 0;
+    if (!lectureReussie(this, commandes::nombreClients(db, &clients)))
         return false;
-    if (q.size() > 0)
+    if (clients > 0)
         return true;
     QMessageBox::information(this, QStringLiteral("Pas de données"),
                              QStringLiteral("Il n'y as pas de données enregistrées"));
@@ -63,41 +51,27 @@ void Entreprise::commandAfficheClick()
 
     // The rows are read before the dialog is built: a refused read shows no grid.
     const int choix = commandCombo->currentIndex();
+    const auto affichee = choix == 0 ? commandes::Vue::Commandes
+        : choix == 1                 ? commandes::Vue::Clients
+                                     : commandes::Vue::CommandesEtClients;
     std::unique_ptr<QSqlQueryModel> modele;
+    if (!lectureReussie(this, commandes::charger(db, affichee, &modele)))
+        return;
     QString titre;
     QList<int> colonnes;
     QSize taille(800, 600);
     if (choix == 0) {
-        modele = grilleDe(QStringLiteral("commandes"), db, this);
-        if (!modele)
-            return;
         entetes(modele.get(),
                 { "n° identifiant", "client_id", "Nom de produit", "Poids", "unité", "Quantité",
                   "Prix unitaire", "Prix total", "commentaire", "date du commande" });
         titre = QStringLiteral("Affichage et modifications des commandes");
         colonnes = { 40, 0, 200, 60, 40, 50, 100, 100, 350, 130 };
     } else if (choix == 1) {
-        modele = grilleDe(QStringLiteral("clients"), db, this);
-        if (!modele)
-            return;
         entetes(modele.get(), { "n°id", "Nom du client", "Entreprise", "Email", "Numero" });
         titre = QStringLiteral("Affichage et modifications des clients");
         colonnes = { 40, 150, 150, 200 };
         taille = QSize(670, 600);
     } else {
-        modele = std::make_unique<QSqlQueryModel>();
-        modele->setQuery(
-            QStringLiteral("SELECT commandes.nom, poids, poids_unite, quantite, "
-                           "prix_unitaire, prix_total, commentaire, date_command, clients.nom, "
-                           "clients.entreprise, clients.email, clients.tel FROM commandes "
-                           "RIGHT JOIN clients ON commandes.client_id = clients.id"),
-            db);
-        if (modele->lastError().isValid()) {
-            qWarning("La base de donnée a refusé la vue des commandes et clients : %s",
-                     qPrintable(modele->lastError().text()));
-            lectureRefusee(this, modele->lastError().text());
-            return;
-        }
         entetes(modele.get(),
                 { "nom du produit", "poids", "unite", "quantite", "prix_unitaire", "prix_total",
                   "commentaire", "date de la command", "nom du client", "entreprise du client",
@@ -140,7 +114,7 @@ void Entreprise::commandAfficheClick()
     largeurs(vue, colonnes);
     // The orders view does not show the customer number.
     if (choix == 0)
-        vue->hideColumn(1);
+        vue->hideColumn(etatCommandes->commandModel->fieldIndex(QStringLiteral("client_id")));
     vue->setGeometry(0, 50, 800, 500);
 
     const QString fichier = QStringList { QStringLiteral("commandes"), QStringLiteral("clients"),
@@ -161,9 +135,7 @@ void Entreprise::modifierCommand()
         return;
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
-    QString raison;
-    const Issue issue = enregistrerGrille(*modele);
-    raison = issue.raison;
+    const Issue issue = commandes::enregistrer(*modele);
     if (issue == Issue::Conflit)
         conflitSignale(dialog, issue.raison);
     if (issue == Issue::Ecrit) {
@@ -175,7 +147,7 @@ void Entreprise::modifierCommand()
                              QStringLiteral("Vos modifications n'ont pas pu être effectuées avec "
                                             "succes\nVérifier si vos modifications sont "
                                             "valides\n")
-                                 + raison);
+                                 + issue.raison);
     }
     clientComboChange();
 }
