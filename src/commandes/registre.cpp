@@ -43,8 +43,12 @@ Issue prixTotal(const QSqlDatabase &db, const QString &prix, int quantite, QStri
     QSqlQuery q(db);
     // The server's own digits, not a double's: 99999999999999999999 * 3 stays exact.
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!executer(
-            q, QStringLiteral("SELECT ") + prix + QStringLiteral(" * ") + QString::number(quantite))
+    // A whole price is written as a decimal too: as an integer, a price of 19
+    // digits would overflow the server's 64-bit product.
+    const QString decimal = prix.contains(QLatin1Char('.')) ? prix : prix + QStringLiteral(".0");
+    if (!executer(q,
+                  QStringLiteral("SELECT ") + decimal + QStringLiteral(" * ")
+                      + QString::number(quantite))
         || !q.next())
         return Issue::erreur(q);
     // Written without the zeros that end its decimals: 12.50 * 3 is 37.5.
