@@ -51,23 +51,6 @@ int clientDe(BaseDeTest &base, const Commande &c)
         : 0;
 }
 
-// Lets a write of the program's connection wait at most a second for a lock.
-void attenteCourte(BaseDeTest &base)
-{
-    QSqlQuery q(base.db);
-    QVERIFY(q.exec("SET SESSION innodb_lock_wait_timeout = 1"));
-}
-
-// Another workstation that holds every row of `table` (and the room for new ones).
-QSqlDatabase tient(BaseDeTest &base, const QString &table)
-{
-    QSqlDatabase autre = base.autre();
-    QSqlQuery q(autre);
-    if (!autre.transaction() || !q.exec("SELECT * FROM " + table + " FOR UPDATE"))
-        qWarning("the other workstation cannot hold %s", qPrintable(table));
-    return autre;
-}
-
 } // namespace
 
 class TestRegistreCommandes : public QObject
@@ -199,8 +182,10 @@ private Q_SLOTS:
 
         // Another workstation holds the orders each time: nothing written,
         // not even the new customer; nothing deleted.
-        attenteCourte(base);
-        QSqlDatabase autre = tient(base, "commandes");
+        QVERIFY(QSqlQuery(base.db).exec("SET SESSION innodb_lock_wait_timeout = 1"));
+        QSqlDatabase autre = base.autre();
+        QVERIFY(autre.transaction());
+        QVERIFY(QSqlQuery(autre).exec("SELECT * FROM commandes FOR UPDATE"));
         QCOMPARE(ajouter(base.db, commande("Nouveau")).genre, Issue::Conflit);
         QCOMPARE(supprimerClient(base.db, base.valeur("SELECT id FROM clients")).genre,
                  Issue::Conflit);

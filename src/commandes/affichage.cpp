@@ -29,6 +29,47 @@ void largeurs(QTableView *vue, const QList<int> &pixels)
     }
 }
 
+// What a view shows above and in its grid: the headers of its columns, its
+// heading, its columns' widths, its size.
+void presentation(QSqlQueryModel *modele, int choix, QString *titre, QList<int> *colonnes,
+                  QSize *taille)
+{
+    if (choix == 0) {
+        entetes(modele,
+                { "n° identifiant", "client_id", "Nom de produit", "Poids", "unité", "Quantité",
+                  "Prix unitaire", "Prix total", "commentaire", "date du commande" });
+        *titre = QStringLiteral("Affichage et modifications des commandes");
+        *colonnes = { 40, 0, 200, 60, 40, 50, 100, 100, 350, 130 };
+    } else if (choix == 1) {
+        entetes(modele, { "n°id", "Nom du client", "Entreprise", "Email", "Numero" });
+        *titre = QStringLiteral("Affichage et modifications des clients");
+        *colonnes = { 40, 150, 150, 200 };
+        *taille = QSize(670, 600);
+    } else {
+        entetes(modele,
+                { "nom du produit", "poids", "unite", "quantite", "prix_unitaire", "prix_total",
+                  "commentaire", "date de la command", "nom du client", "entreprise du client",
+                  "email du client", "telephone du client" });
+        *titre = QStringLiteral("Affichage des commandes et leur client");
+        *colonnes = { 200, 60, 40, 60, 100, 100, 250, 120, 150, 150, 180 };
+    }
+}
+
+// The grid of a view, with its columns' widths; the orders' grid does not
+// show the customer's number.
+QTableView *grilleDe(QDialog *fenetre, QSqlQueryModel *modele, const QList<int> &colonnes)
+{
+    auto *vue = new QTableView(fenetre);
+    vue->setObjectName(QStringLiteral("grille"));
+    triable(vue, modele);
+    largeurs(vue, colonnes);
+    auto *table = qobject_cast<QSqlTableModel *>(modele);
+    if (table && table->tableName() == QLatin1String("commandes"))
+        vue->hideColumn(table->fieldIndex(QStringLiteral("client_id")));
+    vue->setGeometry(0, 50, 800, 500);
+    return vue;
+}
+
 } // namespace
 
 bool Entreprise::clientsEnregistres()
@@ -51,34 +92,15 @@ void Entreprise::commandAfficheClick()
 
     // The rows are read before the dialog is built: a refused read shows no grid.
     const int choix = commandCombo->currentIndex();
-    const auto affichee = choix == 0 ? commandes::Vue::Commandes
-        : choix == 1                 ? commandes::Vue::Clients
-                                     : commandes::Vue::CommandesEtClients;
+    // The list's entries come in the order of the views.
+    const auto affichee = commandes::Vue(qBound(0, choix, 2));
     std::unique_ptr<QSqlQueryModel> modele;
     if (!lectureReussie(this, commandes::charger(db, affichee, &modele)))
         return;
     QString titre;
     QList<int> colonnes;
     QSize taille(800, 600);
-    if (choix == 0) {
-        entetes(modele.get(),
-                { "n° identifiant", "client_id", "Nom de produit", "Poids", "unité", "Quantité",
-                  "Prix unitaire", "Prix total", "commentaire", "date du commande" });
-        titre = QStringLiteral("Affichage et modifications des commandes");
-        colonnes = { 40, 0, 200, 60, 40, 50, 100, 100, 350, 130 };
-    } else if (choix == 1) {
-        entetes(modele.get(), { "n°id", "Nom du client", "Entreprise", "Email", "Numero" });
-        titre = QStringLiteral("Affichage et modifications des clients");
-        colonnes = { 40, 150, 150, 200 };
-        taille = QSize(670, 600);
-    } else {
-        entetes(modele.get(),
-                { "nom du produit", "poids", "unite", "quantite", "prix_unitaire", "prix_total",
-                  "commentaire", "date de la command", "nom du client", "entreprise du client",
-                  "email du client", "telephone du client" });
-        titre = QStringLiteral("Affichage des commandes et leur client");
-        colonnes = { 200, 60, 40, 60, 100, 100, 250, 120, 150, 150, 180 };
-    }
+    presentation(modele.get(), choix, &titre, &colonnes, &taille);
 
     QDialog *fenetre = ouvrirDialogue(QStringLiteral("Affichage et modification des ")
                                       + commandCombo->currentText());
@@ -101,9 +123,7 @@ void Entreprise::commandAfficheClick()
     QSqlQueryModel *vueModele = modele.release();
     etatCommandes->commandModel = qobject_cast<QSqlTableModel *>(vueModele);
 
-    auto *vue = new QTableView(fenetre);
-    vue->setObjectName(QStringLiteral("grille"));
-    triable(vue, vueModele);
+    QTableView *vue = grilleDe(fenetre, vueModele, colonnes);
     if (choix == 2) {
         // The joined view can only be read.
         boutons.at(0)->hide();
@@ -111,11 +131,6 @@ void Entreprise::commandAfficheClick()
         boutons.at(2)->setGeometry(10, 560, 385, 30);
         boutons.at(3)->setGeometry(405, 560, 385, 30);
     }
-    largeurs(vue, colonnes);
-    // The orders view does not show the customer number.
-    if (choix == 0)
-        vue->hideColumn(etatCommandes->commandModel->fieldIndex(QStringLiteral("client_id")));
-    vue->setGeometry(0, 50, 800, 500);
 
     const QString fichier = QStringList { QStringLiteral("commandes"), QStringLiteral("clients"),
                                           QStringLiteral("commandes-et-clients") }

@@ -47,6 +47,27 @@ QLineEdit *champ(QWidget *parent, const QString &nom, const QRect &place, int la
     return edit;
 }
 
+// The customer's fields of the add dialog.
+void groupeClient(QDialog *fenetre, EtatCommandes &etat, QCompleter *clients,
+                  QCompleter *entreprises)
+{
+    auto *client = new QGroupBox(QStringLiteral("Informations sur le client"), fenetre);
+    client->setGeometry(10, 300, 380, 150);
+    const QString styleClient = QStringLiteral("font-size:12px;color:#b000b7;font-weight:bold;");
+    legende(client, QStringLiteral("Nom du client : *"), styleClient, 10, 25);
+    legende(client, QStringLiteral("Nom de l'entreprise :"), styleClient, 10, 55);
+    legende(client, QStringLiteral("Email : *"), styleClient, 10, 85);
+    legende(client, QStringLiteral("Numero : *"), styleClient, 10, 115);
+    etat.clientNomEdit = champ(client, QStringLiteral("clientNomEdit"), QRect(150, 20, 200, 25),
+                               largeurs::nom, clients);
+    etat.entrepriseEdit = champ(client, QStringLiteral("entrepriseEdit"), QRect(150, 50, 200, 25),
+                                largeurs::nom, entreprises);
+    etat.emailEdit =
+        champ(client, QStringLiteral("emailEdit"), QRect(150, 80, 200, 25), largeurs::nom);
+    etat.telEdit =
+        champ(client, QStringLiteral("telEdit"), QRect(150, 110, 200, 25), largeurs::nom);
+}
+
 } // namespace
 
 void Entreprise::commandAjout()
@@ -100,21 +121,7 @@ void Entreprise::commandAjout()
     etat.commandeCommentaireEdit->setObjectName(QStringLiteral("commandeCommentaireEdit"));
     etat.commandeCommentaireEdit->setGeometry(10, 160, 360, 60);
 
-    auto *client = new QGroupBox(QStringLiteral("Informations sur le client"), fenetre);
-    client->setGeometry(10, 300, 380, 150);
-    const QString styleClient = QStringLiteral("font-size:12px;color:#b000b7;font-weight:bold;");
-    legende(client, QStringLiteral("Nom du client : *"), styleClient, 10, 25);
-    legende(client, QStringLiteral("Nom de l'entreprise :"), styleClient, 10, 55);
-    legende(client, QStringLiteral("Email : *"), styleClient, 10, 85);
-    legende(client, QStringLiteral("Numero : *"), styleClient, 10, 115);
-    etat.clientNomEdit = champ(client, QStringLiteral("clientNomEdit"), QRect(150, 20, 200, 25),
-                               largeurs::nom, clients);
-    etat.entrepriseEdit = champ(client, QStringLiteral("entrepriseEdit"), QRect(150, 50, 200, 25),
-                                largeurs::nom, entreprises);
-    etat.emailEdit =
-        champ(client, QStringLiteral("emailEdit"), QRect(150, 80, 200, 25), largeurs::nom);
-    etat.telEdit =
-        champ(client, QStringLiteral("telEdit"), QRect(150, 110, 200, 25), largeurs::nom);
+    groupeClient(fenetre, etat, clients, entreprises);
 
     const QList<Button *> boutons =
         rangee(fenetre, { Couleurs::bleu(), true, 8.0, 16.0 },

@@ -59,6 +59,34 @@ QLabel *lignePlate(QWidget *parent, const QString &texte, const QString &style, 
     return label;
 }
 
+// The rows found, written out slice by slice as the page shows them.
+std::shared_ptr<Contenu> contenuDeRecherche(const QSqlDatabase &db, const QString &recherche,
+                                            bool produits, Issue *issue)
+{
+    auto contenu = std::make_shared<Contenu>();
+    if (produits) {
+        auto trouves = std::make_shared<Curseur<commandes::Commande>>(
+            commandes::rechercherProduits(db, recherche, issue));
+        contenu->ajouter([trouves] {
+            QString texte;
+            for (const commandes::Commande &c : trouves->suivants(rangsParTranche))
+                texte += blocProduit(c);
+            return texte.isEmpty() ? texte
+                                   : blocStyle(QStringLiteral("color:blue;font-size:12px;"), texte);
+        });
+    } else {
+        auto trouves = std::make_shared<Curseur<commandes::ClientEtCommandes>>(
+            commandes::rechercherClients(db, recherche, issue));
+        contenu->ajouter([trouves] {
+            QString texte;
+            for (const commandes::ClientEtCommandes &c : trouves->suivants(rangsParTranche))
+                texte += blocClient(c);
+            return texte;
+        });
+    }
+    return contenu;
+}
+
 } // namespace
 
 void Entreprise::rechercheCommande()
@@ -72,27 +100,7 @@ void Entreprise::rechercheCommande()
     // page. It stays open while the page is shown, which writes its rows out
     // slice by slice.
     Issue issue;
-    auto contenu = std::make_shared<Contenu>();
-    if (produits) {
-        auto trouves = std::make_shared<Curseur<commandes::Commande>>(
-            commandes::rechercherProduits(db, recherche, &issue));
-        contenu->ajouter([trouves] {
-            QString texte;
-            for (const commandes::Commande &c : trouves->suivants(rangsParTranche))
-                texte += blocProduit(c);
-            return texte.isEmpty() ? texte
-                                   : blocStyle(QStringLiteral("color:blue;font-size:12px;"), texte);
-        });
-    } else {
-        auto trouves = std::make_shared<Curseur<commandes::ClientEtCommandes>>(
-            commandes::rechercherClients(db, recherche, &issue));
-        contenu->ajouter([trouves] {
-            QString texte;
-            for (const commandes::ClientEtCommandes &c : trouves->suivants(rangsParTranche))
-                texte += blocClient(c);
-            return texte;
-        });
-    }
+    const std::shared_ptr<Contenu> contenu = contenuDeRecherche(db, recherche, produits, &issue);
     if (!lectureReussie(this, issue))
         return;
 
