@@ -252,12 +252,6 @@ private Q_SLOTS:
         QVERIFY(modele->setData(modele->index(1, nom), "crème"));
         QCOMPARE(enregistrer(*modele).genre, Issue::Conflit);
         QCOMPARE(base.valeur("SELECT nom FROM commandes WHERE quantite=4").toString(), "beurre");
-
-        // The joined view: every customer, once without orders.
-        client(base, "Sans commande");
-        QVERIFY(charger(base.db, Vue::CommandesEtClients, &charge).ok());
-        QCOMPARE(charge->rowCount(), 3);
-        QVERIFY(!qobject_cast<QSqlTableModel *>(charge.get()));
     }
 
     void searchesAndSummary()
