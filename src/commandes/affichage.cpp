@@ -1,14 +1,14 @@
 #include "app/entreprise.h"
 #include "commandes/etat.h"
+#include "commandes/registre.h"
 #include "commun/base.h"
 #include "commun/dialogues.h"
 #include "commun/grilles.h"
 
 #include <QDialog>
 #include <QMessageBox>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QSqlTableModel>
 #include <QTableView>
 
 #include <memory>
@@ -29,16 +29,45 @@ void largeurs(QTableView *vue, const QList<int> &pixels)
     }
 }
 
-// An editable grid over one table; nothing, after the box, when the server
-// refuses to read it.
-std::unique_ptr<QSqlTableModel> grilleDe(const QString &table, QSqlDatabase &db, QWidget *parent)
+// What a view shows above and in its grid: the headers of its columns, its
+// heading, its columns' widths, its size.
+void presentation(QSqlQueryModel *modele, int choix, QString *titre, QList<int> *colonnes,
+                  QSize *taille)
 {
-    auto modele = std::make_unique<QSqlTableModel>(nullptr, db);
-    modele->setTable(table);
-    modele->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    if (!lectureReussie(parent, chargerGrille(*modele)))
-        return nullptr;
-    return modele;
+    if (choix == 0) {
+        entetes(modele,
+                { "n° identifiant", "client_id", "Nom de produit", "Poids", "unité", "Quantité",
+                  "Prix unitaire", "Prix total", "commentaire", "date du commande" });
+        *titre = QStringLiteral("Affichage et modifications des commandes");
+        *colonnes = { 40, 0, 200, 60, 40, 50, 100, 100, 350, 130 };
+    } else if (choix == 1) {
+        entetes(modele, { "n°id", "Nom du client", "Entreprise", "Email", "Numero" });
+        *titre = QStringLiteral("Affichage et modifications des clients");
+        *colonnes = { 40, 150, 150, 200 };
+        *taille = QSize(670, 600);
+    } else {
+        entetes(modele,
+                { "nom du produit", "poids", "unite", "quantite", "prix_unitaire", "prix_total",
+                  "commentaire", "date de la command", "nom du client", "entreprise du client",
+                  "email du client", "telephone du client" });
+        *titre = QStringLiteral("Affichage des commandes et leur client");
+        *colonnes = { 200, 60, 40, 60, 100, 100, 250, 120, 150, 150, 180 };
+    }
+}
+
+// The grid of a view, with its columns' widths; the orders' grid does not
+// show the customer's number.
+QTableView *grilleDe(QDialog *fenetre, QSqlQueryModel *modele, const QList<int> &colonnes)
+{
+    auto *vue = new QTableView(fenetre);
+    vue->setObjectName(QStringLiteral("grille"));
+    triable(vue, modele);
+    largeurs(vue, colonnes);
+    auto *table = qobject_cast<QSqlTableModel *>(modele);
+    if (table && table->tableName() == QLatin1String("commandes"))
+        vue->hideColumn(table->fieldIndex(QStringLiteral("client_id")));
+    vue->setGeometry(0, 50, 800, 500);
+    return vue;
 }
 
 } // namespace
@@ -46,10 +75,10 @@ std::unique_ptr<QSqlTableModel> grilleDe(const QString &table, QSqlDatabase &db,
 bool Entreprise::clientsEnregistres()
 {
     // The display, delete and empty commands all start from the customers.
-    QSqlQuery q(db);
-    if (!lire(q, QStringLiteral("SELECT id FROM clients"), this))
+    int clients = 0;
+    if (!lectureReussie(this, commandes::nombreClients(db, &clients)))
         return false;
-    if (q.size() > 0)
+    if (clients > 0)
         return true;
     QMessageBox::information(this, QStringLiteral("Pas de données"),
                              QStringLiteral("Il n'y as pas de données enregistrées"));
@@ -63,48 +92,15 @@ void Entreprise::commandAfficheClick()
 
     // The rows are read before the dialog is built: a refused read shows no grid.
     const int choix = commandCombo->currentIndex();
+    // The list's entries come in the order of the views.
+    const auto affichee = commandes::Vue(qBound(0, choix, 2));
     std::unique_ptr<QSqlQueryModel> modele;
+    if (!lectureReussie(this, commandes::charger(db, affichee, &modele)))
+        return;
     QString titre;
     QList<int> colonnes;
     QSize taille(800, 600);
-    if (choix == 0) {
-        modele = grilleDe(QStringLiteral("commandes"), db, this);
-        if (!modele)
-            return;
-        entetes(modele.get(),
-                { "n° identifiant", "client_id", "Nom de produit", "Poids", "unité", "Quantité",
-                  "Prix unitaire", "Prix total", "commentaire", "date du commande" });
-        titre = QStringLiteral("Affichage et modifications des commandes");
-        colonnes = { 40, 0, 200, 60, 40, 50, 100, 100, 350, 130 };
-    } else if (choix == 1) {
-        modele = grilleDe(QStringLiteral("clients"), db, this);
-        if (!modele)
-            return;
-        entetes(modele.get(), { "n°id", "Nom du client", "Entreprise", "Email", "Numero" });
-        titre = QStringLiteral("Affichage et modifications des clients");
-        colonnes = { 40, 150, 150, 200 };
-        taille = QSize(670, 600);
-    } else {
-        modele = std::make_unique<QSqlQueryModel>();
-        modele->setQuery(
-            QStringLiteral("SELECT commandes.nom, poids, poids_unite, quantite, "
-                           "prix_unitaire, prix_total, commentaire, date_command, clients.nom, "
-                           "clients.entreprise, clients.email, clients.tel FROM commandes "
-                           "RIGHT JOIN clients ON commandes.client_id = clients.id"),
-            db);
-        if (modele->lastError().isValid()) {
-            qWarning("La base de donnée a refusé la vue des commandes et clients : %s",
-                     qPrintable(modele->lastError().text()));
-            lectureRefusee(this, modele->lastError().text());
-            return;
-        }
-        entetes(modele.get(),
-                { "nom du produit", "poids", "unite", "quantite", "prix_unitaire", "prix_total",
-                  "commentaire", "date de la command", "nom du client", "entreprise du client",
-                  "email du client", "telephone du client" });
-        titre = QStringLiteral("Affichage des commandes et leur client");
-        colonnes = { 200, 60, 40, 60, 100, 100, 250, 120, 150, 150, 180 };
-    }
+    presentation(modele.get(), choix, &titre, &colonnes, &taille);
 
     QDialog *fenetre = ouvrirDialogue(QStringLiteral("Affichage et modification des ")
                                       + commandCombo->currentText());
@@ -127,9 +123,7 @@ void Entreprise::commandAfficheClick()
     QSqlQueryModel *vueModele = modele.release();
     etatCommandes->commandModel = qobject_cast<QSqlTableModel *>(vueModele);
 
-    auto *vue = new QTableView(fenetre);
-    vue->setObjectName(QStringLiteral("grille"));
-    triable(vue, vueModele);
+    QTableView *vue = grilleDe(fenetre, vueModele, colonnes);
     if (choix == 2) {
         // The joined view can only be read.
         boutons.at(0)->hide();
@@ -137,11 +131,6 @@ void Entreprise::commandAfficheClick()
         boutons.at(2)->setGeometry(10, 560, 385, 30);
         boutons.at(3)->setGeometry(405, 560, 385, 30);
     }
-    largeurs(vue, colonnes);
-    // The orders view does not show the customer number.
-    if (choix == 0)
-        vue->hideColumn(1);
-    vue->setGeometry(0, 50, 800, 500);
 
     const QString fichier = QStringList { QStringLiteral("commandes"), QStringLiteral("clients"),
                                           QStringLiteral("commandes-et-clients") }
@@ -161,9 +150,7 @@ void Entreprise::modifierCommand()
         return;
     // All the edits are written, or none: a refused one leaves every edit
     // pending, to be corrected and sent again.
-    QString raison;
-    const Issue issue = enregistrerGrille(*modele);
-    raison = issue.raison;
+    const Issue issue = commandes::enregistrer(*modele);
     if (issue == Issue::Conflit)
         conflitSignale(dialog, issue.raison);
     if (issue == Issue::Ecrit) {
@@ -175,7 +162,7 @@ void Entreprise::modifierCommand()
                              QStringLiteral("Vos modifications n'ont pas pu être effectuées avec "
                                             "succes\nVérifier si vos modifications sont "
                                             "valides\n")
-                                 + raison);
+                                 + issue.raison);
     }
     clientComboChange();
 }

@@ -1,13 +1,13 @@
+#include "app/entreprise.h"
+#include "commandes/registre.h"
 #include "commun/base.h"
 #include "commun/dialogues.h"
-#include "app/entreprise.h"
 #include "commun/pages.h"
 #include "commun/saisie.h"
 
 #include <QDialog>
 #include <QLabel>
 #include <QPalette>
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -17,21 +17,14 @@ void Entreprise::commandeInfo()
         return;
 
     // Everything the page shows is read first: a refused read shows no page.
-    QSqlQuery comptage(db);
-    if (!lire(comptage, QStringLiteral("SELECT id FROM commandes"), this))
+    int nombreCommandes = 0, nombreClients = 0;
+    if (!lectureReussie(this, commandes::nombreCommandes(db, &nombreCommandes))
+        || !lectureReussie(this, commandes::nombreClients(db, &nombreClients)))
         return;
-    const int commandes = qMax(comptage.size(), 0);
-    if (!lire(comptage, QStringLiteral("SELECT id FROM clients"), this))
-        return;
-    const int clients = qMax(comptage.size(), 0);
-    auto q = std::make_shared<QSqlQuery>(db);
-    q->setForwardOnly(true);
-    if (!lire(*q,
-              QStringLiteral(
-                  "SELECT commandes.nom, clients.nom, clients.entreprise, COUNT(*) AS nbre FROM "
-                  "commandes INNER JOIN clients ON clients.id=commandes.client_id GROUP BY "
-                  "commandes.client_id, clients.nom, clients.entreprise ORDER BY nbre DESC"),
-              this))
+    Issue issue;
+    auto parClient = std::make_shared<Curseur<commandes::ClientEtCommandes>>(
+        commandes::commandesParClient(db, &issue));
+    if (!lectureReussie(this, issue))
         return;
 
     QDialog *page =
@@ -46,9 +39,9 @@ void Entreprise::commandeInfo()
         ->setWordWrap(true);
 
     const QString comptes = QStringLiteral("Commandes : Vous avez en tout : <strong>")
-        + QString::number(commandes)
+        + QString::number(nombreCommandes)
         + QStringLiteral("</strong> commandes<br/>Clients  : Vous avez en tout : <strong>")
-        + QString::number(clients) + QStringLiteral("</strong> clients");
+        + QString::number(nombreClients) + QStringLiteral("</strong> clients");
     const QString styleComptes = QStringLiteral("font-size:12px;font-weight:bold;color:#002c71;");
     etiquette(page, comptes, styleComptes, QRect(10, 50, 430, 30), Qt::AlignLeft | Qt::AlignVCenter)
         ->setWordWrap(true);
@@ -60,12 +53,12 @@ void Entreprise::commandeInfo()
                                  "text-align:center;"),
                   QStringLiteral("Informations"))
         + blocStyle(styleComptes, comptes));
-    contenu->ajouter([q] {
+    contenu->ajouter([parClient] {
         QString texte;
-        for (int n = 0; n < rangsParTranche && q->next(); ++n) {
-            texte += QStringLiteral("Le client <strong>") + html(q->value(1).toString())
-                + QStringLiteral("</strong> de <strong>") + html(q->value(2).toString())
-                + QStringLiteral("</strong> a fait <strong>") + q->value(3).toString()
+        for (const commandes::ClientEtCommandes &ligne : parClient->suivants(rangsParTranche)) {
+            texte += QStringLiteral("Le client <strong>") + html(ligne.client.nom)
+                + QStringLiteral("</strong> de <strong>") + html(ligne.client.entreprise)
+                + QStringLiteral("</strong> a fait <strong>") + QString::number(ligne.commandes)
                 + QStringLiteral("</strong> commandes<br/><br/>");
         }
         return texte.isEmpty() ? texte : blocStyle(QStringLiteral("font-size:13px;"), texte);

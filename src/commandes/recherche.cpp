@@ -1,29 +1,53 @@
-#include "commun/base.h"
-#include "commun/completeurs.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
+#include "commandes/registre.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
 #include "commun/pages.h"
 #include "commun/saisie.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateTime>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QSqlQuery>
 
 #include <memory>
 
 namespace {
 
-// A value of a result row as the page shows it: typed text escaped, numbers
-// written as the program has always written them.
-QString valeurPage(const QVariant &valeur)
+// A product found, as the page shows it: typed text escaped, numbers written
+// as the program has always written them.
+QString blocProduit(const commandes::Commande &c)
 {
-    if (valeur.typeId() == QMetaType::Float)
-        return QString::number(valeur.toFloat(), 'g', 6);
-    return html(texteNombre(valeur));
+    const QString date =
+        QLocale().toString(c.date, QStringLiteral("le dddd, dd MMMM yyyy à hh:mm:ss"));
+    return QStringLiteral("Identifiant = <strong>") + c.id.toString()
+        + QStringLiteral("</strong><br/>nom du produit = <strong>") + html(c.nom)
+        + QStringLiteral("</strong><br/>poids = <strong>") + QString::number(float(c.poids), 'g', 6)
+        + html(c.unite) + QStringLiteral("</strong><br/>quantité = <strong>")
+        + QString::number(c.quantite) + QStringLiteral("</strong><br/>prix unitaire = <strong>")
+        + html(c.prixUnitaire) + QStringLiteral("F</strong><br/>prix total = <strong>")
+        + html(c.prixTotal) + QStringLiteral("F</strong><br/>commenaire sur le produit = <strong>")
+        + html(c.commentaire) + QStringLiteral("</strong><br/>date de la commande = <strong>")
+        + html(date) + QStringLiteral("</strong><br/><br/>nom du clients = <strong>")
+        + html(c.client.nom) + QStringLiteral("</strong> de <strong>") + html(c.client.entreprise)
+        + QStringLiteral("</strong><br/>E-mail = <strong>") + html(c.client.email)
+        + QStringLiteral("</strong><br/>Téléphone = <strong>") + html(c.client.tel)
+        + QStringLiteral("</strong><br/><br/><br/><hr/>");
+}
+
+QString blocClient(const commandes::ClientEtCommandes &trouve)
+{
+    const commandes::Client &c = trouve.client;
+    return QStringLiteral("Nom = <strong>") + html(c.nom)
+        + QStringLiteral("</strong><br/> Nom de l'entreprise = <strong>") + html(c.entreprise)
+        + QStringLiteral("</strong><br/>Email = <strong>") + html(c.email)
+        + QStringLiteral("</strong><br/> Téléphone = <strong>") + html(c.tel)
+        + QStringLiteral("</strong><br/> Nombre de commandes effectuées = <strong>")
+        + QString::number(trouve.commandes)
+        + QStringLiteral("</strong> commandes<br/><br/><hr/><br/><br/>");
 }
 
 // A plain-text label: what it shows may hold the user's text.
@@ -33,6 +57,34 @@ QLabel *lignePlate(QWidget *parent, const QString &texte, const QString &style, 
     QLabel *label = etiquette(parent, texte, style, place, alignement);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+// The rows found, written out slice by slice as the page shows them.
+std::shared_ptr<Contenu> contenuDeRecherche(const QSqlDatabase &db, const QString &recherche,
+                                            bool produits, Issue *issue)
+{
+    auto contenu = std::make_shared<Contenu>();
+    if (produits) {
+        auto trouves = std::make_shared<Curseur<commandes::Commande>>(
+            commandes::rechercherProduits(db, recherche, issue));
+        contenu->ajouter([trouves] {
+            QString texte;
+            for (const commandes::Commande &c : trouves->suivants(rangsParTranche))
+                texte += blocProduit(c);
+            return texte.isEmpty() ? texte
+                                   : blocStyle(QStringLiteral("color:blue;font-size:12px;"), texte);
+        });
+    } else {
+        auto trouves = std::make_shared<Curseur<commandes::ClientEtCommandes>>(
+            commandes::rechercherClients(db, recherche, issue));
+        contenu->ajouter([trouves] {
+            QString texte;
+            for (const commandes::ClientEtCommandes &c : trouves->suivants(rangsParTranche))
+                texte += blocClient(c);
+            return texte;
+        });
+    }
+    return contenu;
 }
 
 } // namespace
@@ -47,76 +99,15 @@ void Entreprise::rechercheCommande()
     // The statement is run before the page is built: a refused read shows no
     // page. It stays open while the page is shown, which writes its rows out
     // slice by slice.
-    // A text holding a character the registers cannot store matches no stored
-    // name: it is not sent, and the search finds nothing.
-    const bool cherchable = caractereHorsBase(recherche).isNull();
-    const QString motif = cherchable ? motifContient(recherche) : QString(QLatin1String(""));
-    auto q = std::make_shared<QSqlQuery>(db);
-    q->setForwardOnly(true);
-    if (produits) {
-        q->prepare(QStringLiteral(
-            "SELECT commandes.id, commandes.nom, poids, poids_unite, quantite, prix_unitaire, "
-            "prix_total, commentaire, date_command, clients.nom, entreprise, email, tel FROM "
-            "commandes INNER JOIN clients ON commandes.client_id = clients.id WHERE :cherchable "
-            "AND commandes.nom LIKE :motif"));
-    } else {
-        // Each customer comes with the number of its orders, counted by the
-        // same statement.
-        q->prepare(QStringLiteral("SELECT id, nom, entreprise, email, tel, (SELECT COUNT(*) FROM "
-                                  "commandes WHERE client_id = clients.id) FROM clients WHERE "
-                                  ":cherchable AND nom LIKE :motif"));
-    }
-    q->bindValue(QStringLiteral(":cherchable"), int(cherchable));
-    q->bindValue(QStringLiteral(":motif"), motif);
-    if (!lire(*q, this))
+    Issue issue;
+    const std::shared_ptr<Contenu> contenu = contenuDeRecherche(db, recherche, produits, &issue);
+    if (!lectureReussie(this, issue))
         return;
 
-    auto contenu = std::make_shared<Contenu>();
     const QString titre = QStringLiteral("recherche sur \"") + recherche + QLatin1Char('"');
     const QString styleTitre =
         QStringLiteral("color:orange;font-size:20px;text-decoration:underline;");
     contenu->setEnTete(blocStyle(styleTitre + QStringLiteral("text-align:center;"), html(titre)));
-    if (produits) {
-        contenu->ajouter([q] {
-            QString texte;
-            for (int n = 0; n < rangsParTranche && q->next(); ++n) {
-                auto v = [&q](int colonne) { return valeurPage(q->value(colonne)); };
-                const QString date = QLocale().toString(
-                    q->value(8).toDateTime(), QStringLiteral("le dddd, dd MMMM yyyy à hh:mm:ss"));
-                texte += QStringLiteral("Identifiant = <strong>") + v(0)
-                    + QStringLiteral("</strong><br/>nom du produit = <strong>") + v(1)
-                    + QStringLiteral("</strong><br/>poids = <strong>") + v(2) + v(3)
-                    + QStringLiteral("</strong><br/>quantité = <strong>") + v(4)
-                    + QStringLiteral("</strong><br/>prix unitaire = <strong>") + v(5)
-                    + QStringLiteral("F</strong><br/>prix total = <strong>") + v(6)
-                    + QStringLiteral("F</strong><br/>commenaire sur le produit = <strong>") + v(7)
-                    + QStringLiteral("</strong><br/>date de la commande = <strong>") + html(date)
-                    + QStringLiteral("</strong><br/><br/>nom du clients = <strong>") + v(9)
-                    + QStringLiteral("</strong> de <strong>") + v(10)
-                    + QStringLiteral("</strong><br/>E-mail = <strong>") + v(11)
-                    + QStringLiteral("</strong><br/>Téléphone = <strong>") + v(12)
-                    + QStringLiteral("</strong><br/><br/><br/><hr/>");
-            }
-            return texte.isEmpty() ? texte
-                                   : blocStyle(QStringLiteral("color:blue;font-size:12px;"), texte);
-        });
-    } else {
-        contenu->ajouter([q] {
-            QString texte;
-            for (int n = 0; n < rangsParTranche && q->next(); ++n) {
-                texte += QStringLiteral("Nom = <strong>") + valeurPage(q->value(1))
-                    + QStringLiteral("</strong><br/> Nom de l'entreprise = <strong>")
-                    + valeurPage(q->value(2)) + QStringLiteral("</strong><br/>Email = <strong>")
-                    + valeurPage(q->value(3))
-                    + QStringLiteral("</strong><br/> Téléphone = <strong>")
-                    + valeurPage(q->value(4))
-                    + QStringLiteral("</strong><br/> Nombre de commandes effectuées = <strong>")
-                    + q->value(5).toString()
-                    + QStringLiteral("</strong> commandes<br/><br/><hr/><br/><br/>");
-            }
-            return texte;
-        });
-    }
 
     QDialog *page = ouvrirDialogue(produits ? QStringLiteral("Recherche d'un produit")
                                             : QStringLiteral("Recherche d'un client"),
@@ -149,13 +140,17 @@ void Entreprise::clientComboChange()
     // next command tells why.
     if (!db.isOpen())
         return;
-    QSqlQuery noms(db);
-    noms.setForwardOnly(true);
-    if (lire(noms,
-             clientCombo->currentIndex() == 0 ? QStringLiteral("SELECT nom FROM commandes")
-                                              : QStringLiteral("SELECT nom FROM clients"),
-             this))
-        remplacerCompleteur(rechercheEdit, noms);
+    QStringList noms;
+    if (!lectureReussie(this,
+                        commandes::noms(db,
+                                        clientCombo->currentIndex() == 0 ? commandes::Noms::Produits
+                                                                         : commandes::Noms::Clients,
+                                        &noms)))
+        return;
+    // Owned by the field.
+    auto *completeur = new QCompleter(noms, rechercheEdit);
+    completeur->setCaseSensitivity(Qt::CaseInsensitive);
+    rechercheEdit->setCompleter(completeur);
 }
 
 void Entreprise::commandComboChange()

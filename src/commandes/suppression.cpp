@@ -1,52 +1,46 @@
-#include "commun/base.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
 #include "commandes/etat.h"
+#include "commandes/registre.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
 
 #include <QDialog>
 #include <QMessageBox>
-#include <QSqlQuery>
 
 #include <memory>
 
 namespace {
 
 // Fills the list with each order as "n°7 lait de Martin", carrying its number;
-// orders whose customer is gone are not listed. False when the server refused.
-bool listerCommandes(QSqlDatabase &db, QComboBox *liste, QWidget *parent)
+// orders whose customer is gone are not listed. False, after the box over
+// `parent`, when the server refused.
+bool listerCommandes(const QSqlDatabase &db, QComboBox *liste, QWidget *parent)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!lire(q,
-              QStringLiteral("SELECT commandes.id, commandes.nom, clients.nom FROM commandes INNER "
-                             "JOIN clients ON clients.id=commandes.client_id;"),
-              parent))
+    QList<commandes::Commande> lues;
+    if (!lectureReussie(parent, commandes::commandesAvecClient(db, &lues)))
         return false;
     liste->clear();
-    while (q.next()) {
-        liste->addItem(QStringLiteral("n°") + q.value(0).toString() + QLatin1Char(' ')
-                           + q.value(1).toString() + QStringLiteral(" de ") + q.value(2).toString(),
-                       q.value(0));
+    for (const commandes::Commande &c : lues) {
+        liste->addItem(QStringLiteral("n°") + c.id.toString() + QLatin1Char(' ') + c.nom
+                           + QStringLiteral(" de ") + c.client.nom,
+                       c.id);
     }
     return true;
 }
 
 // Fills the list with each customer as "n°3 Martin de Beta", or "n°3 Martin"
 // without a company, carrying its number. False when the server refused.
-bool listerClients(QSqlDatabase &db, QComboBox *liste, QWidget *parent)
+bool listerClients(const QSqlDatabase &db, QComboBox *liste, QWidget *parent)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!lire(q, QStringLiteral("SELECT id, nom, entreprise FROM clients"), parent))
+    QList<commandes::Client> lus;
+    if (!lectureReussie(parent, commandes::clients(db, &lus)))
         return false;
     liste->clear();
-    while (q.next()) {
-        QString element =
-            QStringLiteral("n°") + q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString();
-        const QString entreprise = q.value(2).toString();
-        if (!entreprise.isEmpty())
-            element += QStringLiteral(" de ") + entreprise;
-        liste->addItem(element, q.value(0));
+    for (const commandes::Client &c : lus) {
+        QString element = QStringLiteral("n°") + c.id.toString() + QLatin1Char(' ') + c.nom;
+        if (!c.entreprise.isEmpty())
+            element += QStringLiteral(" de ") + c.entreprise;
+        liste->addItem(element, c.id);
     }
     return true;
 }
@@ -59,11 +53,11 @@ void Entreprise::commandSupprimeDialog()
         return;
 
     // The list is read before the dialog is shown: a refused read shows no dialog.
-    QSqlQuery commandes(db);
-    if (!lire(commandes, QStringLiteral("SELECT id FROM commandes"), this))
+    int nombre = 0;
+    if (!lectureReussie(this, commandes::nombreCommandes(db, &nombre)))
         return;
     auto elements = std::make_unique<QComboBox>();
-    const bool avecCommandes = commandes.size() > 0;
+    const bool avecCommandes = nombre > 0;
     if (!(avecCommandes ? listerCommandes(db, elements.get(), this)
                         : listerClients(db, elements.get(), this)))
         return;
@@ -119,23 +113,8 @@ void Entreprise::supprimeProCl()
     // The kind chosen says what the number is: an order's number never
     // deletes a customer.
     const bool commande = etat.produitBox->currentText() == QLatin1String("commande");
-    const Issue issue = ecrire(Changement::Suppression, [&] {
-        QSqlQuery q(db);
-        if (commande) {
-            q.prepare(QStringLiteral("DELETE FROM commandes WHERE id=:id"));
-            q.bindValue(QStringLiteral(":id"), id);
-            return executer(q);
-        }
-        // A customer goes with all its orders, or not at all.
-        Transaction transaction(db);
-        q.prepare(QStringLiteral("DELETE FROM clients WHERE id=:id"));
-        q.bindValue(QStringLiteral(":id"), id);
-        if (!transaction.ouverte() || !executer(q))
-            return false;
-        q.prepare(QStringLiteral("DELETE FROM commandes WHERE client_id=:id"));
-        q.bindValue(QStringLiteral(":id"), id);
-        return executer(q) && transaction.valider();
-    });
+    const Issue issue =
+        commande ? commandes::supprimerCommande(db, id) : commandes::supprimerClient(db, id);
 
     if (issue == Issue::Conflit) {
         conflitSignale(dialog);

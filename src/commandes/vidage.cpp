@@ -1,11 +1,11 @@
-#include "commun/base.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
 #include "commandes/etat.h"
+#include "commandes/registre.h"
+#include "commun/base.h"
+#include "commun/dialogues.h"
 
 #include <QDialog>
 #include <QMessageBox>
-#include <QSqlQuery>
 
 void Entreprise::vidageProduit()
 {
@@ -49,13 +49,8 @@ void Entreprise::produitVider()
 
     // Emptying the customers empties the orders too, in one go: either both
     // tables are emptied or neither is.
-    const Issue issue = ecrire(Changement::Vidage, [&] {
-        Transaction transaction(db);
-        QSqlQuery q(db);
-        return transaction.ouverte()
-            && (commandesSeules || executer(q, QStringLiteral("DELETE FROM clients")))
-            && executer(q, QStringLiteral("DELETE FROM commandes")) && transaction.valider();
-    });
+    const Issue issue =
+        commandesSeules ? commandes::viderCommandes(db) : commandes::viderClients(db);
 
     if (issue == Issue::Conflit) {
         conflitSignale(dialog);
