@@ -221,7 +221,7 @@ private Q_SLOTS:
 
         QBuffer sortie;
         sortie.open(QIODevice::WriteOnly);
-        Progression progression(nullptr, "essai", "essai", true);
+        Progression progression(nullptr, "essai");
         QVERIFY(ecrireCsv(&grille, sortie, progression));
         const QByteArray octets = sortie.data();
         QVERIFY(octets.startsWith("\xEF\xBB\xBF"));

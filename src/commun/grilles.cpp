@@ -209,8 +209,7 @@ bool exporterCsv(QWidget *parent, QTableView *grille, const QString &nom)
     if (chemin.isEmpty())
         return false;
     return enregistrer(parent, chemin, [&](QIODevice &fichier) {
-        const QString titre = QStringLiteral("Exportation en CSV");
-        Progression progression(parent, titre, titre, true);
+        Progression progression(parent, QStringLiteral("Exportation en CSV"));
         return ecrireCsv(grille, fichier, progression);
     });
 }

@@ -249,8 +249,7 @@ void apercuImpression(QWidget *parent, const std::shared_ptr<Contenu> &contenu)
     QPrintPreviewDialog apercu(&imprimante, parent);
     QObject::connect(&apercu, &QPrintPreviewDialog::paintRequested, &apercu,
                      [parent, contenu](QPrinter *sortie) {
-                         const QString titre = QStringLiteral("Impression");
-                         Progression progression(parent, titre, titre, true);
+                         Progression progression(parent, QStringLiteral("Impression"));
                          peindreContenu(*contenu, sortie, progression);
                      });
     apercu.exec(); // printing, or not, is the preview window's own business
@@ -271,8 +270,7 @@ bool ecrirePdf(QWidget *parent, Contenu &contenu, const QString &chemin)
         pdf.setPageLayout(feuilleA4());
         pdf.setCreator(QStringLiteral("TABLORAN"));
         pdf.setTitle(QFileInfo(chemin).completeBaseName());
-        const QString titre = QStringLiteral("Exportation en PDF");
-        Progression progression(parent, titre, titre, true);
+        Progression progression(parent, QStringLiteral("Exportation en PDF"));
         return peindreContenu(contenu, &pdf, progression);
     });
 }

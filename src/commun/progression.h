@@ -31,6 +31,11 @@ public:
     // A window titled `titre` over `parent`, telling `texte` until a stage
     // says otherwise.
     Progression(QWidget *parent, const QString &titre, const QString &texte, bool annulable);
+    // A cancellable one, whose stages tell the work.
+    Progression(QWidget *parent, const QString &titre)
+        : Progression(parent, titre, titre, true)
+    {
+    }
     ~Progression();
     Progression(const Progression &) = delete;
     Progression &operator=(const Progression &) = delete;
