@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite. The suite
-# starts its own throwaway MariaDB and removes it at the end.
+# Installs what is missing, builds everything (the benchmarks too, which keep
+# compiling but are not run), and runs the whole test suite, the Debian
+# package's check included. The suite starts its own throwaway MariaDB and
+# removes it at the end.
 set -euo pipefail
 cd "$(dirname "$0")"
 

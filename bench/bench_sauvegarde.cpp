@@ -1,7 +1,7 @@
 // Backup and restoration of the five registers full (65,535 rows each, the
 // limit of their keys): time of each step and size of the file.
 
-#include "commun/sauvegarde.h"
+#include "commun/sauvegarde/sauvegarde.h"
 #include "support/banc.h"
 
 #include <QElapsedTimer>
@@ -75,14 +75,14 @@ private Q_SLOTS:
               QFileInfo(chemin).size() / 1e6);
 
         chrono.restart();
-        const Contenu contenu = examiner(chemin);
+        const Examen examen = examiner(chemin);
         qInfo("Check of the file before restoring         %6lld ms", chrono.elapsed());
-        QCOMPARE(contenu.refus, QString());
+        QCOMPARE(examen.refus, QString());
 
         for (const QString &table : tablesRegistres())
             banc.sql("DELETE FROM " + table);
         chrono.restart();
-        const Restauration r = restaurer(db, chemin, contenu);
+        const Restauration r = restaurer(db, chemin, examen);
         qInfo("Restaurer (backup of the current tables, then load) %6lld ms", chrono.elapsed());
         QCOMPARE(r.issue, Restauration::Reussie);
         for (const QString &table : tablesRegistres())
@@ -90,7 +90,7 @@ private Q_SLOTS:
 
         // The same over full tables: the backup of the current data is full too.
         chrono.restart();
-        const Restauration pleine = restaurer(db, chemin, contenu);
+        const Restauration pleine = restaurer(db, chemin, examen);
         qInfo("Restaurer over full tables                  %6lld ms", chrono.elapsed());
         QCOMPARE(pleine.issue, Restauration::Reussie);
         chrono.restart();

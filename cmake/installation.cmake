@@ -42,12 +42,14 @@ set(CPACK_PACKAGE_VENDOR "TABLORAN")
 set(CPACK_PACKAGE_CONTACT "TABLORAN <tabloran@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "tenir les comptes, les commandes et le personnel d'une petite entreprise")
+# The long description, after the summary (CPack writes the summary first and
+# indents each line itself: a line that starts with a space would be shown as
+# written, unwrapped).
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "tenir les comptes, les commandes et le personnel d'une petite entreprise
- TABLORAN tient trois registres dans une base MariaDB ou MySQL : les dépenses
- et les gains avec leur bilan, les commandes avec leurs clients, les employés
- et les stagiaires avec leurs heures d'absence. Sans serveur sur la machine, la
- commande tabloran démarre un serveur MariaDB privé pour l'utilisateur.")
+    "TABLORAN tient trois registres dans une base MariaDB ou MySQL : les dépenses
+et les gains avec leur bilan, les commandes avec leurs clients, les employés
+et les stagiaires avec leurs heures d'absence. Sans serveur sur la machine, la
+commande tabloran démarre un serveur MariaDB privé pour l'utilisateur.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, when
-# some are missing; then configures and builds in build/: the given targets,
-# or everything (program and tests).
+# Installs the Debian packages that building, running, testing and packaging
+# need, when some are missing; then configures and builds in build/: the given
+# targets, or everything (program, tests and benchmarks).
 #   setup.sh [--quiet] [TARGET...]
 # With --quiet the build's progress goes to build/compilation.log and only a
 # failure is shown.
@@ -18,8 +18,9 @@ fi
 # fonts-liberation2: the program's font, whose widths its fixed layouts fit.
 # appstream: the test suite validates the installed metainfo.
 # libmariadb-dev: the gates ask the client library about the connection.
+# file, dpkg-dev: `cpack -G DEB` finds the package's library dependencies with them.
 paquets=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-mysql libmariadb-dev qt6-translations-l10n mariadb-server
-    mariadb-client poppler-utils fonts-liberation2 appstream)
+    mariadb-client poppler-utils fonts-liberation2 appstream file dpkg-dev)
 manquants=()
 for p in "${paquets[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants+=("$p")
@@ -44,9 +45,13 @@ if [ ${#manquants[@]} -gt 0 ]; then
     fi
 fi
 
+# The benchmarks are built with everything else (not run), so that they keep
+# compiling; a build folder configured without them gets them.
 build_type=${BUILD_TYPE:-Release}
 if [ ! -f build/CMakeCache.txt ]; then
-    cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
+    cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" -DTABLORAN_BENCH=ON >/dev/null
+elif ! grep -qx 'TABLORAN_BENCH:BOOL=ON' build/CMakeCache.txt; then
+    cmake -S . -B build -DTABLORAN_BENCH=ON >/dev/null
 fi
 cibles=()
 for cible in "$@"; do cibles+=(--target "$cible"); done

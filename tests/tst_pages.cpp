@@ -4,6 +4,7 @@
 #include "commun/exports.h"
 #include "commun/grilles.h"
 #include "commun/pages.h"
+#include "commun/progression.h"
 #include "support/banc.h"
 #include "support/fichiers.h"
 
@@ -171,6 +172,7 @@ private Q_SLOTS:
         QTemporaryDir dossier;
         const QString chemin = dossier.filePath("bilan.pdf");
         // Long enough for the progress window to appear.
+        Progression::delai = 1000;
         auto contenu = rapport(10000, nullptr, 30);
         Pilote pilote;
         QString etape;
@@ -178,7 +180,8 @@ private Q_SLOTS:
             auto *progression = qobject_cast<QProgressDialog *>(d);
             QVERIFY(progression);
             etape = progression->labelText();
-            progression->cancel();
+            // Escape cancels, as the button does.
+            QTest::keyClick(progression, Qt::Key_Escape);
         });
         QVERIFY(!ecrirePdf(nullptr, *contenu, chemin));
         QCOMPARE(pilote.anomalies(), QStringList());
@@ -218,8 +221,8 @@ private Q_SLOTS:
 
         QBuffer sortie;
         sortie.open(QIODevice::WriteOnly);
-        Avancement avancement(nullptr, "essai");
-        QVERIFY(ecrireCsv(&grille, sortie, avancement));
+        Progression progression(nullptr, "essai");
+        QVERIFY(ecrireCsv(&grille, sortie, progression));
         const QByteArray octets = sortie.data();
         QVERIFY(octets.startsWith("\xEF\xBB\xBF"));
         QVERIFY(octets.endsWith("\r\n"));

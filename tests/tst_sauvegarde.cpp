@@ -1,4 +1,6 @@
-#include "commun/sauvegarde.h"
+#include "commun/progression.h"
+#include "commun/sauvegarde/outils.h"
+#include "commun/sauvegarde/sauvegarde.h"
 #include "support/banc.h"
 #include "support/fichiers.h"
 
@@ -150,10 +152,35 @@ void fichier(Banc &banc, const QString &chemin, QString *propose = nullptr)
     });
 }
 
-// The names a search field of the home page offers.
-QStringList offerts(Banc &banc, const char *champ)
+// The question before a restoration, up to the names of the tables.
+const QString question = "Q Confirmation de la restauration: Voulez vous vraiment restaurer le "
+                         "fichier %1 ?\nLes données actuelles des tables compte, commandes, "
+                         "clients, employes et absence seront";
+
+// Presses the Vider of a section of the home page and answers its question:
+// yes (and the box that follows), or Enter.
+void vider(Banc &banc, const QString &panneau, bool oui)
 {
-    return propositions(nomme<QLineEdit>(&banc.fenetre(), champ));
+    const auto repondre = [&banc, oui] {
+        if (oui) {
+            banc.pilote.boite(QMessageBox::Yes);
+            banc.pilote.boite();
+        } else {
+            banc.pilote.entree();
+        }
+    };
+    if (panneau == panneauCommandes) {
+        banc.pilote.dialogue([repondre](QDialog *d) {
+            d->findChild<QComboBox *>("videBox")->setCurrentIndex(1);
+            repondre();
+            Banc::clic(boutonTexte(d, "Vider"));
+            if (d->isVisible())
+                Banc::clic(boutonTexte(d, "Fermer la page"));
+        });
+    } else {
+        repondre();
+    }
+    Banc::clic(banc.bouton(panneau, "Vider"));
 }
 
 } // namespace
@@ -206,16 +233,16 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, texte);
         QFETCH(QString, refus);
-        Lecteur entier;
+        LecteurDump entier;
         entier.lire(texte);
-        const Contenu contenu = entier.fin();
-        QCOMPARE(contenu.refus, refus);
+        const Examen examen = entier.fin();
+        QCOMPARE(examen.refus, refus);
         if (refus.isEmpty()) {
-            QCOMPARE(contenu.tables, QStringList { "compte" });
-            QCOMPARE(contenu.rangs.first().second, texte.contains("65535") ? 3 : 0);
+            QCOMPARE(examen.tables, QStringList { "compte" });
+            QCOMPARE(examen.rangs.first().second, texte.contains("65535") ? 3 : 0);
         }
         // Pieces of any size give the same verdict.
-        Lecteur octets;
+        LecteurDump octets;
         for (char c : texte)
             octets.lire(QByteArray(1, c));
         QCOMPARE(octets.fin().refus, refus);
@@ -253,9 +280,9 @@ private Q_SLOTS:
 
         for (const QString &table : tablesRegistres())
             banc.sql("DROP TABLE " + table);
-        const Contenu contenu = examiner(chemin);
-        QCOMPARE(contenu.refus, QString());
-        const Restauration restauration = restaurer(connexion.db, chemin, contenu);
+        const Examen examen = examiner(chemin);
+        QCOMPARE(examen.refus, QString());
+        const Restauration restauration = restaurer(connexion.db, chemin, examen);
         QCOMPARE(restauration.issue, Restauration::Reussie);
         QCOMPARE(registres(banc), avant);
         observerProcessus(nullptr);
@@ -293,7 +320,7 @@ private Q_SLOTS:
             }
         });
         Progression::delai = 300;
-        Progression progression(&banc.fenetre(), "Sauvegarde", true);
+        Progression progression(&banc.fenetre(), "Veuillez patienter", "Sauvegarde", true);
         const Bilan bilan = sauvegarder(connexion.db, tablesRegistres(), chemin, &progression);
         banc.sql("UNLOCK TABLES");
         QCOMPARE(bilan.issue, Bilan::Annule);
@@ -302,37 +329,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(dossier.path()).entryList(QDir::Files), QStringList { "tabloran.sql" });
     }
 
-    void automaticBackupsKeepTheNewestAndNeedTheirFolder()
-    {
-        Banc banc;
-        remplirTout(banc);
-        Connexion connexion(banc);
-        const QString dossier = dossierAutomatique();
-        QVERIFY(QDir().mkpath(dossier));
-        const QDateTime longtemps = QDateTime::currentDateTime().addDays(-30);
-        for (int n = 0; n < 22; ++n) {
-            const QString chemin = QString("%1/avant-vider-compte-%2.sql").arg(dossier).arg(n);
-            QVERIFY(ecrireFichier(chemin, "vieux"));
-            QFile fichier(chemin);
-            QVERIFY(fichier.open(QIODevice::ReadWrite));
-            QVERIFY(fichier.setFileTime(longtemps.addSecs(n), QFileDevice::FileModificationTime));
-        }
-        QVERIFY(ecrireFichier(dossier + "/mienne.sql", "à moi"));
-
-        const Bilan bilan = sauvegardeAutomatique(connexion.db, "avant-vider", { "compte" });
-        QVERIFY2(bilan.reussi(), qPrintable(bilan.message));
-        QVERIFY(QRegularExpression("/avant-vider-compte-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.sql$")
-                    .match(bilan.fichier)
-                    .hasMatch());
-        QStringList restants = QDir(dossier).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(restants.size(), 21);
-        QVERIFY(restants.contains("mienne.sql"));
-        QVERIFY(restants.contains(QFileInfo(bilan.fichier).fileName()));
-        QVERIFY(!restants.contains("avant-vider-compte-2.sql"));
-        QVERIFY(restants.contains("avant-vider-compte-3.sql"));
-    }
-
-    void theInformationPageSavesAndRestoresEveryRegisterOrNothing()
+    void theInformationPageSavesAndRestoresEveryRegister()
     {
         Banc banc;
         remplirTout(banc);
@@ -365,24 +362,29 @@ private Q_SLOTS:
         banc.pilote.boite(QMessageBox::Yes);
         banc.pilote.boite();
         ouvrirPage(banc);
-        const QString question = "Q Confirmation de la restauration: Voulez vous vraiment "
-                                 "restaurer le fichier %1 ?\nLes données actuelles des tables "
-                                 "compte, commandes, clients, employes et absence seront";
         vuesCommencent(banc.pilote,
                        { question.arg(chemin), question.arg(chemin),
                          "I Restauration réussie: Les données du fichier " + chemin
                              + " ont été restaurées." + lignes });
         QCOMPARE(registres(banc), avant);
         // The search fields offer the names now stored.
-        QVERIFY(offerts(banc, "rechercheEdit").contains("<b>x</b>"));
-        QVERIFY(offerts(banc, "employeRechercheEdit").contains("Nom Prénom"));
+        for (const auto &[champ, nom] : { std::pair("rechercheEdit", "<b>x</b>"),
+                                          std::pair("employeRechercheEdit", "Nom Prénom") })
+            QVERIFY(propositions(nomme<QLineEdit>(&banc.fenetre(), champ)).contains(nom));
+    }
 
-        // Files refused, and one failing part way: nothing changes.
+    void aRestorationRefusedOrFailingPartWayChangesNothing()
+    {
+        Banc banc;
+        remplirTout(banc);
+        const QString chemin = banc.dossierTravail() + "/bon.sql";
+        {
+            Connexion connexion(banc);
+            QVERIFY(sauvegarder(connexion.db, tablesRegistres(), chemin).reussi());
+        }
         QByteArray texte = lireFichier(chemin);
         const QString tronque = banc.dossierTravail() + "/tronque.sql";
         QVERIFY(ecrireFichier(tronque, texte.left(texte.size() - 200)));
-        const QString autre = banc.dossierTravail() + "/autre.sql";
-        QVERIFY(ecrireFichier(autre, QByteArray(texte).replace("`clients`", "`utilisateurs`")));
         const QString mauvais = banc.dossierTravail() + "/mauvais.sql";
         texte.insert(texte.indexOf("INSERT INTO `clients` VALUES") + 28,
                      "\n(1,'double',NULL,'',''),");
@@ -390,11 +392,9 @@ private Q_SLOTS:
         // Had anything gone in, the book would have its entry back.
         banc.sql("DELETE FROM compte WHERE id = 2");
         const auto restes = registres(banc);
-        banc.pilote.effacer();
-        surLaPage(banc, { "Restaurer", "Restaurer", "Restaurer" });
+
+        surLaPage(banc, { "Restaurer", "Restaurer" });
         fichier(banc, tronque);
-        banc.pilote.boite();
-        fichier(banc, autre);
         banc.pilote.boite();
         fichier(banc, mauvais);
         banc.pilote.boite(QMessageBox::Yes);
@@ -404,8 +404,6 @@ private Q_SLOTS:
             banc.pilote,
             { "W Restauration refusée: Le fichier " + tronque + " ne peut pas être restauré : "
                   + incomplet + ".\nAucune donnée n'a été modifiée.",
-              "W Restauration refusée: Le fichier " + autre
-                  + " ne peut pas être restauré : il nomme la table « utilisateurs »",
               question.arg(mauvais),
               "W Restauration échouée: Le serveur a refusé une partie du fichier " + mauvais
                   + " ; les données ont été remises comme elles étaient avant la "
@@ -413,7 +411,7 @@ private Q_SLOTS:
         QCOMPARE(registres(banc), restes);
     }
 
-    void everyEmptyingWritesItsBackupFirst_data()
+    void everyEmptyingAsksThenWritesItsBackupFirst_data()
     {
         QTest::addColumn<QString>("panneau");
         QTest::addColumn<QStringList>("tables");
@@ -423,48 +421,28 @@ private Q_SLOTS:
         QTest::newRow("employees") << panneauEmployes << QStringList { "employes", "absence" };
     }
 
-    void everyEmptyingWritesItsBackupFirst()
+    void everyEmptyingAsksThenWritesItsBackupFirst()
     {
         QFETCH(QString, panneau);
         QFETCH(QStringList, tables);
         Banc banc;
         remplirTout(banc);
         const auto avant = registres(banc);
-        const auto vider = [&] {
-            if (panneau == panneauCommandes) {
-                banc.pilote.dialogue([&](QDialog *d) {
-                    d->findChild<QComboBox *>("videBox")->setCurrentIndex(1);
-                    banc.pilote.boite(QMessageBox::Yes);
-                    banc.pilote.boite();
-                    Banc::clic(boutonTexte(d, "Vider"));
-                    if (d->isVisible())
-                        Banc::clic(boutonTexte(d, "Fermer la page"));
-                });
-            } else {
-                banc.pilote.boite(QMessageBox::Yes);
-                banc.pilote.boite();
-            }
-            Banc::clic(banc.bouton(panneau, "Vider"));
-        };
+        const QDir dossier(dossierAutomatique());
 
-        // Where the backups go, a file: nothing is emptied, and the box says why.
-        const QString dossier = dossierAutomatique();
-        QVERIFY(QDir().mkpath(QFileInfo(dossier).path()));
-        QVERIFY(ecrireFichier(dossier, "obstacle"));
-        vider();
-        QCOMPARE(banc.pilote.boites.value(1),
-                 attendue(QMessageBox::Warning, "Vidage annulé",
-                          "La sauvegarde de sécurité de vos données n'a pas pu être écrite : le "
-                          "dossier "
-                              + dossier + " ne peut pas être créé.\nRien n'a été vidé."));
+        // Enter answers no: nothing is written, nothing emptied.
+        vider(banc, panneau, false);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(banc.pilote.boites.value(0).icone, QMessageBox::Question);
         QCOMPARE(registres(banc), avant);
+        QVERIFY(dossier.entryList(QDir::Files).isEmpty());
 
-        QVERIFY(QFile::remove(dossier));
         banc.pilote.effacer();
-        vider();
+        vider(banc, panneau, true);
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         QCOMPARE(banc.pilote.boites.value(1).icone, QMessageBox::Information);
-        const QStringList ecrites = QDir(dossier).entryList({ "*.sql" });
+        QVERIFY(registres(banc) != avant);
+        const QStringList ecrites = dossier.entryList({ "*.sql" });
         QCOMPARE(ecrites.size(), 1);
         QVERIFY2(QRegularExpression("^avant-vider-" + tables.join('-')
                                     + "-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.sql$")
@@ -472,11 +450,51 @@ private Q_SLOTS:
                      .hasMatch(),
                  qPrintable(ecrites.first()));
         // The backup holds the tables as they were, whole.
-        const Contenu contenu = examiner(dossier + '/' + ecrites.first());
-        QCOMPARE(contenu.tables, tables);
-        for (const auto &[table, rangs] : contenu.rangs)
+        const Examen examen = examiner(dossier.filePath(ecrites.first()));
+        QCOMPARE(examen.tables, tables);
+        for (const auto &[table, rangs] : examen.rangs)
             QCOMPARE(rangs, avant.at(tablesRegistres().indexOf(table)).size());
-        QVERIFY(registres(banc) != avant);
+    }
+
+    void automaticBackupsNeedTheirFolderAndKeepTheNewest()
+    {
+        Banc banc;
+        remplirTout(banc);
+        const auto avant = registres(banc);
+
+        // Where the backups go, a file: nothing is emptied, and the box says why.
+        const QString dossier = dossierAutomatique();
+        QVERIFY(QDir().mkpath(QFileInfo(dossier).path()));
+        QVERIFY(ecrireFichier(dossier, "obstacle"));
+        vider(banc, panneauCompte, true);
+        QCOMPARE(banc.pilote.boites.value(1),
+                 attendue(QMessageBox::Warning, "Vidage annulé",
+                          "La sauvegarde de sécurité de vos données n'a pas pu être écrite : le "
+                          "dossier "
+                              + dossier + " ne peut pas être créé.\nRien n'a été vidé."));
+        QCOMPARE(registres(banc), avant);
+
+        // Of the program's own backups, the newest stay; the user's own files stay too.
+        QVERIFY(QFile::remove(dossier));
+        QVERIFY(QDir().mkpath(dossier));
+        const QDateTime longtemps = QDateTime::currentDateTime().addDays(-30);
+        for (int n = -1; n < 22; ++n) {
+            const QString vieux = n < 0
+                ? dossier + "/mienne.sql"
+                : QString("%1/avant-vider-compte-%2.sql").arg(dossier).arg(n);
+            QVERIFY(ecrireFichier(vieux, "vieux"));
+            QFile fichier(vieux);
+            QVERIFY(fichier.open(QIODevice::ReadWrite));
+            QVERIFY(fichier.setFileTime(longtemps.addSecs(n), QFileDevice::FileModificationTime));
+        }
+        banc.pilote.effacer();
+        vider(banc, panneauCompte, true);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        const QStringList restants = QDir(dossier).entryList(QDir::Files);
+        QCOMPARE(restants.size(), 21);
+        QVERIFY(restants.contains("mienne.sql"));
+        QVERIFY(!restants.contains("avant-vider-compte-2.sql"));
+        QVERIFY(restants.contains("avant-vider-compte-3.sql"));
 
         // With no backup of their own, the user restores from there.
         QString depart;
@@ -485,41 +503,6 @@ private Q_SLOTS:
         fichier(banc, QString(), &depart);
         ouvrirPage(banc);
         QCOMPARE(depart, dossier);
-    }
-
-    void enterAnswersNoToEveryQuestionThatErases()
-    {
-        Banc banc;
-        remplirTout(banc);
-        const auto avant = registres(banc);
-        banc.pilote.entree();
-        Banc::clic(banc.bouton(panneauCompte, "Vider"));
-        banc.pilote.entree();
-        Banc::clic(banc.bouton(panneauEmployes, "Vider"));
-        // The questions asked over a dialog, which stays open.
-        const auto depuisDialogue = [&](const QString &panneau, const QString &commande,
-                                        const QString &bouton, const QString &fermer) {
-            banc.pilote.dialogue([&, bouton, fermer](QDialog *d) {
-                banc.pilote.entree();
-                Banc::clic(boutonTexte(d, bouton));
-                QVERIFY(d->isVisible());
-                Banc::clic(boutonTexte(d, fermer));
-            });
-            Banc::clic(banc.bouton(panneau, commande));
-        };
-        depuisDialogue(panneauCompte, "Supprimer", "Supprimer", "Annuler");
-        depuisDialogue(panneauCommandes, "Vider", "Vider", "Fermer la page");
-        depuisDialogue(panneauEmployes, "Supprimer", "Supprimer", "Fermer");
-        depuisDialogue(panneauEmployes, "Supprimer une absence", "Supprimer l'absence", "Fermer");
-
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
-        QCOMPARE(banc.pilote.boites.size(), 6);
-        for (const Boite &b : banc.pilote.boites) {
-            QCOMPARE(b.icone, QMessageBox::Question);
-            QCOMPARE(b.boutons, QMessageBox::Yes | QMessageBox::No);
-        }
-        QCOMPARE(registres(banc), avant);
-        QVERIFY(QDir(dossierAutomatique()).entryList(QDir::Files).isEmpty());
     }
 };
 

@@ -1,5 +1,6 @@
 #include "app/entreprise.h"
-#include "commun/sauvegarde.h"
+#include "commun/progression.h"
+#include "commun/sauvegarde/sauvegarde.h"
 
 #include <QDate>
 #include <QDialog>
@@ -13,6 +14,9 @@ using namespace sauvegarde;
 namespace {
 
 const QString filtre = QStringLiteral("Sauvegardes SQL (*.sql);;Tous les fichiers (*)");
+
+// The title of the progress windows of backups and restorations.
+const QString patienter = QStringLiteral("Veuillez patienter");
 
 // A message box whose text is shown as written: file names and the server's
 // messages are no markup.
@@ -40,6 +44,38 @@ QString enumeration(const QStringList &mots)
 QString documents()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// The box that tells how a restoration went.
+void direRestauration(QWidget *parent, const QString &chemin, const Restauration &restauration)
+{
+    switch (restauration.issue) {
+    case Restauration::Reussie:
+        boite(parent, QMessageBox::Information, QStringLiteral("Restauration réussie"),
+              QStringLiteral("Les données du fichier %1 ont été restaurées.\n\n%2")
+                  .arg(chemin, texteRangs(restauration.rangs)));
+        break;
+    case Restauration::SecuriteImpossible:
+        boite(parent, QMessageBox::Warning, QStringLiteral("Restauration annulée"),
+              QStringLiteral("Les données actuelles n'ont pas pu être sauvegardées avant la "
+                             "restauration : %1.\nAucune donnée n'a été modifiée.")
+                  .arg(restauration.message));
+        break;
+    case Restauration::Retablie:
+        boite(parent, QMessageBox::Warning, QStringLiteral("Restauration échouée"),
+              QStringLiteral("Le serveur a refusé une partie du fichier %1 ; les données ont été "
+                             "remises comme elles étaient avant la restauration.\n\nMessage du "
+                             "serveur : %2")
+                  .arg(chemin, restauration.message));
+        break;
+    case Restauration::NonRetablie:
+        boite(parent, QMessageBox::Critical, QStringLiteral("Restauration échouée"),
+              QStringLiteral("Le serveur a refusé une partie du fichier %1, et les données n'ont "
+                             "pas pu être remises comme elles étaient. Elles sont sauvegardées "
+                             "dans le fichier %2.\n\nMessage du serveur : %3")
+                  .arg(chemin, restauration.securite, restauration.message));
+        break;
+    }
 }
 
 } // namespace
@@ -70,7 +106,8 @@ void Entreprise::sauvegarderBase()
 
     Bilan bilan;
     {
-        Progression progression(parent, QStringLiteral("Sauvegarde des données en cours…"), true);
+        Progression progression(parent, patienter,
+                                QStringLiteral("Sauvegarde des données en cours…"), true);
         bilan = sauvegarder(db, tablesPresentes(db, tablesRegistres()), chemin, &progression);
     }
     switch (bilan.issue) {
@@ -107,65 +144,40 @@ void Entreprise::restaurerBase()
     if (chemin.isEmpty())
         return;
 
-    const Contenu contenu = examiner(chemin);
-    if (!contenu.refus.isEmpty()) {
+    const Examen examen = examiner(chemin);
+    if (!examen.refus.isEmpty()) {
         boite(parent, QMessageBox::Warning, QStringLiteral("Restauration refusée"),
               QStringLiteral("Le fichier %1 ne peut pas être restauré : %2.\nAucune donnée n'a "
                              "été modifiée.")
-                  .arg(chemin, contenu.refus));
+                  .arg(chemin, examen.refus));
         return;
     }
     if (boite(parent, QMessageBox::Question, QStringLiteral("Confirmation de la restauration"),
               QStringLiteral("Voulez vous vraiment restaurer le fichier %1 ?\nLes données "
                              "actuelles des tables %2 seront remplacées par celles du fichier.")
-                  .arg(chemin, enumeration(contenu.tables)),
+                  .arg(chemin, enumeration(examen.tables)),
               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
 
     Restauration restauration;
     {
-        Progression progression(parent,
+        Progression progression(parent, patienter,
                                 QStringLiteral("Restauration des données en cours…\nElle ne peut "
                                                "pas être interrompue."),
                                 false);
-        restauration = restaurer(db, chemin, contenu, &progression);
+        restauration = restaurer(db, chemin, examen, &progression);
     }
     rafraichirCompleteurs();
-    switch (restauration.issue) {
-    case Restauration::Reussie:
-        boite(parent, QMessageBox::Information, QStringLiteral("Restauration réussie"),
-              QStringLiteral("Les données du fichier %1 ont été restaurées.\n\n%2")
-                  .arg(chemin, texteRangs(restauration.rangs)));
-        break;
-    case Restauration::SecuriteImpossible:
-        boite(parent, QMessageBox::Warning, QStringLiteral("Restauration annulée"),
-              QStringLiteral("Les données actuelles n'ont pas pu être sauvegardées avant la "
-                             "restauration : %1.\nAucune donnée n'a été modifiée.")
-                  .arg(restauration.message));
-        break;
-    case Restauration::Retablie:
-        boite(parent, QMessageBox::Warning, QStringLiteral("Restauration échouée"),
-              QStringLiteral("Le serveur a refusé une partie du fichier %1 ; les données ont été "
-                             "remises comme elles étaient avant la restauration.\n\nMessage du "
-                             "serveur : %2")
-                  .arg(chemin, restauration.message));
-        break;
-    case Restauration::NonRetablie:
-        boite(parent, QMessageBox::Critical, QStringLiteral("Restauration échouée"),
-              QStringLiteral("Le serveur a refusé une partie du fichier %1, et les données n'ont "
-                             "pas pu être remises comme elles étaient. Elles sont sauvegardées "
-                             "dans le fichier %2.\n\nMessage du serveur : %3")
-                  .arg(chemin, restauration.securite, restauration.message));
-        break;
-    }
+    direRestauration(parent, chemin, restauration);
 }
 
 bool Entreprise::sauvegardeAvantVider(QWidget *parent, const QStringList &tables)
 {
     Bilan bilan;
     {
-        Progression progression(parent, QStringLiteral("Sauvegarde de sécurité en cours…"), true);
+        Progression progression(parent, patienter,
+                                QStringLiteral("Sauvegarde de sécurité en cours…"), true);
         bilan = sauvegardeAutomatique(db, QStringLiteral("avant-vider"), tables, &progression);
     }
     if (bilan.reussi())

@@ -1,56 +1,12 @@
 #include "commun/exports.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QSaveFile>
 #include <QStandardPaths>
-
-#include <limits>
-
-Avancement::Avancement(QWidget *parent, const QString &texte)
-    : fenetre(std::make_unique<QProgressDialog>(parent))
-{
-    // Shown by avancer() only, once the work has lasted a second.
-    fenetre->setMinimumDuration(std::numeric_limits<int>::max());
-    fenetre->setWindowTitle(texte);
-    fenetre->setLabelText(texte);
-    fenetre->setWindowModality(Qt::WindowModal);
-    fenetre->setAutoReset(false);
-    fenetre->setAutoClose(false);
-    fenetre->setRange(0, 1);
-    fenetre->setValue(0);
-    chrono.start();
-}
-
-Avancement::~Avancement() = default;
-
-void Avancement::etape(const QString &texte, int total)
-{
-    fenetre->setLabelText(texte);
-    fenetre->setRange(0, qMax(total, 1));
-    fenetre->setValue(0);
-}
-
-bool Avancement::avancer(int faits)
-{
-    if (!fenetre->isVisible() && !fenetre->wasCanceled() && chrono.elapsed() >= 1000)
-        fenetre->show();
-    fenetre->setValue(qBound(0, faits, fenetre->maximum()));
-    // Lets the window answer the reader.
-    if (fenetre->isVisible())
-        QCoreApplication::processEvents();
-    return !fenetre->wasCanceled();
-}
-
-bool Avancement::annule() const
-{
-    return fenetre->wasCanceled();
-}
 
 QString demanderFichier(QWidget *parent, const QString &titre, const QString &nom,
                         const QString &extension, const QString &filtre)

@@ -1,6 +1,7 @@
 #include "commun/grilles.h"
 #include "commun/base.h"
 #include "commun/exports.h"
+#include "commun/progression.h"
 #include "commun/saisie.h"
 #include "commun/schema.h"
 
@@ -155,10 +156,10 @@ QString texteCsv(const QVariant &valeur)
     }
 }
 
-bool ecrireCsv(QTableView *grille, QIODevice &sortie, Avancement &avancement)
+bool ecrireCsv(QTableView *grille, QIODevice &sortie, Progression &progression)
 {
     QAbstractItemModel *modele = grille->model();
-    avancement.etape(QStringLiteral("Lecture des lignes…"), 1);
+    progression.etape(QStringLiteral("Lecture des lignes…"), 1);
     if (auto *tri = qobject_cast<TriDeGrille *>(modele))
         tri->toutCharger();
     while (modele->canFetchMore(QModelIndex()))
@@ -181,7 +182,7 @@ bool ecrireCsv(QTableView *grille, QIODevice &sortie, Avancement &avancement)
     tampon += (champs.join(QLatin1Char(';')) + finDeLigne).toUtf8();
 
     const int lignes = modele->rowCount();
-    avancement.etape(QStringLiteral("Écriture des lignes…"), lignes);
+    progression.etape(QStringLiteral("Écriture des lignes…"), lignes);
     for (int ligne = 0; ligne < lignes; ++ligne) {
         champs.clear();
         for (int colonne : std::as_const(colonnes))
@@ -191,7 +192,7 @@ bool ecrireCsv(QTableView *grille, QIODevice &sortie, Avancement &avancement)
             if (sortie.write(tampon) != tampon.size())
                 return true; // the file tells its error when it is committed
             tampon.clear();
-            if (!avancement.avancer(ligne + 1))
+            if (!progression.avancer(ligne + 1))
                 return false;
         }
     }
@@ -208,8 +209,8 @@ bool exporterCsv(QWidget *parent, QTableView *grille, const QString &nom)
     if (chemin.isEmpty())
         return false;
     return enregistrer(parent, chemin, [&](QIODevice &fichier) {
-        Avancement avancement(parent, QStringLiteral("Exportation en CSV"));
-        return ecrireCsv(grille, fichier, avancement);
+        Progression progression(parent, QStringLiteral("Exportation en CSV"));
+        return ecrireCsv(grille, fichier, progression);
     });
 }
 

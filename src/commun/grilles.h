@@ -11,7 +11,7 @@
 #include <QString>
 #include <QStringList>
 
-class Avancement;
+class Progression;
 class QIODevice;
 class QSqlTableModel;
 class QTableView;
@@ -89,7 +89,7 @@ QString texteCsv(const QVariant &valeur);
 // Every row the grid shows (not only those on screen), its shown columns and
 // their headers, in the grid's current order: UTF-8 with a byte-order mark,
 // ';' between fields, CRLF line ends. False when the reader cancelled.
-bool ecrireCsv(QTableView *grille, QIODevice &sortie, Avancement &avancement);
+bool ecrireCsv(QTableView *grille, QIODevice &sortie, Progression &progression);
 
 // "Exporter en CSV": asks for a file name (proposing <nom>-<date>.csv in the
 // documents folder) and writes the grid to it. True when a file was written.

@@ -1,5 +1,6 @@
 #include "commun/pages.h"
 #include "commun/exports.h"
+#include "commun/progression.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -180,7 +181,7 @@ void PageResultat::paintEvent(QPaintEvent *event)
         remplissage.start();
 }
 
-bool peindreContenu(Contenu &contenu, QPagedPaintDevice *appareil, Avancement &avancement)
+bool peindreContenu(Contenu &contenu, QPagedPaintDevice *appareil, Progression &progression)
 {
     QStringList tranches = contenu.toutes();
     if (!contenu.enTete().isEmpty())
@@ -203,15 +204,15 @@ bool peindreContenu(Contenu &contenu, QPagedPaintDevice *appareil, Avancement &a
     // With its layout present, the document is laid out slice by slice as
     // they come in: the work can be followed and cancelled.
     QAbstractTextDocumentLayout *miseEnPage = document.documentLayout();
-    avancement.etape(QStringLiteral("Mise en page…"), tranches.size());
+    progression.etape(QStringLiteral("Mise en page…"), tranches.size());
     for (int n = 0; n < tranches.size(); ++n) {
         ajouterHtml(&document, tranches.at(n));
-        if (!avancement.avancer(n + 1))
+        if (!progression.avancer(n + 1))
             return false;
     }
 
     const int pages = document.pageCount();
-    avancement.etape(QStringLiteral("Impression…"), pages);
+    progression.etape(QStringLiteral("Impression…"), pages);
     QPainter peintre;
     if (!peintre.begin(appareil))
         return false;
@@ -235,7 +236,7 @@ bool peindreContenu(Contenu &contenu, QPagedPaintDevice *appareil, Avancement &a
         peintre.drawText(QRectF(QPointF(0, corps.height()), QSizeF(feuille.width(), pied)),
                          Qt::AlignHCenter | Qt::AlignBottom,
                          QStringLiteral("Page %1 sur %2").arg(page + 1).arg(pages));
-        if (!avancement.avancer(page + 1))
+        if (!progression.avancer(page + 1))
             return false;
     }
     return peintre.end();
@@ -248,8 +249,8 @@ void apercuImpression(QWidget *parent, const std::shared_ptr<Contenu> &contenu)
     QPrintPreviewDialog apercu(&imprimante, parent);
     QObject::connect(&apercu, &QPrintPreviewDialog::paintRequested, &apercu,
                      [parent, contenu](QPrinter *sortie) {
-                         Avancement avancement(parent, QStringLiteral("Impression"));
-                         peindreContenu(*contenu, sortie, avancement);
+                         Progression progression(parent, QStringLiteral("Impression"));
+                         peindreContenu(*contenu, sortie, progression);
                      });
     apercu.exec(); // printing, or not, is the preview window's own business
 }
@@ -269,8 +270,8 @@ bool ecrirePdf(QWidget *parent, Contenu &contenu, const QString &chemin)
         pdf.setPageLayout(feuilleA4());
         pdf.setCreator(QStringLiteral("TABLORAN"));
         pdf.setTitle(QFileInfo(chemin).completeBaseName());
-        Avancement avancement(parent, QStringLiteral("Exportation en PDF"));
-        return peindreContenu(contenu, &pdf, avancement);
+        Progression progression(parent, QStringLiteral("Exportation en PDF"));
+        return peindreContenu(contenu, &pdf, progression);
     });
 }
 

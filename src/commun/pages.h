@@ -19,7 +19,7 @@
 class QDialog;
 class QPagedPaintDevice;
 class QTextDocument;
-class Avancement;
+class Progression;
 
 // The rows of a result written out at a time: a slice is parsed and laid out
 // in a few milliseconds, well within what the reader notices.
@@ -110,7 +110,7 @@ private:
 
 // The whole content laid out for sheets of paper of the device's page size:
 // false when the reader cancelled.
-bool peindreContenu(Contenu &contenu, QPagedPaintDevice *appareil, Avancement &avancement);
+bool peindreContenu(Contenu &contenu, QPagedPaintDevice *appareil, Progression &progression);
 
 // "Imprimer": Qt's print preview of the whole content, from which it can be printed.
 void apercuImpression(QWidget *parent, const std::shared_ptr<Contenu> &contenu);

@@ -1,6 +1,6 @@
 #include "banc.h"
 #include "base_de_test.h"
-#include "commun/sauvegarde.h"
+#include "commun/progression.h"
 
 #include "app/apparence.h"
 #include "commun/pages.h"
@@ -153,9 +153,10 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     // What the program keeps in its data folder (the backups it writes before
     // emptying a register) stays in the test's own folder.
     qputenv("XDG_DATA_HOME", QFile::encodeName(dossier.path() + QStringLiteral("/donnees")));
-    // A backup slowed down by a busy machine shows no progress window that a
-    // test did not expect; the tests of that window set their own delay.
-    sauvegarde::Progression::delai = 60 * 1000;
+    // Long work slowed down by a busy machine (a backup, an export) shows no
+    // progress window that a test did not expect; the tests of that window
+    // set their own delay.
+    Progression::delai = 60 * 1000;
     // The program as a user starts it: its font and popups, and a configuration
     // folder of the test's own (the real user's is never touched).
     preparerApplication(*qApp);

@@ -1,0 +1,405 @@
+#include "commun/sauvegarde/lecteur.h"
+#include "commun/schema.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <cstring>
+
+namespace sauvegarde {
+
+namespace {
+
+bool espace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// The first n bytes, or all of them.
+QByteArrayView debut(QByteArrayView v, qsizetype n)
+{
+    return v.first(std::min(n, v.size()));
+}
+
+const QRegularExpression::PatternOptions sansCasse = QRegularExpression::CaseInsensitiveOption;
+
+} // namespace
+
+void LecteurDump::lire(const QByteArray &morceau)
+{
+    qsizetype debut = 0;
+    for (;;) {
+        const qsizetype fin = morceau.indexOf('\n', debut);
+        if (fin < 0) {
+            reste.append(morceau.constData() + debut, morceau.size() - debut);
+            return;
+        }
+        if (reste.isEmpty()) {
+            ligne(QByteArray::fromRawData(morceau.constData() + debut, fin - debut));
+        } else {
+            reste.append(morceau.constData() + debut, fin - debut);
+            ligne(reste);
+            reste.clear();
+        }
+        debut = fin + 1;
+    }
+}
+
+void LecteurDump::refuser(const QString &pourquoi)
+{
+    if (examen.refus.isEmpty())
+        examen.refus = pourquoi;
+}
+
+void LecteurDump::inattendue()
+{
+    refuser(QStringLiteral("sa ligne %1 contient une instruction qu'une sauvegarde de ce "
+                           "programme ne contient pas")
+                .arg(ligneInstruction ? ligneInstruction : numeroLigne));
+}
+
+bool LecteurDump::nommer(const QString &table)
+{
+    if (!schema::tablesRegistres().contains(table)) {
+        refuser(QStringLiteral("il nomme la table « %1 », qui n'est pas une table de ce programme")
+                    .arg(table.left(64)));
+        return false;
+    }
+    if (!examen.tables.contains(table)) {
+        examen.tables << table;
+        examen.rangs << qMakePair(table, qint64(0));
+    }
+    return true;
+}
+
+// One line of the file; strings and block comments may go on over several.
+void LecteurDump::ligne(const QByteArray &texte)
+{
+    ++numeroLigne;
+    if (!examen.refus.isEmpty())
+        return;
+    QByteArrayView l(texte);
+    if (l.endsWith('\r'))
+        l.chop(1);
+    const QByteArrayView nette = l.trimmed();
+    if (!nette.isEmpty())
+        derniereLigne = debut(nette, 64).toByteArray();
+
+    // The line with which mariadb-dump asks the client to refuse its own
+    // commands: only welcome.
+    if (etat == Code && !conditionnel && instruction.isEmpty()
+        && nette == QByteArrayView("/*M!999999\\- enable the sandbox mode */"))
+        return;
+
+    for (qsizetype i = 0; i < l.size() && examen.refus.isEmpty(); ++i)
+        i = etat == Code ? code(l, i) : horsCode(l, i);
+    if (etat == Code)
+        blanc();
+    else if (etat == Identifiant)
+        identifiant += '\n';
+    else if (etat == Chaine)
+        echappe = false;
+}
+
+// The statement starts here, unless it already has.
+void LecteurDump::commencer()
+{
+    if (instruction.isEmpty())
+        ligneInstruction = numeroLigne;
+}
+
+// Spaces, line breaks and comments, as one space.
+void LecteurDump::blanc()
+{
+    if (!instruction.isEmpty() && !instruction.endsWith(' '))
+        instruction += ' ';
+}
+
+qsizetype LecteurDump::code(QByteArrayView l, qsizetype i)
+{
+    const qsizetype n = l.size();
+    const char c = l.at(i);
+    const char suivant = i + 1 < n ? l.at(i + 1) : '\n';
+    if (c == '\'' || c == '"') {
+        commencer();
+        etat = Chaine;
+        guillemet = c;
+        instruction += '?';
+    } else if (c == '`') {
+        commencer();
+        etat = Identifiant;
+        identifiant.clear();
+    } else if (c == '#' || (c == '-' && suivant == '-' && (i + 2 >= n || espace(l.at(i + 2))))) {
+        return n;
+    } else if (c == '/' && suivant == '*') {
+        return commentaire(l, i);
+    } else if (c == '*' && suivant == '/' && conditionnel) {
+        conditionnel = false;
+        blanc();
+        return i + 1;
+    } else if (c == ';') {
+        if (conditionnel)
+            inattendue();
+        else
+            instructionFinie();
+    } else if (c == '\\') {
+        // A command of the client itself, not SQL.
+        commencer();
+        inattendue();
+    } else if (espace(c)) {
+        blanc();
+    } else {
+        commencer();
+        instruction += c;
+    }
+    return i;
+}
+
+// "/*" at i: a comment, or code the server runs from its version on, read as
+// code.
+qsizetype LecteurDump::commentaire(QByteArrayView l, qsizetype i)
+{
+    const qsizetype n = l.size();
+    const bool version = i + 2 < n
+        && (l.at(i + 2) == '!' || (l.at(i + 2) == 'M' && i + 3 < n && l.at(i + 3) == '!'));
+    if (!version) {
+        etat = CommentaireBloc;
+        return i + 1;
+    }
+    if (conditionnel) {
+        inattendue();
+        return n;
+    }
+    commencer();
+    conditionnel = true;
+    i += l.at(i + 2) == '!' ? 2 : 3;
+    while (i + 1 < n && l.at(i + 1) >= '0' && l.at(i + 1) <= '9')
+        ++i;
+    blanc();
+    return i;
+}
+
+qsizetype LecteurDump::horsCode(QByteArrayView l, qsizetype i)
+{
+    const char c = l.at(i);
+    const char suivant = i + 1 < l.size() ? l.at(i + 1) : '\n';
+    switch (etat) {
+    case Chaine:
+        if (echappe) {
+            echappe = false;
+        } else if (c == '\\') {
+            echappe = true;
+        } else if (c == guillemet) {
+            if (suivant == guillemet)
+                return i + 1;
+            etat = Code;
+        } else if (litteraux.size() < 1024
+                   && debut(instruction, 4).compare("SET ", Qt::CaseInsensitive) == 0) {
+            litteraux += c;
+        }
+        break;
+    case Identifiant:
+        if (c != '`') {
+            identifiant += c;
+        } else if (suivant == '`') {
+            identifiant += '`';
+            return i + 1;
+        } else {
+            etat = Code;
+            instruction += '`' + identifiant + '`';
+        }
+        break;
+    case CommentaireBloc:
+        if (c == '*' && suivant == '/') {
+            etat = Code;
+            blanc();
+            return i + 1;
+        }
+        break;
+    case Code:
+        break;
+    }
+    return i;
+}
+
+void LecteurDump::instructionFinie()
+{
+    const QByteArray brut = instruction.trimmed();
+    instruction.clear();
+    const QByteArray chaines = litteraux.toUpper();
+    litteraux.clear();
+    if (brut.isEmpty())
+        return;
+    if (debut(brut, 7).compare("INSERT ", Qt::CaseInsensitive) == 0)
+        return insertion(brut);
+
+    const QString s = QString::fromUtf8(brut);
+    static const QRegularExpression nommees[] = {
+        QRegularExpression(QStringLiteral("^DROP TABLE IF EXISTS `([^`]*)`$"), sansCasse),
+        QRegularExpression(QStringLiteral("^LOCK TABLES `([^`]*)` WRITE$"), sansCasse),
+        QRegularExpression(QStringLiteral("^ALTER TABLE `([^`]*)` (?:DISABLE|ENABLE) KEYS$"),
+                           sansCasse),
+    };
+    for (const QRegularExpression &motif : nommees) {
+        const QRegularExpressionMatch m = motif.match(s);
+        if (m.hasMatch()) {
+            nommer(m.captured(1));
+            return;
+        }
+    }
+    static const QRegularExpression deverrouillage(QStringLiteral("^UNLOCK TABLES$"), sansCasse);
+    if (deverrouillage.match(s).hasMatch() || creation(s))
+        return;
+    if (s.startsWith(QLatin1String("SET "), Qt::CaseInsensitive))
+        return reglages(s, chaines);
+    inattendue();
+}
+
+// Rows: only plain values, numbers, NULL and strings, row after row.
+void LecteurDump::insertion(const QByteArray &brut)
+{
+    static const QRegularExpression motif(
+        QStringLiteral("^INSERT INTO `([^`]*)`(?: \\([^()]*\\))? ?VALUES ?$"), sansCasse);
+    const qsizetype valeurs = brut.indexOf("VALUES");
+    const QRegularExpressionMatch entete = valeurs < 0
+        ? QRegularExpressionMatch()
+        : motif.match(QString::fromUtf8(brut.left(valeurs + 6)));
+    if (!entete.hasMatch())
+        return inattendue();
+    const QString table = entete.captured(1);
+    if (!nommer(table))
+        return;
+    qint64 rangs = 0;
+    int profondeur = 0;
+    for (qsizetype i = valeurs + 6; i < brut.size(); ++i) {
+        const char c = brut.at(i);
+        if (c == '(') {
+            if (profondeur++ != 0)
+                return inattendue();
+            ++rangs;
+        } else if (c == ')') {
+            if (--profondeur != 0)
+                return inattendue();
+        } else if (c == 'N' || c == 'n') {
+            if (debut(QByteArrayView(brut).sliced(i), 4).compare("NULL", Qt::CaseInsensitive) != 0)
+                return inattendue();
+            i += 3;
+        } else if (!std::strchr("0123456789.+-eE?, ", c)) {
+            return inattendue();
+        }
+    }
+    if (profondeur != 0 || rangs == 0)
+        return inattendue();
+    for (auto &paire : examen.rangs) {
+        if (paire.first == table)
+            paire.second += rangs;
+    }
+}
+
+// A table of the program, with its columns and keys, on an ordinary engine;
+// no link to another table, no data taken from elsewhere, no file of its own.
+// False when the statement creates no table.
+bool LecteurDump::creation(const QString &s)
+{
+    static const QRegularExpression motif(
+        QStringLiteral("^CREATE TABLE `([^`]*)` \\((.*)\\)((?: (?:DEFAULT CHARSET|CHARSET|DEFAULT "
+                       "COLLATE|COLLATE|ENGINE|AUTO_INCREMENT|ROW_FORMAT|COMMENT|PAGE_CHECKSUM|"
+                       "TRANSACTIONAL|CHECKSUM|STATS_PERSISTENT|PACK_KEYS) ?= ?[^ ]+)*)$"),
+        sansCasse);
+    static const QRegularExpression interdits(
+        QStringLiteral("\\b(?:REFERENCES|SELECT|DIRECTORY|CONNECTION)\\b"), sansCasse);
+    static const QRegularExpression moteur(
+        QStringLiteral("ENGINE ?= ?(?!(?:InnoDB|MyISAM|Aria|MEMORY)(?: |$))"), sansCasse);
+    const QRegularExpressionMatch table = motif.match(s);
+    if (!table.hasMatch())
+        return false;
+    if (interdits.match(table.captured(2)).hasMatch() || moteur.match(table.captured(3)).hasMatch())
+        inattendue();
+    else
+        nommer(table.captured(1));
+    return true;
+}
+
+// Settings of the session, as every dump makes and unmakes them. Nothing that
+// would make the server read strings otherwise than the client cut them (a
+// mode without backslash escapes, an odd character set).
+void LecteurDump::reglages(const QString &s, const QByteArray &chaines)
+{
+    static const QRegularExpression affectation(
+        QStringLiteral("^(@{0,2}[A-Za-z_][A-Za-z_0-9.]*)(?: ?= ?| )([^ ]+)$"));
+    static const QRegularExpression valeur(
+        QStringLiteral("^(?:@@?[A-Za-z_][A-Za-z_0-9.]*|\\?|-?[0-9]+|utf8|utf8mb3|utf8mb4|"
+                       "latin1|binary)$"),
+        sansCasse);
+    static const QSet<QString> variables = {
+        QStringLiteral("NAMES"),
+        QStringLiteral("CHARACTER_SET_CLIENT"),
+        QStringLiteral("CHARACTER_SET_RESULTS"),
+        QStringLiteral("COLLATION_CONNECTION"),
+        QStringLiteral("TIME_ZONE"),
+        QStringLiteral("UNIQUE_CHECKS"),
+        QStringLiteral("FOREIGN_KEY_CHECKS"),
+        QStringLiteral("SQL_MODE"),
+        QStringLiteral("SQL_NOTES"),
+        QStringLiteral("NOTE_VERBOSITY"),
+        QStringLiteral("AUTOCOMMIT"),
+        QStringLiteral("CHECK_CONSTRAINT_CHECKS"),
+    };
+    if (chaines.contains("BACKSLASH") || chaines.contains("ANSI"))
+        return inattendue();
+    const QStringList parties = s.mid(4).split(QLatin1Char(','));
+    for (const QString &partie : parties) {
+        const QRegularExpressionMatch m = affectation.match(partie.trimmed());
+        if (!m.hasMatch())
+            return inattendue();
+        const QString nom = m.captured(1);
+        const bool variableUtilisateur =
+            nom.startsWith(QLatin1Char('@')) && !nom.startsWith(QLatin1String("@@"));
+        if (!variableUtilisateur && !variables.contains(nom.toUpper()))
+            return inattendue();
+        if (!valeur.match(m.captured(2)).hasMatch())
+            return inattendue();
+    }
+}
+
+Examen LecteurDump::fin()
+{
+    if (!reste.isEmpty()) {
+        const QByteArray derniere = reste;
+        reste.clear();
+        ligne(derniere);
+    }
+    if (examen.refus.isEmpty()) {
+        const bool complet = etat == Code && !conditionnel && instruction.trimmed().isEmpty()
+            && derniereLigne.startsWith("-- Dump completed");
+        if (!complet) {
+            refuser(QStringLiteral("il s'arrête avant la dernière ligne qu'écrit mariadb-dump : il "
+                                   "est incomplet"));
+        } else if (examen.tables.isEmpty()) {
+            refuser(QStringLiteral("il ne contient aucune table de ce programme"));
+        }
+    }
+    return examen;
+}
+
+Examen examiner(const QString &chemin)
+{
+    QFile fichier(chemin);
+    if (!fichier.open(QIODevice::ReadOnly)) {
+        Examen illisible;
+        illisible.refus = QStringLiteral("il ne peut pas être lu (%1)").arg(fichier.errorString());
+        return illisible;
+    }
+    LecteurDump lecteur;
+    while (!fichier.atEnd()) {
+        const QByteArray morceau = fichier.read(1 << 20);
+        if (morceau.isEmpty())
+            break;
+        lecteur.lire(morceau);
+    }
+    return lecteur.fin();
+}
+
+} // namespace sauvegarde
