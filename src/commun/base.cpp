@@ -40,11 +40,9 @@ QString raisonDe(const QSqlError &erreur, const QString &table)
 }
 
 Conflits compteurs;
-QString dernierCode;
 
 void noter(const QString &quoi, const QSqlError &erreur)
 {
-    dernierCode = erreur.nativeErrorCode();
     if (erreur.nativeErrorCode() == tableInconnue)
         tableManquante = true;
     qWarning("La base de donnée a refusé «%s» : %s (%s)", qPrintable(quoi.simplified().left(200)),
@@ -150,14 +148,6 @@ Issue ecrire(Changement changement, const std::function<Issue()> &essai)
         ++compteurs.rejoues;
         qWarning("Un autre poste a modifié les mêmes données au même moment : nouvel essai");
     }
-}
-
-Issue ecrire(Changement changement, const std::function<bool()> &essai)
-{
-    return ecrire(changement, [&] {
-        dernierCode.clear();
-        return essai() ? Issue::ecrit() : Issue::erreur(QString(), dernierCode);
-    });
 }
 
 Issue ecrireEnTransaction(const QSqlDatabase &db, Changement changement,

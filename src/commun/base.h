@@ -122,10 +122,6 @@ bool aRejouer(Changement changement, const QString &codeServeur, int essais);
 // attempt decides. An attempt that ends on a conflict each time gives Conflit.
 Issue ecrire(Changement changement, const std::function<Issue()> &essai);
 
-// TEMPORARY, until every section writes through its register: an attempt that
-// says only whether it succeeded, judged by the last refusal the log noted.
-Issue ecrire(Changement changement, const std::function<bool()> &essai);
-
 // The same, each attempt in a transaction of its own on `db`: `corps` runs the
 // statements; the transaction is committed when it says Ecrit, rolled back
 // otherwise.
