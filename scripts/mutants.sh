@@ -3,7 +3,8 @@
 # Each line of the list (scripts/mutants.txt by default) names one fault, its
 # four fields separated by " | " (a bar between two spaces):
 #     file | text as it stands | text of the fault | what the fault is
-# The text must stand exactly once in the file. One fault at a time is written
+# "\n" in a text stands for a line break. The text must stand exactly once in
+# the file. One fault at a time is written
 # into the file, the build is redone and the tests named on the command line
 # are run; the file is then put back as it was, whatever happens. A fault is
 # "tuée" when a test fails (or the build does), "survivante" otherwise.
@@ -46,7 +47,7 @@ total=0
 tues=0
 survivants=()
 while IFS=$'\t' read -r fichier avant apres quoi; do
-    n=$(AVANT="$avant" perl -0ne 'my $a = $ENV{AVANT}; my $c = () = /\Q$a\E/g; print $c' "$fichier")
+    n=$(AVANT="$avant" perl -0ne 'my $a = $ENV{AVANT}; $a =~ s/\\n/\n/g; my $c = () = /\Q$a\E/g; print $c' "$fichier")
     if [ "$n" != 1 ]; then
         echo "ignoré ($n occurrences) : $fichier : $avant" >&2
         continue
@@ -54,7 +55,7 @@ while IFS=$'\t' read -r fichier avant apres quoi; do
     total=$((total + 1))
     sauve=$(mktemp)
     cp "$fichier" "$sauve"
-    AVANT="$avant" APRES="$apres" perl -0pi -e 'my $a = $ENV{AVANT}; my $b = $ENV{APRES}; s/\Q$a\E/$b/' "$fichier"
+    AVANT="$avant" APRES="$apres" perl -0pi -e 'my $a = $ENV{AVANT}; my $b = $ENV{APRES}; $a =~ s/\\n/\n/g; $b =~ s/\\n/\n/g; s/\Q$a\E/$b/' "$fichier"
     if construire && (cd "$build" && timeout 600 ctest -R "$tests" >/dev/null 2>&1); then
         survivants+=("$fichier : $quoi")
         echo "survivante : $fichier : $quoi"
