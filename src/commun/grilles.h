@@ -48,6 +48,8 @@ struct Conflit
 // - Erreur: the server refused an edit; nothing is written, the rows are
 //   reloaded and every edit is pending again, to be corrected and sent once
 //   more. The server's message is then in `raison`.
+// This is the grids' write path: a deadlock or a row held elsewhere is never
+// run again (the rule of Changement::Grille) but told as a conflict.
 Issue enregistrerGrille(QSqlTableModel &modele);
 
 class TriDeGrille : public QSortFilterProxyModel

@@ -188,7 +188,7 @@ std::unique_ptr<QSqlTableModel> grille(const QSqlDatabase &db, Issue *issue)
 
 Issue enregistrer(QSqlTableModel &modele)
 {
-    return ecrire(Changement::Grille, [&] { return enregistrerGrille(modele); });
+    return enregistrerGrille(modele);
 }
 
 Issue lireBilan(const QSqlDatabase &db, Bilan *bilan)
