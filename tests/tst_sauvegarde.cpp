@@ -25,16 +25,14 @@ struct Connexion
 {
     ~Connexion()
     {
-        db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("outils");
     }
     QSqlDatabase db;
 };
 
-// Every register, with values that a dump must carry back exactly: quotes,
-// backslashes, accents, line breaks, markup, NULL next to empty text, the last
-// key numbers, awkward amounts.
+// Every register, with values a dump must carry back exactly: quotes, backslashes,
+// accents, line breaks, markup, NULL next to empty text, the last keys, odd amounts.
 void remplirTout(Banc &banc)
 {
     Entreprise &f = banc.fenetre();
@@ -113,11 +111,10 @@ void fichier(Banc &banc, const QString &chemin, QString *propose = nullptr)
     banc.pilote.dialogue([=](QDialog *d) {
         auto *choix = qobject_cast<QFileDialog *>(d);
         QVERIFY(choix);
-        if (propose) {
+        if (propose)
             *propose = choix->fileMode() == QFileDialog::AnyFile
                 ? choix->selectedFiles().value(0)
                 : choix->directory().absolutePath();
-        }
         if (chemin.isEmpty())
             return choix->reject();
         choix->setDirectory(QFileInfo(chemin).path());
@@ -143,7 +140,9 @@ void repondre(Banc &banc, bool oui)
 // Presses the Vider of a section of the home page and answers its question.
 void vider(Banc &banc, const QString &panneau, bool oui)
 {
-    if (panneau == panneauCommandes) {
+    if (panneau != panneauCommandes)
+        repondre(banc, oui);
+    else
         banc.pilote.dialogue([&banc, oui](QDialog *d) {
             d->findChild<QComboBox *>("videBox")->setCurrentIndex(1);
             repondre(banc, oui);
@@ -151,9 +150,6 @@ void vider(Banc &banc, const QString &panneau, bool oui)
             if (d->isVisible())
                 Banc::clic(boutonTexte(d, "Fermer la page"));
         });
-    } else {
-        repondre(banc, oui);
-    }
     Banc::clic(banc.bouton(panneau, "Vider"));
 }
 
@@ -179,9 +175,8 @@ private:
     QTemporaryDir maison;
 
 private Q_SLOTS:
-    void initTestCase()
+    void initTestCase() // a user of their own, whose documents folder is empty
     {
-        // A user of their own, whose documents folder is empty.
         qputenv("HOME", QFile::encodeName(maison.path()));
         QVERIFY(QDir(maison.path()).mkpath("Documents"));
     }
@@ -217,9 +212,8 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(fichiersOptions.value(0)));
         seulesLesSauvegardesEntieres(chemin);
 
-        // The dump waits for the table that the test holds.
         QVERIFY(ecrireFichier(chemin, "ancien"));
-        banc.sql("LOCK TABLES compte WRITE");
+        banc.sql("LOCK TABLES compte WRITE"); // the dump waits for it
         banc.pilote.dialogue([](QDialog *d) {
             QVERIFY(qobject_cast<QProgressDialog *>(d));
             d->findChild<QPushButton *>()->click();
