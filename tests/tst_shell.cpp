@@ -22,6 +22,21 @@ const Boite baseInaccessible = attendue(
     "Le programme n'a pas pu se connecter à la base de donnée.\nPour l'information, par défaut "
     "serveur = localhost, base_de_donnée = test, utilisateur = root et mot_de_passe est vide.");
 
+// The program's own connection.
+QSqlDatabase programme()
+{
+    return QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+}
+
+// The first row of a statement run on the program's own session.
+QVariantList surLaSession(const QString &requete)
+{
+    QSqlQuery q(programme());
+    if (!q.exec(requete) || !q.next())
+        return {};
+    return { q.value(0), q.value(1), q.value(2), q.value(3) };
+}
+
 // The four values the settings dialog shows, in order.
 QStringList valeursAffichees(Banc &banc)
 {
@@ -50,10 +65,9 @@ public:
             ::listen(sock, 16);
         socklen_t taille = sizeof adresse;
         ::getsockname(sock, reinterpret_cast<sockaddr *>(&adresse), &taille);
-        numero = ntohs(adresse.sin_port);
+        programme().setPort(ntohs(adresse.sin_port));
     }
     ~Port() { ::close(sock); }
-    int numero = 0;
 
 private:
     int sock = -1;
@@ -66,31 +80,16 @@ class TestShell : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // How the words are cut is the settings reader's own test; here, how they
-    // reach the fields, and that the file is read as UTF-8.
-    void settingsFileIsReadWordByWord_data()
+    // How the words are cut is the settings reader's own test; here, that they
+    // reach the fields, read as UTF-8, a fifth word ignored; and that a
+    // missing file warns and keeps the defaults.
+    void settingsFileFillsTheFieldsOrIsMissing()
     {
-        QTest::addColumn<QString>("contenu");
-        QTest::addColumn<QStringList>("valeurs");
-        QTest::newRow("two words and a line break") << "hote base\n"
-                                                    << QStringList { "hote", "base", "", "" };
-        QTest::newRow("fifth word ignored")
-            << "hote base user mot de passe" << QStringList { "hote", "base", "user", "mot" };
-        QTest::newRow("accents") << "hôte bäse üser sécret"
-                                 << QStringList { "hôte", "bäse", "üser", "sécret" };
-    }
-
-    void settingsFileIsReadWordByWord()
-    {
-        QFETCH(QString, contenu);
-        QFETCH(QStringList, valeurs);
-        Banc banc(contenu.toUtf8().constData());
-        QCOMPARE(valeursAffichees(banc), valeurs);
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
-    }
-
-    void missingSettingsFileWarnsAndKeepsDefaults()
-    {
+        {
+            Banc banc("hôte bäse üser sécret cinquième");
+            QCOMPARE(valeursAffichees(banc), (QStringList { "hôte", "bäse", "üser", "sécret" }));
+            QCOMPARE(banc.pilote.anomalies(), QStringList());
+        }
         Banc banc(nullptr, false);
         banc.pilote.boite();
         banc.demarrer();
@@ -110,42 +109,25 @@ private Q_SLOTS:
         banc.sql("INSERT INTO commandes (nom) VALUES ('Lait'), ('petit lait'), ('Beurre')");
         banc.sql("CREATE TABLE employes (id INT AUTO_INCREMENT PRIMARY KEY, type TINYINT, nom "
                  "VARCHAR(60), prenom VARCHAR(60), nom_prenom VARCHAR(120))");
-        banc.sql(
-            "INSERT INTO employes (type, nom, prenom, nom_prenom) VALUES (1, 'Martin', 'Anne', "
-            "'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')");
+        banc.sql("INSERT INTO employes (type, nom, prenom, nom_prenom) VALUES (1, 'Martin', "
+                 "'Anne', 'Martin Anne'), (2, 'Durand', 'Paul', 'Durand Paul')");
         banc.demarrer();
-
         Entreprise &f = banc.fenetre();
         QCOMPARE(f.windowTitle(), "TABLORAN");
-        QVERIFY(!f.windowIcon().isNull());
-        QVERIFY(etiquetteTexte(
-            &f, "Les données dans cette page sont sauvegardées dans une base de donnée MYSQL"));
         // The commands of the three sections are counted where the server is down.
         for (const char *bouton :
              { "Infos sur la base de donnée", "Modifier les paramètres", "Fermer le programme" })
             QVERIFY2(banc.bouton(QString(), bouton), bouton);
-        QCOMPARE(elements(nomme<QComboBox>(&f, "clientCombo")),
-                 (QStringList { "Nom du produit", "Nom du client" }));
-        QCOMPARE(elements(nomme<QComboBox>(&f, "commandCombo")),
-                 (QStringList { "Commandes", "Clients", "Commandes et Clients" }));
-        QCOMPARE(elements(nomme<QComboBox>(&f, "typeCombo")),
-                 (QStringList { "Employé", "Stagiaire" }));
-        QVERIFY(etiquetteTexte(&f, "Nom ou Prenom"));
         QCOMPARE(nomme<QLabel>(&f, "dateLabel")->text(),
                  QLocale().toString(QDate::currentDate(), "le dd MMMM yyyy"));
-
-        // The names are read once the window is on screen.
+        // The names are read once the window is on screen; completion ignores case.
         auto *recherche = nomme<QLineEdit>(&f, "rechercheEdit");
         QTRY_COMPARE(propositions(recherche), (QStringList { "Lait", "petit lait", "Beurre" }));
-        QCompleter *completeur = recherche->completer();
-        QCOMPARE(completeur->caseSensitivity(), Qt::CaseInsensitive);
-        completeur->setCompletionPrefix("la");
-        QCOMPARE(completeur->currentCompletion(), "Lait");
-
+        recherche->completer()->setCompletionPrefix("la");
+        QCOMPARE(recherche->completer()->currentCompletion(), "Lait");
         auto *personnes = nomme<QLineEdit>(&f, "employeRechercheEdit");
         QTRY_COMPARE(propositions(personnes), (QStringList { "Martin", "Anne", "Martin Anne" }));
-        // Switching to interns offers their names instead; a completer that is
-        // replaced is released.
+        // Interns offer their names instead; the replaced completer is released.
         QPointer<QCompleter> ancien = personnes->completer();
         nomme<QComboBox>(&f, "typeCombo")->setCurrentIndex(1);
         QCOMPARE(propositions(personnes), (QStringList { "Durand", "Paul", "Durand Paul" }));
@@ -157,15 +139,11 @@ private Q_SLOTS:
         Banc banc;
         auto *horloge = nomme<QLCDNumber>(&banc.fenetre(), "horloge");
         // What the clock shows, compared with a clock that shows a known text.
-        auto montre = [&](const QString &texte) {
-            QLCDNumber reference(5, horloge->parentWidget());
-            reference.setSegmentStyle(QLCDNumber::Filled);
-            reference.setGeometry(horloge->geometry());
-            reference.display(texte);
-            return reference.grab().toImage() == horloge->grab().toImage();
-        };
-        bool pair = false, impair = false;
-        for (int essai = 0; essai < 40 && !(pair && impair); ++essai) {
+        QLCDNumber reference(5, horloge->parentWidget());
+        reference.setSegmentStyle(QLCDNumber::Filled);
+        reference.setGeometry(horloge->geometry());
+        bool vus[2] = { false, false };
+        for (int essai = 0; essai < 40 && !(vus[0] && vus[1]); ++essai, QTest::qWait(100)) {
             const QTime avant = QTime::currentTime();
             banc.fenetre().updateDate();
             if (avant.second() != QTime::currentTime().second())
@@ -173,19 +151,29 @@ private Q_SLOTS:
             QString attendu = avant.toString("hh:mm");
             if (avant.second() % 2 == 0)
                 attendu[2] = ' ';
-            (avant.second() % 2 ? impair : pair) = true;
-            QVERIFY2(montre(attendu), qPrintable(attendu));
-            QTest::qWait(100);
+            vus[avant.second() % 2] = true;
+            reference.display(attendu);
+            QVERIFY2(reference.grab().toImage() == horloge->grab().toImage(), qPrintable(attendu));
         }
-        QVERIFY(pair && impair);
+        QVERIFY(vus[0] && vus[1]);
     }
 
-    void serverDownStopsEveryCommandAtTheGate()
+    // No server: every command of the three sections stops at the gate; a
+    // peer that never answers fails within the connect timeout.
+    void serverAwayStopsEveryCommandAtTheGate()
     {
-        Port ferme(false);
+        {
+            Banc banc("127.0.0.1 test root ");
+            Port muet(true);
+            QElapsedTimer chrono;
+            chrono.start();
+            banc.pilote.boite();
+            QVERIFY(!banc.fenetre().connexionCompte());
+            QVERIFY2(chrono.elapsed() < 10000, "the gate waited too long for the server");
+            QCOMPARE(banc.pilote.boites.value(0), baseInaccessible);
+        }
         Banc banc("127.0.0.1 test root ");
-        QSqlDatabase::database(QSqlDatabase::defaultConnection, false).setPort(ferme.numero);
-        // Every command of the three sections stops at the gate.
+        Port ferme(false);
         int nombre = 0;
         for (QGroupBox *groupe : enfants<QGroupBox>(&banc.fenetre())) {
             for (Button *bouton : enfants<Button>(groupe)) {
@@ -202,32 +190,20 @@ private Q_SLOTS:
         QVERIFY(banc.fenetre().findChildren<QDialog *>().isEmpty());
     }
 
-    void silentPeerFailsWithinTheConnectTimeout()
-    {
-        Port muet(true);
-        Banc banc("127.0.0.1 test root ");
-        QSqlDatabase::database(QSqlDatabase::defaultConnection, false).setPort(muet.numero);
-        QElapsedTimer chrono;
-        chrono.start();
-        banc.pilote.boite();
-        QVERIFY(!banc.fenetre().connexionCompte());
-        QVERIFY2(chrono.elapsed() < 10000, "the gate waited too long for the server");
-        QCOMPARE(banc.pilote.boites.value(0), baseInaccessible);
-    }
-
+    // A new database starts quietly (no name looked for before its table
+    // exists); each section's first command creates its tables, and keeps
+    // their rows when the gate passes again. A live connection is checked
+    // without a statement, and kept.
     void firstCommandOfEachSectionCreatesItsTables()
     {
-        // A new database starts quietly: no name is looked for before its table exists.
         QTest::failOnWarning(QRegularExpression(QStringLiteral("refusé")));
         Banc banc;
-        // The home page opened the connection to read its names.
-        QTRY_VERIFY(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen());
+        QTRY_VERIFY(programme().isOpen()); // the home page read its names
         auto tables = [&] {
-            QStringList noms;
-            for (const QVariantList &ligne : banc.lignes("SHOW TABLES"))
-                noms << ligne.value(0).toString();
-            noms.sort();
-            return noms.join(' ');
+            return banc
+                .valeur("SELECT GROUP_CONCAT(table_name ORDER BY table_name SEPARATOR ' ') "
+                        "FROM information_schema.tables WHERE table_schema = DATABASE()")
+                .toString();
         };
         QCOMPARE(tables(), "");
         const QStringList sections = { panneauCompte, panneauCommandes, panneauEmployes };
@@ -243,88 +219,61 @@ private Q_SLOTS:
                              "'employe_id')")
                      .toInt(),
                  2);
-
-        // Rows stay when the gate passes again.
         banc.sql("INSERT INTO compte SET sujet='Gain', valeur='5', date_insert=NOW()");
-        QVERIFY(banc.fenetre().connexionCompte());
-        QCOMPARE(banc.compte("compte"), 1);
-
-        // The program's own session is strict, without the grouping rule of
-        // MySQL 8 (its French and strictness: nextCommandNoticesALostSession).
-        QSqlQuery session(QSqlDatabase::database());
-        QVERIFY(session.exec("SELECT @@SESSION.sql_mode") && session.next());
-        QVERIFY(!session.value(0).toString().contains("ONLY_FULL_GROUP_BY"));
-    }
-
-    // A live connection is checked without a statement, and kept.
-    void liveConnectionCostsTheGateNoStatement()
-    {
-        Banc banc;
-        Entreprise &f = banc.fenetre();
-        QSqlQuery session(QSqlDatabase::database());
-        const QString compteur = "SELECT CONNECTION_ID(), VARIABLE_VALUE FROM "
-                                 "information_schema.SESSION_STATUS WHERE VARIABLE_NAME = "
-                                 "'QUESTIONS'";
-        QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
-        QVERIFY(session.exec(compteur) && session.next());
-        const qlonglong connexion = session.value(0).toLongLong();
-        const qlonglong avant = session.value(1).toLongLong();
+        const QString questions = "SELECT CONNECTION_ID(), VARIABLE_VALUE FROM information_schema."
+                                  "SESSION_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'";
+        const QVariantList avant = surLaSession(questions);
         for (int fois = 0; fois < 3; ++fois)
-            QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
-        QVERIFY(session.exec(compteur) && session.next());
-        QCOMPARE(session.value(0).toLongLong(), connexion);
-        // Only the statement that read the counter.
-        QCOMPARE(session.value(1).toLongLong() - avant, 1);
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
+            QVERIFY(banc.fenetre().connexionCompte() && banc.fenetre().connexionCommande()
+                    && banc.fenetre().connexionEmploye());
+        const QVariantList apres = surLaSession(questions);
+        QCOMPARE(apres.value(0), avant.value(0));
+        QCOMPARE(apres.value(1).toLongLong() - avant.value(1).toLongLong(), 1); // the read itself
+        QCOMPARE(banc.compte("compte"), 1);
     }
 
+    // The next command opens its dialog as usual, on a new session that has
+    // the tables, French month names, strict mode without MySQL 8's grouping rule.
     void nextCommandNoticesALostSession_data()
     {
-        QTest::addColumn<QString>("perte");
-        QTest::newRow("connection killed") << "kill";
-        QTest::newRow("server restarted") << "restart";
+        QTest::addColumn<bool>("redemarrer");
+        QTest::newRow("connection killed") << false;
+        QTest::newRow("server restarted") << true;
         // Settings changed: see settingsDialogWritesTheFileAndAppliesAtOnce.
     }
 
     void nextCommandNoticesALostSession()
     {
-        QFETCH(QString, perte);
+        QFETCH(bool, redemarrer);
         Banc banc;
         QVERIFY(banc.fenetre().connexionCompte());
-        QSqlQuery id(QSqlDatabase::database());
-        QVERIFY(id.exec("SELECT CONNECTION_ID()") && id.next());
-        const qlonglong avant = id.value(0).toLongLong();
-
-        if (perte == "kill") {
+        const qlonglong avant = surLaSession("SELECT CONNECTION_ID()").value(0).toLongLong();
+        if (!redemarrer)
             banc.sql("KILL " + QString::number(avant));
-        } else {
-            const QString dossier =
-                QFileInfo(qEnvironmentVariable("MYSQL_UNIX_PORT")).absolutePath();
-            for (const char *action : { "stop", "start" }) {
-                QCOMPARE(QProcess::execute(TABLORAN_MARIADB_SCRIPT, { action, dossier }), 0);
-            }
+        const QString dossier = QFileInfo(qEnvironmentVariable("MYSQL_UNIX_PORT")).absolutePath();
+        for (const char *action : { "stop", "start" })
+            QVERIFY(!redemarrer
+                    || QProcess::execute(TABLORAN_MARIADB_SCRIPT, { action, dossier }) == 0);
+        if (redemarrer) {
             QSqlDatabase verification = QSqlDatabase::database("verification", false);
             verification.close();
             QVERIFY(verification.open());
         }
-
-        // The next command opens its dialog as usual, on a new session that has
-        // the tables, French month names and strict mode.
         banc.lancer(panneauCompte, "Ajouter", [](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Ajouter une dépense ou un gain");
             d->reject();
         });
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         QCOMPARE(banc.pilote.boites.size(), 0);
-
-        QSqlQuery session(QSqlDatabase::database());
-        QVERIFY(session.exec("SELECT CONNECTION_ID(), DATABASE(), DATE_FORMAT('2013-08-05', '%M')")
-                && session.next());
-        QVERIFY(session.value(0).toLongLong() != avant || perte == "restart");
+        const QVariantList session = surLaSession("SELECT CONNECTION_ID(), DATABASE(), "
+                                                  "DATE_FORMAT('2013-08-05', '%M'), @@sql_mode");
+        QVERIFY(session.value(0).toLongLong() != avant || redemarrer);
         QCOMPARE(session.value(1).toString(), banc.nomBase);
         QCOMPARE(session.value(2).toString(), "août");
-        QVERIFY(!session.exec("INSERT INTO compte SET sujet = 'Gain', valeur = REPEAT('9', 21), "
-                              "date_insert = NOW()"));
+        QVERIFY(!session.value(3).toString().contains("ONLY_FULL_GROUP_BY"));
+        QVERIFY(!QSqlQuery(programme())
+                     .exec("INSERT INTO compte SET sujet = 'Gain', valeur = "
+                           "REPEAT('9', 21), date_insert = NOW()"));
         QCOMPARE(banc.compte("compte"), 0);
     }
 
@@ -335,7 +284,6 @@ private Q_SLOTS:
         banc.sql("DROP DATABASE IF EXISTS " + autre);
         banc.sql("CREATE DATABASE " + autre);
         QVERIFY(QDir("config").removeRecursively());
-
         banc.lancer(QString(), "Modifier les paramètres",
                     [&](QDialog *d) {
                         QCOMPARE(d->windowTitle(), "Modification des paramètres");
@@ -351,13 +299,9 @@ private Q_SLOTS:
                           "Les paramêtres de connexion de la base de donnée ont été modifiés "
                           "avec succes"));
         QCOMPARE(banc.pilote.boites.value(0).parent, "Modification des paramètres");
-
         QCOMPARE(lireFichier("config/base.sni"), ("localhost " + autre + " root ").toUtf8());
-        QCOMPARE(QFile::permissions("config/base.sni")
-                     & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup
-                        | QFileDevice::WriteOther),
-                 QFileDevice::Permissions());
-
+        // Neither the group nor the others may read or write it.
+        QCOMPARE(QFile::permissions("config/base.sni") & 0x0066, QFileDevice::Permissions());
         // The next command connects to the new database, without a restart.
         QVERIFY(banc.fenetre().connexionCompte());
         QCOMPARE(banc.valeur("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema "
@@ -366,8 +310,7 @@ private Q_SLOTS:
                      .toInt(),
                  1);
         banc.sql("DROP DATABASE " + autre);
-        // Closed dialogs do not pile up.
-        QTRY_VERIFY(banc.fenetre().findChildren<QDialog *>().isEmpty());
+        QTRY_VERIFY(banc.fenetre().findChildren<QDialog *>().isEmpty()); // closed dialogs go
 
         // A file where the folder should be: the values apply, the box says
         // they were not written.
@@ -381,8 +324,7 @@ private Q_SLOTS:
                           "Les paramètres ont été appliqués pour cette session, mais le fichier "
                           "config/base.sni n'a pas pu être écrit"));
         QCOMPARE(banc.pilote.boites.value(0).parent, "Modification des paramètres");
-        QCOMPARE(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).userName(),
-                 "autre");
+        QCOMPARE(programme().userName(), "autre");
     }
 
     void settingsThatWouldNotComeBackAreRefused()
@@ -413,7 +355,7 @@ private Q_SLOTS:
                      attendue(QMessageBox::Critical, "Paramètres refusés",
                               "Les paramètres de connexion n'ont pas été modifiés\n" + raison));
         }
-        const QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        const QSqlDatabase db = programme();
         QCOMPARE(QStringList({ db.hostName(), db.databaseName(), db.userName(), db.password() }),
                  QStringList({ "localhost", banc.nomBase, "root", "" }));
         QCOMPARE(lireFichier("config/base.sni"), avant);
@@ -423,7 +365,7 @@ private Q_SLOTS:
     {
         Banc banc;
         QVERIFY(banc.fenetre().connexionCompte());
-        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        QSqlDatabase db = programme();
         for (const char *option : { "MYSQL_OPT_READ_TIMEOUT=10", "MYSQL_OPT_WRITE_TIMEOUT=10" })
             QVERIFY(db.connectOptions().split(';').contains(option));
         // The same path with a shorter wait, so that the test does not last.
@@ -431,7 +373,6 @@ private Q_SLOTS:
         db.setConnectOptions(
             "MYSQL_OPT_CONNECT_TIMEOUT=3;MYSQL_OPT_READ_TIMEOUT=1;MYSQL_OPT_WRITE_TIMEOUT=1");
         QVERIFY(banc.fenetre().connexionCompte());
-
         const auto ajouter = [&banc] {
             banc.pilote.effacer();
             banc.lancer(panneauCompte, "Ajouter", [&](QDialog *d) {
@@ -468,15 +409,17 @@ private Q_SLOTS:
     // and written back there. A project file in the current folder wins.
     void settingsLiveInTheUserFolderWithoutAProjectFile()
     {
-        {
-            Banc banc(nullptr, false);
+        for (const char *projet : { static_cast<const char *>(nullptr), "projet %1 root " }) {
+            Banc banc(projet, false);
             const QString dossier = banc.dossierTravail() + "/xdg-config/tabloran";
             QVERIFY(QDir().mkpath(dossier));
             QVERIFY(ecrireFichier(dossier + "/base.sni",
                                   "localhost " + banc.nomBase.toUtf8() + " root "));
             banc.demarrer();
             QCOMPARE(valeursAffichees(banc),
-                     (QStringList { "localhost", banc.nomBase, "root", "" }));
+                     (QStringList { projet ? "projet" : "localhost", banc.nomBase, "root", "" }));
+            if (projet)
+                break;
             parametrer(banc, { { "passwordEdit", "secret" } });
             QCOMPARE(banc.pilote.boites.value(0).titre, "Changement effectué");
             QCOMPARE(lireFichier(dossier + "/base.sni"),
@@ -484,12 +427,6 @@ private Q_SLOTS:
             QVERIFY(!QFile::exists("config"));
             QCOMPARE(banc.pilote.anomalies(), QStringList());
         }
-        Banc banc("projet %1 root ", false);
-        const QString dossier = banc.dossierTravail() + "/xdg-config/tabloran";
-        QVERIFY(QDir().mkpath(dossier));
-        QVERIFY(ecrireFichier(dossier + "/base.sni", "utilisateur x y z"));
-        banc.demarrer();
-        QCOMPARE(valeursAffichees(banc), (QStringList { "projet", banc.nomBase, "root", "" }));
     }
 };
 

@@ -7,13 +7,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QCompleter>
 #include <QDir>
 #include <QGroupBox>
-#include <QLabel>
 #include <QProgressDialog>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -38,15 +35,6 @@ void Pilote::dialogue(std::function<void(QDialog *)> action)
     };
 }
 
-void Pilote::fenetre(std::function<void(QWidget *)> action)
-{
-    attentes << [this, action](QWidget *fenetre) {
-        if (qobject_cast<QMessageBox *>(fenetre))
-            noter(fenetre);
-        action(fenetre);
-    };
-}
-
 QMessageBox *Pilote::noter(QWidget *fenetre)
 {
     auto *box = qobject_cast<QMessageBox *>(fenetre);
@@ -58,8 +46,7 @@ QMessageBox *Pilote::noter(QWidget *fenetre)
         return nullptr;
     }
     boites << Boite { box->icon(), box->windowTitle(), box->text(),
-                      box->parentWidget() ? box->parentWidget()->windowTitle() : QString(),
-                      box->standardButtons() };
+                      box->parentWidget() ? box->parentWidget()->windowTitle() : QString() };
     return box;
 }
 
@@ -67,22 +54,19 @@ void Pilote::boite(QMessageBox::StandardButton reponse)
 {
     attentes << [this, reponse](QWidget *fenetre) {
         QMessageBox *box = noter(fenetre);
-        if (!box)
-            return;
-        QAbstractButton *bouton = box->button(reponse);
-        if (!bouton)
+        QAbstractButton *bouton = box ? box->button(reponse) : nullptr;
+        if (box && !bouton)
             QFAIL(qPrintable(QStringLiteral("the box «%1» has no such button").arg(box->text())));
-        bouton->click();
+        if (bouton)
+            bouton->click();
     };
 }
 
 void Pilote::entree()
 {
     attentes << [this](QWidget *fenetre) {
-        QMessageBox *box = noter(fenetre);
-        if (!box)
-            return;
-        QTest::keyClick(box, Qt::Key_Return);
+        if (QMessageBox *box = noter(fenetre))
+            QTest::keyClick(box, Qt::Key_Return);
     };
 }
 
@@ -121,10 +105,8 @@ void Pilote::surveiller()
     if (progressionLibre && qobject_cast<QProgressDialog *>(fenetre))
         return;
     vus.removeAll(nullptr);
-    for (const QPointer<QWidget> &vu : std::as_const(vus)) {
-        if (vu == fenetre)
-            return;
-    }
+    if (vus.contains(fenetre))
+        return;
     vus << fenetre;
 
     const QPointer<QWidget> garde(fenetre);
@@ -189,10 +171,7 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
 Banc::~Banc()
 {
     principale.reset();
-    {
-        QSqlQuery q(verification);
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nomBase);
-    }
+    QSqlQuery(verification).exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nomBase);
     verification.close();
     verification = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("verification"));
@@ -304,22 +283,12 @@ Button *boutonTexte(QWidget *racine, const QString &texte)
     return nullptr;
 }
 
-QLabel *etiquetteTexte(QWidget *racine, const QString &texte)
-{
-    for (QLabel *l : racine->findChildren<QLabel *>()) {
-        if (l->text() == texte)
-            return l;
-    }
-    return nullptr;
-}
-
 QLabel *etiquetteDebut(QWidget *racine, const QString &debut)
 {
-    for (QLabel *l : racine->findChildren<QLabel *>()) {
-        if (l->text().startsWith(debut))
-            return l;
-    }
-    return nullptr;
+    const QList<QLabel *> etiquettes = racine->findChildren<QLabel *>();
+    const auto l = std::find_if(etiquettes.cbegin(), etiquettes.cend(),
+                                [&](QLabel *l) { return l->text().startsWith(debut); });
+    return l == etiquettes.cend() ? nullptr : *l;
 }
 
 QStringList elements(QComboBox *liste)
@@ -393,11 +362,7 @@ char *toString(const Boite &boite)
 
 Boite attendue(QMessageBox::Icon icone, const QString &titre, const QString &texte)
 {
-    Boite b;
-    b.icone = icone;
-    b.titre = titre;
-    b.texte = texte;
-    return b;
+    return Boite { icone, titre, texte, QString() };
 }
 
 void vuesCommencent(const Pilote &pilote, const QStringList &debuts)
@@ -405,8 +370,7 @@ void vuesCommencent(const Pilote &pilote, const QStringList &debuts)
     QCOMPARE(pilote.anomalies(), QStringList());
     const QStringList vues = pilote.vues();
     QCOMPARE(vues.size(), debuts.size());
-    for (int i = 0; i < vues.size(); ++i) {
+    for (int i = 0; i < vues.size(); ++i)
         QVERIFY2(vues[i].startsWith(debuts[i]),
                  qPrintable(vues[i] + QStringLiteral("\ndoes not start with\n") + debuts[i]));
-    }
 }

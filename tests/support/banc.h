@@ -32,7 +32,6 @@ struct Boite
     QString texte;
     // The window title of the box's parent: "TABLORAN" for the main window.
     QString parent;
-    QMessageBox::StandardButtons boutons;
 };
 
 // Answers modal windows in the order they appear. Each expected window gets a
@@ -49,9 +48,6 @@ public:
     // The next modal window is a dialog: the action fills it, presses its
     // buttons, and must close it.
     void dialogue(std::function<void(QDialog *)> action);
-    // The next modal window, whichever kind it is: the action reads it and
-    // must close it (a message box is recorded first).
-    void fenetre(std::function<void(QWidget *)> action);
     // The next modal window is a message box: record it and press a button.
     void boite(QMessageBox::StandardButton reponse = QMessageBox::Ok);
     // The next modal window is a message box: record it and press Enter, as a
@@ -156,7 +152,6 @@ Button *boutonTexte(QWidget *racine, const QString &texte);
 Button *boutonGroupe(QWidget *fenetre, const QString &groupe, const QString &texte);
 // Presses the button of that text in a window.
 void appuyer(QWidget *fenetre, const QString &texte);
-QLabel *etiquetteTexte(QWidget *racine, const QString &texte);
 // The label whose text starts so.
 QLabel *etiquetteDebut(QWidget *racine, const QString &debut);
 QStringList elements(QComboBox *liste);
