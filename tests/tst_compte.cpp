@@ -87,22 +87,19 @@ private Q_SLOTS:
         remplir(banc,
                 "(1, 'Gain', '150', 'a', '2013-03-05'), (2, 'Dépense', '30', 'b', '2013-08-14')");
         banc.lancer(panneauCompte, "Afficher/Modifier", [&](QDialog *d) {
-            auto *modele = qobject_cast<QSqlTableModel *>(modeleDe(d->findChild<QTableView *>()));
-            auto ecrire = [&](int l, int c, const QString &v) {
-                modele->setData(modele->index(l, c), v);
-            };
+            auto *m = qobject_cast<QSqlTableModel *>(modeleDe(d->findChild<QTableView *>()));
             // "Annuler" puts back every edited cell; a refused edit stays pending.
-            ecrire(0, 2, "31");
+            m->setData(m->index(0, 2), "31");
             appuyer(d, "Annuler");
-            QCOMPARE(modele->index(0, 2).data().toString(), "30");
-            ecrire(0, 2, "99,50");
-            ecrire(1, 1, "Cadeau");
+            QCOMPARE(m->index(0, 2).data().toString(), "30");
+            m->setData(m->index(0, 2), "99,50");
+            m->setData(m->index(1, 1), "Cadeau");
             banc.pilote.boite();
             appuyer(d, "Valider");
-            ecrire(1, 1, "Dépense");
+            m->setData(m->index(1, 1), "Dépense");
             banc.pilote.boite();
             appuyer(d, "Valider");
-            ecrire(0, 2, "1"); // left pending when the window closes: not written
+            m->setData(m->index(0, 2), "1"); // left pending when the window closes: not written
             appuyer(d, "Fermer la fenêtre");
         });
         QCOMPARE(livre(banc), "1 Dépense 150 a, 2 Dépense 99.50 b");

@@ -10,11 +10,9 @@ using namespace compte;
 namespace {
 
 Issue ajout(BaseDeTest &base, const QString &sujet, const QString &valeur,
-            const QString &commentaire = {}, const QString &date = {})
+            const QString &commentaire = {}, const QDateTime &date = {})
 {
-    return ajouter(
-        base.db,
-        { {}, sujet, valeur, commentaire, QDateTime::fromString(date, "yyyy-MM-dd hh:mm") });
+    return ajouter(base.db, { {}, sujet, valeur, commentaire, date });
 }
 
 // The book as stored, one "id sujet valeur" per entry.
@@ -24,15 +22,6 @@ QString livre(BaseDeTest &base)
         .valeur("SELECT GROUP_CONCAT(CONCAT_WS(' ', id, sujet, valeur) ORDER BY id "
                 "SEPARATOR ', ') FROM compte")
         .toString();
-}
-
-// The report's lines of one kind, "valeur|commentaire|quand".
-QStringList lignes(Curseur<LigneBilan> curseur)
-{
-    QStringList texte;
-    for (const LigneBilan &l : curseur.suivants(10))
-        texte << l.valeur + '|' + l.commentaire + '|' + l.quand;
-    return texte;
 }
 
 } // namespace
@@ -72,14 +61,18 @@ private Q_SLOTS:
     void reportSumsTheAmountsAsStored()
     {
         BaseDeTest base;
+        QVERIFY(ajout(base, "Dépense", "12,50", "pain", { QDate(2013, 8, 14), QTime(10, 0) }).ok());
         // An amount edited in the grid that is no number counts as the server reads it.
-        base.sql("INSERT INTO compte VALUES (1, 'Dépense', '12.50', 'pain', '2013-08-14 10:00'), "
-                 "(2, 'Gain', '10.10', '', '2013-08-01 10:00'), (3, 'Dépense', '7.25', 'lait', "
-                 "'2014-01-02 10:05'), (4, 'Gain', '0.1', '', '2013-09-01 10:00'), (5, 'Gain', "
-                 "'0.2', '', '2013-09-01 10:00'), (9, 'Dépense', '3abc', '', '2013-09-01')");
+        base.sql("INSERT INTO compte VALUES (2, 'Gain', '10.10', '', '2013-08-01 10:00'), (3, "
+                 "'Dépense', '7.25', 'lait', '2014-01-02 10:05'), (4, 'Gain', '0.1', '', "
+                 "'2013-09-01'), (5, 'Gain', '0.2', '', '2013-09-01'), (9, 'Dépense', '3abc', "
+                 "'', '2013-09-01')");
         Bilan bilan;
         QVERIFY(lireBilan(base.db, &bilan).ok());
-        QCOMPARE(lignes(bilan.depenses),
+        QStringList depenses; // "valeur|commentaire|quand"
+        for (const LigneBilan &l : bilan.depenses.suivants(10))
+            depenses << l.valeur + '|' + l.commentaire + '|' + l.quand;
+        QCOMPARE(depenses,
                  (QStringList { "12.50|pain|le 14 août 2013 à 10h00min",
                                 "7.25|lait|le 02 janvier 2014 à 10h05min",
                                 "3abc||le 01 septembre 2013 à 00h00min" }));
