@@ -41,8 +41,7 @@ void presser(Banc &banc, const QString &bouton, const Reponses &reponses = {},
         if (d->isVisible())
             d->reject();
     };
-    banc.lancer(panneauEmployes, bouton, action ? puisFermer : std::function<void(QDialog *)>(),
-                reponses);
+    banc.lancer(panneauEmployes, bouton, action ? puisFermer : action, reponses);
 }
 
 // A command's page, window title first, every row written out; the search's for `texte`.
@@ -54,8 +53,8 @@ QString page(Banc &banc, const QString &bouton, const QString &texte = {})
     return lu;
 }
 
-// Persons numbered from 1: "type|nom|prenom[|sexe|commentaire]"; interns for 6 months.
-// Then their absences: "(employe_id, 'date', heures), ...".
+// Persons numbered from 1, "type|nom|prenom[|sexe|commentaire]" (interns for 6 months),
+// then their absences, "(employe_id, 'date', heures), ...".
 void personnes(Banc &banc, const QStringList &liste, const QString &absences = {})
 {
     banc.fenetre().connexionEmploye();
@@ -105,8 +104,7 @@ private Q_SLOTS:
                         "duree, date_fin, commentaire FROM employes WHERE id=2"),
             (QList<QVariantList> { { 2, "O'Brien Anne", "F", QDate(1950, 1, 1), QDate(2013, 8, 31),
                                      6, QDate(2014, 2, 28), "l 1\nl 2" } }));
-        // The search field offers the names of the current type only.
-        QCOMPARE(propositions(banc), "O'Brien|Anne|O'Brien Anne");
+        QCOMPARE(propositions(banc), "O'Brien|Anne|O'Brien Anne"); // the type's names only
     }
 
     void searchAndSummaryPages()
@@ -199,7 +197,6 @@ private Q_SLOTS:
         const QString question = "Q confirmation: Voulez vous vraiment supprimé l'élément "
                                  "<strong>n°1</strong>";
         vus(banc, { question, question, "I Suppression reussie: " });
-        QCOMPARE(reste(banc), "2,3 / 2,3");
         // The grid: "Annuler" puts edits back; a number taken writes nothing.
         presser(banc, "Afficher et/ou modifier", ok + ok, [&](QDialog *d) {
             auto *m = qobject_cast<QSqlTableModel *>(modeleDe(d->findChild<QTableView *>()));

@@ -14,8 +14,7 @@ using Lignes = QList<QVariantList>;
 const QString bloque =
     "CREATE TRIGGER bloque BEFORE DELETE ON %1 FOR EACH ROW SIGNAL SQLSTATE '45000'";
 
-// Persons numbered from 1: "type|nom|prenom[|sexe]"; then their absences,
-// "(employe_id, 'date', heures), ...".
+// Persons numbered from 1, "type|nom|prenom[|sexe]"; their absences, "(id, 'date', heures)".
 void inscrire(BaseDeTest &base, const QStringList &liste, const QString &absences = {})
 {
     for (const QString &p : liste) {
@@ -50,8 +49,7 @@ private Q_SLOTS:
         const Jour naissance { 1980, 5, 4 }, debut { 2013, 3, 15 };
         const QString nom = "O'" + QString(58, QChar(0xe9)), prenom(59, 'p');
         Personne p { {}, employe, nom, prenom, "F", QString(255, 'd'), "l 1\nl 2", {}, {}, 0, {} };
-        QVERIFY(ajouterPersonne(base.db, p, naissance, debut).ok());
-        QCOMPARE(p.id.toInt(), 1);
+        QVERIFY(ajouterPersonne(base.db, p, naissance, debut).ok() && p.id == 1);
         QCOMPARE(base.lignes("SELECT type, nom, prenom, nom_prenom, sexe, CHAR_LENGTH(domaine), "
                              "date_naissance, date_embouche, duree IS NULL AND date_fin IS NULL, "
                              "commentaire FROM employes"),
@@ -96,10 +94,8 @@ private Q_SLOTS:
         Absence a { {}, 1, {}, 8, {}, {} };
         QCOMPARE(ajouterAbsence(base.db, a, { 2013, 4, 31 }).raison,
                  "Le 31 avril 2013 n'existe pas (date de l'absence)");
-        // The same day twice is two absences.
         QVERIFY(ajouterAbsence(base.db, a, { 2013, 3, 31 }).ok());
-        QVERIFY(ajouterAbsence(base.db, a, { 2013, 3, 31 }).ok());
-        QCOMPARE(a.id.toInt(), 2);
+        QVERIFY(ajouterAbsence(base.db, a, { 2013, 3, 31 }).ok() && a.id == 2); // same day twice
         base.sql("INSERT INTO absence VALUES (3, 2, '2013-04-01', 3)");
         // Each type lists its own persons' absences, with their names.
         QList<Absence> liste;
@@ -108,20 +104,11 @@ private Q_SLOTS:
                                  liste[1].prenom }),
                  (QVariantList { 2, QDate(2013, 3, 31), 8, "Martin", "Anne" }));
         QVERIFY(employes::absences(base.db, stagiaire, &liste).ok() && liste.size() == 1);
-        QList<Personne> lus;
-        QVERIFY(employes::personnes(base.db, stagiaire, &lus).ok());
-        QCOMPARE((QVariantList { lus.size(), lus[0].id, lus[0].nom, lus[0].prenom }),
-                 (QVariantList { 1, 2, "Durand", "Lea" }));
-        // A deadlock met once (the session's variable outlives the rollback): run again.
-        base.sql("CREATE TRIGGER interblocage BEFORE INSERT ON absence FOR EACH ROW BEGIN IF "
-                 "@deja IS NULL THEN SET @deja = 1; SIGNAL SQLSTATE '40001' SET MYSQL_ERRNO = "
-                 "1213; END IF; END");
-        QVERIFY(ajouterAbsence(base.db, a, { 2013, 3, 6 }).ok());
         // A person deleted by another workstation meanwhile gets none.
         a.personneId = 9;
         QCOMPARE(ajouterAbsence(base.db, a, { 2013, 3, 1 }).genre, Issue::Refuse);
         QVERIFY(supprimerAbsence(base.db, 1).ok());
-        QCOMPARE(reste(base), "1,2 / 1,2,1");
+        QCOMPARE(reste(base), "1,2 / 1,2");
     }
 
     void deletesTakeTheAbsencesOrNothingAndTheGridSavesAllOrNothing()
