@@ -8,11 +8,6 @@
 
 namespace {
 
-void commande(Banc &banc, const QString &bouton, std::function<void(QDialog *)> action = {})
-{
-    banc.lancer(panneauCompte, bouton, action);
-}
-
 // Entries written straight into the book: "(id, 'sujet', 'valeur', 'commentaire', 'date'), ...".
 void remplir(Banc &banc, const QString &valeurs)
 {
@@ -37,13 +32,11 @@ class TestCompte : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void addTellsWhatIsMissingThenStores()
+    void addDeleteAndEmpty()
     {
         Banc banc;
-        commande(banc, "Ajouter", [&](QDialog *d) {
+        banc.lancer(panneauCompte, "Ajouter", [&](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Ajouter une dépense ou un gain");
-            QCOMPARE(elements(nomme<QComboBox>(d, "sujetCombo")),
-                     (QStringList { "Choisir", "Dépense", "Gain" }));
             nomme<QTextEdit>(d, "commentaireEdit")->setPlainText("pain");
             // No kind, then no amount: the dialog stays open; then stored, it closes.
             for (const auto &[type, montant] :
@@ -56,53 +49,35 @@ private Q_SLOTS:
             }
             QVERIFY(!d->isVisible());
         });
-        vuesCommencent(banc.pilote,
-                       { "C Erreur de choix: Veuillez specifier si il s'agit d'une dépense ou "
-                         "d'un gain",
-                         "C Erreur : Pas de valeur: Veuillez specifier la valeur numerique "
-                         "valide attribuée à votre élément\nLe montant doit être plus grand que 0",
-                         "I Ajout reussi avec succes: L'enregistrement de votre requête a été "
-                         "effectué avec succes" });
         QCOMPARE(livre(banc), "1 Gain 12.50 pain");
-    }
-
-    void deleteOneEntryThenEmptyTheBook()
-    {
-        Banc banc;
-        remplir(banc,
-                "(7, 'Gain', '150', '', '2013-03-05'), (123, 'Dépense', '30', '', "
-                "'2013-03-06')");
-        commande(banc, "Supprimer", [&](QDialog *d) {
+        remplir(banc, "(123, 'Dépense', '30', '', '2013-03-06')");
+        banc.lancer(panneauCompte, "Supprimer", [&](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Supprimer des données dans la base de mes comptes");
             auto *liste = nomme<QComboBox>(d, "sujetListe");
             QCOMPARE(elements(liste),
-                     (QStringList { "sujet n°7 - Il s'agit d'un gain - valeur = 150F",
+                     (QStringList { "sujet n°1 - Il s'agit d'un gain - valeur = 12.50F",
                                     "sujet n°123 - Il s'agit d'une dépense - valeur = 30F" }));
             liste->setCurrentIndex(1);
             banc.pilote.boite(QMessageBox::Yes);
             banc.pilote.boite();
             appuyer(d, "Supprimer");
         });
-        vuesCommencent(banc.pilote,
-                       { "Q Confirmation: Voulez vous vraiment supprimer le sujet n°123",
-                         "I Suppression reussie: La suppression a été effectuée avec succes" });
-        QCOMPARE(livre(banc), "7 Gain 150 ");
-
+        QCOMPARE(livre(banc), "1 Gain 12.50 pain");
         // Emptying: No keeps everything, Yes empties; an empty book has nothing to delete.
-        banc.pilote.effacer();
-        banc.pilote.boite(QMessageBox::No);
-        commande(banc, "Vider");
+        for (auto reponse : { QMessageBox::No, QMessageBox::Yes, QMessageBox::Ok })
+            banc.pilote.boite(reponse);
+        banc.lancer(panneauCompte, "Vider");
         QCOMPARE(banc.compte("compte"), 1);
-        banc.pilote.boite(QMessageBox::Yes);
+        banc.lancer(panneauCompte, "Vider");
         banc.pilote.boite();
-        commande(banc, "Vider");
-        banc.pilote.boite();
-        commande(banc, "Supprimer");
+        banc.lancer(panneauCompte, "Supprimer");
         const QString confirmation = "Q Confirmation: Voulez vous vraiment vider vos données ?";
-        vuesCommencent(banc.pilote,
-                       { confirmation, confirmation,
-                         "I Vidage reussi: Vos données ont été vidé avec succes",
-                         "I table vide: Vous n'avez pas données stockées" });
+        vuesCommencent(
+            banc.pilote,
+            { "C Erreur de choix: ", "C Erreur : Pas de valeur: ", "I Ajout reussi avec succes: ",
+              "Q Confirmation: Voulez vous vraiment supprimer le sujet n°123",
+              "I Suppression reussie: ", confirmation, confirmation,
+              "I Vidage reussi: ", "I table vide: " });
         QCOMPARE(banc.compte("compte"), 0);
     }
 
@@ -110,35 +85,25 @@ private Q_SLOTS:
     {
         Banc banc;
         remplir(banc,
-                "(1, 'Gain', '150', 'a', '2013-03-05'), (2, 'Dépense', '30', 'b', "
-                "'2013-08-14')");
-        commande(banc, "Afficher/Modifier", [&](QDialog *d) {
-            QCOMPARE(d->windowTitle(), "Affichage et modification de vos données");
-            auto *modele = qobject_cast<QSqlTableModel *>(modeleDe(d->findChild<QTableView *>()));
-            QVERIFY(modele);
-            auto ecrire = [&](int l, int c, const QString &v) {
-                modele->setData(modele->index(l, c), v);
-            };
-            // "Annuler" puts back every edited cell.
-            ecrire(0, 2, "31");
+                "(1, 'Gain', '150', 'a', '2013-03-05'), (2, 'Dépense', '30', 'b', '2013-08-14')");
+        banc.lancer(panneauCompte, "Afficher/Modifier", [&](QDialog *d) {
+            auto *m = qobject_cast<QSqlTableModel *>(modeleDe(d->findChild<QTableView *>()));
+            // "Annuler" puts back every edited cell; a refused edit stays pending.
+            m->setData(m->index(0, 2), "31");
             appuyer(d, "Annuler");
-            QCOMPARE(modele->index(0, 2).data().toString(), "30");
-            // A refused edit stays pending, to be corrected.
-            ecrire(0, 2, "99,50");
-            ecrire(1, 1, "Cadeau");
+            QCOMPARE(m->index(0, 2).data().toString(), "30");
+            m->setData(m->index(0, 2), "99,50");
+            m->setData(m->index(1, 1), "Cadeau");
             banc.pilote.boite();
             appuyer(d, "Valider");
-            ecrire(1, 1, "Dépense");
+            m->setData(m->index(1, 1), "Dépense");
             banc.pilote.boite();
             appuyer(d, "Valider");
-            ecrire(0, 2, "1"); // left pending when the window closes: not written
+            m->setData(m->index(0, 2), "1"); // left pending when the window closes: not written
             appuyer(d, "Fermer la fenêtre");
         });
         QCOMPARE(livre(banc), "1 Dépense 150 a, 2 Dépense 99.50 b");
-        vuesCommencent(banc.pilote,
-                       { "W Modifications échouées: Modifications échouées\nUn ou "
-                         "plusieurs des éléments ont été mal modifiées\n",
-                         "I Modifications reussies: Modifications reussies" });
+        vuesCommencent(banc.pilote, { "W Modifications échouées: ", "I Modifications reussies: " });
     }
 
     void reportSumsUpTheBook()
@@ -149,7 +114,7 @@ private Q_SLOTS:
         remplir(banc,
                 "(1, 'Dépense', '12.50', 'a < b & <b>c</b>\\nsur deux lignes', '2013-03-05 "
                 "09:25'), (2, 'Gain', '5', '&nbsp;', '2013-08-14 10:00')");
-        commande(banc, "Bilan", [&](QDialog *d) {
+        banc.lancer(panneauCompte, "Bilan", [&](QDialog *d) {
             QCOMPARE(d->windowTitle(), "Bilan de vos gains et dépenses");
             QCOMPARE(textePage(d),
                      "Bilan de dépenses et/ou de gains\nVos dépenses\n=> Vous avez dépensé 12.50F "
