@@ -112,6 +112,16 @@ private Q_SLOTS:
                  "1213; END IF; END");
         QVERIFY(ajout(base, "Gain", "12,50").ok());
         QCOMPARE(livre(base), "1 Gain 3, 2 Gain 12.50");
+        // Another workstation holds the book: run once more, then given up.
+        QVERIFY(QSqlQuery(base.db).exec("SET SESSION innodb_lock_wait_timeout = 1"));
+        QSqlDatabase autre = base.autre();
+        QVERIFY(autre.transaction() && QSqlQuery(autre).exec("SELECT * FROM compte FOR UPDATE"));
+        const int rejoues = conflits().rejoues;
+        QCOMPARE(supprimer(base.db, 1).genre, Issue::Conflit);
+        QCOMPARE(vider(base.db).genre, Issue::Conflit);
+        QCOMPARE(conflits().rejoues, rejoues + 2);
+        autre.rollback();
+        QCOMPARE(base.compte("compte"), 2);
     }
 
     void gridSavesAllOrNothing()

@@ -140,6 +140,31 @@ private Q_SLOTS:
                  (Lignes { { 2, "Bernard", "Dupont Paul" }, { 9, "Martin", "Martin Anne" } }));
     }
 
+    // Another workstation holds the persons: a delete and an emptying wait,
+    // run once more, and give up with nothing changed; a deadlock met once is
+    // run again and stored once.
+    void writesReplayAConflictOnce()
+    {
+        BaseDeTest base;
+        inscrire(base, { "1|Martin|Anne" });
+        QVERIFY(QSqlQuery(base.db).exec("SET SESSION innodb_lock_wait_timeout = 1"));
+        QSqlDatabase autre = base.autre();
+        QVERIFY(autre.transaction() && QSqlQuery(autre).exec("SELECT * FROM employes FOR UPDATE"));
+        const int rejoues = conflits().rejoues;
+        QCOMPARE(supprimerPersonne(base.db, 1).genre, Issue::Conflit);
+        QCOMPARE(viderType(base.db, employe).genre, Issue::Conflit);
+        QCOMPARE(conflits().rejoues, rejoues + 2);
+        autre.rollback();
+        base.sql("CREATE TRIGGER interblocage BEFORE INSERT ON absence FOR EACH ROW BEGIN IF "
+                 "@deja IS NULL THEN SET @deja = 1; SIGNAL SQLSTATE '40001' SET MYSQL_ERRNO = "
+                 "1213; END IF; END");
+        Absence absence;
+        absence.personneId = 1;
+        absence.heures = 3;
+        QVERIFY(ajouterAbsence(base.db, absence, { 2013, 3, 5 }).ok());
+        QCOMPARE(reste(base), "1 / 1");
+    }
+
     void searchAndSummaryReadAsThePagesAsk()
     {
         BaseDeTest base;
