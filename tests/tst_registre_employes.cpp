@@ -168,8 +168,8 @@ private Q_SLOTS:
     void searchAndSummaryReadAsThePagesAsk()
     {
         BaseDeTest base;
-        Bilan b;
-        QVERIFY(bilan(base.db, &b).ok() && b.heures == "0"); // a sum of no rows
+        Effectifs b;
+        QVERIFY(effectifs(base.db, &b).ok() && b.heures == "0"); // a sum of no rows
         inscrire(base,
                  { "1|Martin|Anne|F", "1|Dupont|Paul", "2|Martin|Luc", "1|O_Brien|100%",
                    "1|Lebrun|Ana", "1|E|e|X" },
@@ -201,7 +201,7 @@ private Q_SLOTS:
                  "05 mars 2013 (8 heures)<br/>" + QString("&nbsp;").repeated(28)
                      + "06 août 2013 (4 heures)=12");
         // A sex other than M or F, and an absence of nobody, count in the totals only.
-        QVERIFY(bilan(base.db, &b).ok());
+        QVERIFY(effectifs(base.db, &b).ok());
         QCOMPARE((QList<int> { b.personnes, b.employesM, b.employesF, b.stagiairesM, b.stagiairesF,
                                b.heuresEmployesM, b.heuresEmployesF, b.heuresStagiairesM,
                                b.heuresStagiairesF, b.heures.toInt() }),

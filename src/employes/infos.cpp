@@ -10,7 +10,7 @@
 namespace {
 
 // The summary's figures as the page shows them.
-QString pageBilan(const employes::Bilan &b)
+QString pageEffectifs(const employes::Effectifs &b)
 {
     const QString retrait = QStringLiteral("&nbsp;").repeated(4);
     const QString sousRetrait = QStringLiteral("&nbsp;").repeated(7);
@@ -57,11 +57,11 @@ void Entreprise::employeInfo()
 
     // Both types, whatever the home page shows. Everything is read first: a
     // refused read shows no page.
-    employes::Bilan b;
-    if (!lectureReussie(this, employes::bilan(db, &b)))
+    employes::Effectifs b;
+    if (!lectureReussie(this, employes::effectifs(db, &b)))
         return;
 
-    const QString contenu = pageBilan(b);
+    const QString contenu = pageEffectifs(b);
     QDialog *page =
         ouvrirDialogue(QStringLiteral("Informations sur employés et les stagiaires"), 400, 500);
     etiquette(page, QStringLiteral("Informations"),

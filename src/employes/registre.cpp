@@ -317,7 +317,7 @@ Issue releves(const QSqlDatabase &db, const QList<QVariant> &ids, QHash<int, Rel
     return Issue::ecrit();
 }
 
-Issue bilan(const QSqlDatabase &db, Bilan *bilan)
+Issue effectifs(const QSqlDatabase &db, Effectifs *effectifs)
 {
     QSqlQuery requete(db);
     QString erreur;
@@ -335,7 +335,7 @@ Issue bilan(const QSqlDatabase &db, Bilan *bilan)
         return requete.next() ? requete.value(0) : QVariant();
     };
     const auto nombre = [&](const QString &instruction) { return valeur(instruction).toInt(); };
-    Bilan b;
+    Effectifs b;
     b.personnes = nombre(QStringLiteral("SELECT COUNT(*) FROM employes"));
     b.employesM = nombre(QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=1 AND sexe='M'"));
     b.employesF = nombre(QStringLiteral("SELECT COUNT(*) FROM employes WHERE type=1 AND sexe='F'"));
@@ -360,7 +360,7 @@ Issue bilan(const QSqlDatabase &db, Bilan *bilan)
     b.heures = total.isNull() ? QStringLiteral("0") : texteNombre(total);
     if (!erreur.isEmpty())
         return Issue::erreur(erreur, code);
-    *bilan = b;
+    *effectifs = b;
     return Issue::ecrit();
 }
 

@@ -119,7 +119,7 @@ struct Releve
 Issue releves(const QSqlDatabase &db, const QList<QVariant> &ids, QHash<int, Releve> *releves);
 
 // The staff summary's figures, both types.
-struct Bilan
+struct Effectifs
 {
     int personnes = 0;
     int employesM = 0;
@@ -134,7 +134,7 @@ struct Bilan
     int heuresStagiairesM = 0;
     int heuresStagiairesF = 0;
 };
-Issue bilan(const QSqlDatabase &db, Bilan *bilan);
+Issue effectifs(const QSqlDatabase &db, Effectifs *effectifs);
 
 // The names the search field offers for a type: each person's name, first
 // name and combined name, in the server's order.
