@@ -38,13 +38,16 @@ QList<QVariantList> livre(BaseDeTest &base)
 }
 
 // A book of three entries whose texts a reading must carry exactly, saved by
-// the program to `chemin`; the book is then changed, so that a restoration
+// the program to `chemin` with 8 as its next key; the book is then changed, so that a restoration
 // shows. Returns the three entries.
 QList<QVariantList> sauvegardeDuLivre(BaseDeTest &base, const QString &chemin)
 {
     base.sql("INSERT INTO compte VALUES (1, 'Gain', '1', ?, '2020-01-01'), "
              "(2, 'Dépense', '2', NULL, '2020-01-02'), (3, 'Gain', '3', '', '2020-01-03')",
              { "l'été \\ \"x\"\n;\\" });
+    // The key of a deleted entry is not given again.
+    base.sql("INSERT INTO compte VALUES (7, 'Gain', '7', NULL, '2020-01-07')");
+    base.sql("DELETE FROM compte WHERE id = 7");
     const QList<QVariantList> entrees = livre(base);
     const Bilan bilan = sauvegarder(base.db, { "compte" }, chemin);
     [&] { QVERIFY2(bilan.reussi(), qPrintable(bilan.message)); }();
@@ -154,6 +157,10 @@ private Q_SLOTS:
         QCOMPARE(texteRangs(r.rangs), "compte : 3 lignes");
         QCOMPARE(livre(base), entrees);
         QVERIFY(!QFileInfo::exists(marque));
+        QCOMPARE(base.valeur("SELECT AUTO_INCREMENT FROM information_schema.tables WHERE "
+                             "table_schema = DATABASE() AND table_name = 'compte'")
+                     .toInt(),
+                 8);
     }
 
     void restoringTheOldestAutomaticBackupKeepsItAndTheOtherPool()

@@ -361,7 +361,11 @@ bool LecteurDump::creation(const QString &s)
         inattendue();
     } else if (nommer(table.captured(1), true)) {
         creees << table.captured(1);
-        examen.instructions << Instruction { Instruction::Creation, table.captured(1), {} };
+        // The next key, so that keys of deleted rows are not given again.
+        static const QRegularExpression cle(
+            QStringLiteral("AUTO_INCREMENT ?= ?([0-9]{1,19})(?: |$)"), sansCasse);
+        examen.instructions << Instruction { Instruction::Creation, table.captured(1),
+                                             cle.match(table.captured(3)).captured(1).toLatin1() };
     }
     return true;
 }

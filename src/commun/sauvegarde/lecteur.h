@@ -21,8 +21,9 @@ using Rangs = QList<QPair<QString, qint64>>;
 
 // A statement of a dump that a restoration runs: the creation of one of the
 // program's tables (made from the program's own schema, never from the file's
-// text), or rows inserted into it, rebuilt from what the reader read: its
-// words, and its strings byte for byte, without comments.
+// text; `texte` is the next key the file gives it, if any), or rows inserted
+// into it, rebuilt from what the reader read: its words, and its strings byte
+// for byte, without comments.
 struct Instruction
 {
     enum Genre { Creation, Insertion };

@@ -86,8 +86,9 @@ const QStringList sessionRestauration = {
 };
 
 // The statements that make one of the program's tables again, empty, on
-// InnoDB whatever the server's default engine.
-QStringList refaire(const QString &table)
+// InnoDB whatever the server's default engine, with its next key (digits) if
+// one is given.
+QStringList refaire(const QString &table, const QByteArray &cle)
 {
     QStringList instructions { QStringLiteral("DROP TABLE IF EXISTS `%1`").arg(table) };
     for (QString creation : schema::creation({ table })) {
@@ -96,6 +97,8 @@ QStringList refaire(const QString &table)
         if (creation.startsWith(QLatin1String("CREATE TABLE"))
             && !creation.contains(QLatin1String("ENGINE="), Qt::CaseInsensitive))
             creation += QStringLiteral(" ENGINE=InnoDB");
+        if (creation.startsWith(QLatin1String("CREATE TABLE")) && !cle.isEmpty())
+            creation += QStringLiteral(" AUTO_INCREMENT=") + QLatin1String(cle);
         instructions << creation;
     }
     return instructions;
@@ -146,7 +149,7 @@ Bilan sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QStri
         QStringList { QStringLiteral("--single-transaction"), QStringLiteral("--skip-triggers"),
                       QStringLiteral("--"), db.databaseName() }
             + tables,
-        progression, nullptr, [&](const QByteArray &morceau) {
+        progression, [&](const QByteArray &morceau) {
             if (fichier.write(morceau) != morceau.size()) {
                 return QStringLiteral("le fichier ne peut pas être écrit (%1)")
                     .arg(fichier.errorString());
@@ -200,7 +203,7 @@ QString charger(const QSqlDatabase &db, const QList<Instruction> &instructions,
         total += instruction.texte.size() + 1;
     for (const Instruction &instruction : instructions) {
         const QStringList textes = instruction.genre == Instruction::Creation
-            ? refaire(instruction.table)
+            ? refaire(instruction.table, instruction.texte)
             : QStringList { QString::fromUtf8(instruction.texte) };
         for (const QString &texte : textes) {
             if (erreur.isEmpty() && !::executer(requete, texte))
