@@ -38,8 +38,8 @@ QList<QVariantList> livre(BaseDeTest &base)
 }
 
 // A book of three entries whose texts a reading must carry exactly, saved by
-// the program to `chemin` with 8 as its next key; the book is then changed, so that a restoration
-// shows. Returns the three entries.
+// the program to `chemin` with 8 as its next key; the book is then changed, so
+// that a restoration shows. Returns the three entries.
 QList<QVariantList> sauvegardeDuLivre(BaseDeTest &base, const QString &chemin)
 {
     base.sql("INSERT INTO compte VALUES (1, 'Gain', '1', ?, '2020-01-01'), "
