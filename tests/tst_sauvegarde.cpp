@@ -268,7 +268,7 @@ private Q_SLOTS:
               question.arg(mauvais),
               "W Restauration échouée: Le serveur a refusé une partie du fichier " + mauvais
                   + " ; les données ont été remises comme elles étaient avant la "
-                    "restauration.\n\nMessage du serveur : ERROR 1180 (HY000)",
+                    "restauration.\n\nMessage du serveur : Duplicate entry",
               question.arg(chemin), question.arg(chemin),
               "I Restauration réussie: Les données du fichier " + chemin + " ont été restaurées."
                   + lignes });

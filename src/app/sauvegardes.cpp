@@ -69,11 +69,17 @@ void direRestauration(QWidget *parent, const QString &chemin, const Restauration
                   .arg(chemin, restauration.message));
         break;
     case Restauration::NonRetablie:
+        // The backup of the data is named whenever there is one.
         boite(parent, QMessageBox::Critical, QStringLiteral("Restauration échouée"),
-              QStringLiteral("Le serveur a refusé une partie du fichier %1, et les données n'ont "
-                             "pas pu être remises comme elles étaient. Elles sont sauvegardées "
-                             "dans le fichier %2.\n\nMessage du serveur : %3")
-                  .arg(chemin, restauration.securite, restauration.message));
+              restauration.securite.isEmpty()
+                  ? QStringLiteral("Le serveur a refusé une partie du fichier %1, et les données "
+                                   "n'ont pas pu être remises comme elles étaient.\n\nMessage du "
+                                   "serveur : %2")
+                        .arg(chemin, restauration.message)
+                  : QStringLiteral("Le serveur a refusé une partie du fichier %1, et les données "
+                                   "n'ont pas pu être remises comme elles étaient. Elles sont "
+                                   "sauvegardées dans le fichier %2.\n\nMessage du serveur : %3")
+                        .arg(chemin, restauration.securite, restauration.message));
         break;
     }
 }

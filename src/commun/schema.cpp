@@ -118,6 +118,30 @@ QStringList creation(const QStringList &tables)
     return instructions;
 }
 
+QStringList colonnes(const QString &table)
+{
+    const Table *t = tableNommee(table);
+    if (!t)
+        return {};
+    // The definitions between the outer parentheses whose first word is no key.
+    QStringList noms;
+    const QString &creation = t->creation;
+    int profondeur = 0;
+    qsizetype debut = creation.indexOf(QLatin1Char('(')) + 1;
+    for (qsizetype i = debut; i < creation.size() && profondeur >= 0; ++i) {
+        const QChar c = creation.at(i);
+        profondeur += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
+        if ((c != QLatin1Char(',') || profondeur != 0) && profondeur >= 0)
+            continue;
+        const QString mot =
+            creation.mid(debut, i - debut).trimmed().section(QLatin1Char(' '), 0, 0);
+        if (!mot.startsWith(QLatin1String("PRIMARY")))
+            noms << mot;
+        debut = i + 1;
+    }
+    return noms;
+}
+
 int largeurTexte(const QString &table, const QString &colonne)
 {
     const Table *t = tableNommee(table);

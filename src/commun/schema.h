@@ -34,6 +34,9 @@ const QStringList &tablesRegistres();
 // their indexes.
 QStringList creation(const QStringList &tables);
 
+// The columns of one of the tables, in their order; none for another table.
+QStringList colonnes(const QString &table);
+
 // What a typed-text column of a register holds, in characters: 0 for a
 // comment (TEXT), -1 for a column that is no typed text (numbers, dates,
 // amounts, which are read as numbers).

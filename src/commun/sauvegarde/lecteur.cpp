@@ -2,8 +2,8 @@
 #include "commun/schema.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 
 #include <algorithm>
 #include <cstring>
@@ -60,14 +60,14 @@ void LecteurDump::inattendue()
                 .arg(ligneInstruction ? ligneInstruction : numeroLigne));
 }
 
-bool LecteurDump::nommer(const QString &table)
+bool LecteurDump::nommer(const QString &table, bool creee)
 {
     if (!schema::tablesRegistres().contains(table)) {
         refuser(QStringLiteral("il nomme la table « %1 », qui n'est pas une table de ce programme")
                     .arg(table.left(64)));
         return false;
     }
-    if (!examen.tables.contains(table)) {
+    if (creee && !examen.tables.contains(table)) {
         examen.tables << table;
         examen.rangs << qMakePair(table, qint64(0));
     }
@@ -81,7 +81,8 @@ void LecteurDump::ligne(const QByteArray &texte)
     if (!examen.refus.isEmpty())
         return;
     QByteArrayView l(texte);
-    if (l.endsWith('\r'))
+    const bool retour = l.endsWith('\r');
+    if (retour)
         l.chop(1);
     const QByteArrayView nette = l.trimmed();
     if (!nette.isEmpty())
@@ -99,8 +100,11 @@ void LecteurDump::ligne(const QByteArray &texte)
         blanc();
     else if (etat == Identifiant)
         identifiant += '\n';
-    else if (etat == Chaine)
+    else if (etat == Chaine) {
+        // The line break is the string's, and a backslash before it escapes it.
+        chaines.last() += retour ? "\r\n" : "\n";
         echappe = false;
+    }
 }
 
 // The statement starts here, unless it already has.
@@ -127,6 +131,7 @@ qsizetype LecteurDump::code(QByteArrayView l, qsizetype i)
         etat = Chaine;
         guillemet = c;
         instruction += '?';
+        chaines << QByteArray(1, c);
     } else if (c == '`') {
         commencer();
         etat = Identifiant;
@@ -187,17 +192,18 @@ qsizetype LecteurDump::horsCode(QByteArrayView l, qsizetype i)
     const char suivant = i + 1 < l.size() ? l.at(i + 1) : '\n';
     switch (etat) {
     case Chaine:
+        chaines.last() += c;
         if (echappe) {
             echappe = false;
         } else if (c == '\\') {
             echappe = true;
         } else if (c == guillemet) {
-            if (suivant == guillemet)
-                return i + 1;
-            etat = Code;
-        } else if (litteraux.size() < 1024
-                   && debut(instruction, 4).compare("SET ", Qt::CaseInsensitive) == 0) {
-            litteraux += c;
+            if (suivant != guillemet) {
+                etat = Code;
+                break;
+            }
+            chaines.last() += c;
+            return i + 1;
         }
         break;
     case Identifiant:
@@ -228,8 +234,11 @@ void LecteurDump::instructionFinie()
 {
     const QByteArray brut = instruction.trimmed();
     instruction.clear();
-    const QByteArray chaines = litteraux.toUpper();
-    litteraux.clear();
+    const struct Oubli
+    {
+        QByteArrayList &chaines;
+        ~Oubli() { chaines.clear(); }
+    } oubli { chaines };
     if (brut.isEmpty())
         return;
     if (debut(brut, 7).compare("INSERT ", Qt::CaseInsensitive) == 0)
@@ -253,7 +262,7 @@ void LecteurDump::instructionFinie()
     if (deverrouillage.match(s).hasMatch() || creation(s))
         return;
     if (s.startsWith(QLatin1String("SET "), Qt::CaseInsensitive))
-        return reglages(s, chaines);
+        return reglages(s);
     inattendue();
 }
 
@@ -261,7 +270,8 @@ void LecteurDump::instructionFinie()
 void LecteurDump::insertion(const QByteArray &brut)
 {
     static const QRegularExpression motif(
-        QStringLiteral("^INSERT INTO `([^`]*)`(?: \\([^()]*\\))? ?VALUES ?$"), sansCasse);
+        QStringLiteral("^INSERT INTO `([^`]*)`(?: \\((?:`[^`]*`(?:, ?)?)*\\))? ?VALUES ?$"),
+        sansCasse);
     const qsizetype valeurs = brut.indexOf("VALUES");
     const QRegularExpressionMatch entete = valeurs < 0
         ? QRegularExpressionMatch()
@@ -271,6 +281,11 @@ void LecteurDump::insertion(const QByteArray &brut)
     const QString table = entete.captured(1);
     if (!nommer(table))
         return;
+    if (!creees.contains(table))
+        return inattendue();
+    // The statement run: its words, and its strings as written.
+    QByteArray texte = brut.left(valeurs + 6);
+    qsizetype chaine = 0;
     qint64 rangs = 0;
     int profondeur = 0;
     for (qsizetype i = valeurs + 6; i < brut.size(); ++i) {
@@ -285,22 +300,33 @@ void LecteurDump::insertion(const QByteArray &brut)
         } else if (c == 'N' || c == 'n') {
             if (debut(QByteArrayView(brut).sliced(i), 4).compare("NULL", Qt::CaseInsensitive) != 0)
                 return inattendue();
+            texte += "NULL";
             i += 3;
-        } else if (!std::strchr("0123456789.+-eE?, ", c)) {
+            continue;
+        } else if (c == '?') {
+            if (chaine == chaines.size())
+                return inattendue();
+            texte += chaines.at(chaine++);
+            continue;
+        } else if (c == '\0' || !std::strchr("0123456789.+-eE, ", c)) {
             return inattendue();
         }
+        texte += c;
     }
-    if (profondeur != 0 || rangs == 0)
+    if (profondeur != 0 || rangs == 0 || chaine != chaines.size()
+        || !QByteArrayView(texte).isValidUtf8())
         return inattendue();
+    examen.instructions << Instruction { Instruction::Insertion, table, texte };
     for (auto &paire : examen.rangs) {
         if (paire.first == table)
             paire.second += rangs;
     }
 }
 
-// A table of the program, with its columns and keys, on an ordinary engine;
-// no link to another table, no data taken from elsewhere, no file of its own.
-// False when the statement creates no table.
+// A table of the program, with its columns in its order and keys, on InnoDB
+// (the only engine that writes all or nothing); no link to another table, no
+// data taken from elsewhere, no file of its own. False when the statement
+// creates no table.
 bool LecteurDump::creation(const QString &s)
 {
     static const QRegularExpression motif(
@@ -310,58 +336,98 @@ bool LecteurDump::creation(const QString &s)
         sansCasse);
     static const QRegularExpression interdits(
         QStringLiteral("\\b(?:REFERENCES|SELECT|DIRECTORY|CONNECTION)\\b"), sansCasse);
-    static const QRegularExpression moteur(
-        QStringLiteral("ENGINE ?= ?(?!(?:InnoDB|MyISAM|Aria|MEMORY)(?: |$))"), sansCasse);
+    static const QRegularExpression moteur(QStringLiteral("ENGINE ?= ?(?!InnoDB(?: |$))"),
+                                           sansCasse);
     const QRegularExpressionMatch table = motif.match(s);
     if (!table.hasMatch())
         return false;
-    if (interdits.match(table.captured(2)).hasMatch() || moteur.match(table.captured(3)).hasMatch())
+    // The columns are the definitions that begin with a name.
+    QStringList colonnes;
+    int profondeur = 0;
+    qsizetype debutDefinition = 0;
+    const QString corps = table.captured(2) + QLatin1Char(',');
+    for (qsizetype i = 0; i < corps.size(); ++i) {
+        const QChar c = corps.at(i);
+        profondeur += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
+        if (c != QLatin1Char(',') || profondeur != 0)
+            continue;
+        const QString definition = corps.mid(debutDefinition, i - debutDefinition).trimmed();
+        if (definition.startsWith(QLatin1Char('`')))
+            colonnes << definition.section(QLatin1Char('`'), 1, 1);
+        debutDefinition = i + 1;
+    }
+    if (interdits.match(table.captured(2)).hasMatch() || moteur.match(table.captured(3)).hasMatch()
+        || colonnes != schema::colonnes(table.captured(1))) {
         inattendue();
-    else
-        nommer(table.captured(1));
+    } else if (nommer(table.captured(1), true)) {
+        creees << table.captured(1);
+        // The next key, so that keys of deleted rows are not given again.
+        static const QRegularExpression cle(
+            QStringLiteral("AUTO_INCREMENT ?= ?([0-9]{1,19})(?: |$)"), sansCasse);
+        examen.instructions << Instruction { Instruction::Creation, table.captured(1),
+                                             cle.match(table.captured(3)).captured(1).toLatin1() };
+    }
     return true;
 }
 
-// Settings of the session, as every dump makes and unmakes them. Nothing that
-// would make the server read strings otherwise than the client cut them (a
-// mode without backslash escapes, an odd character set).
-void LecteurDump::reglages(const QString &s, const QByteArray &chaines)
+// Settings of the session, as every dump saves, makes and puts back. None is
+// run: the restoration sets the session itself. Still, a file that would
+// change how strings are read (a mode as a number or with ANSI quotes or
+// without backslash escapes, a character set passed through a variable) is
+// not a backup of this program.
+void LecteurDump::reglages(const QString &s)
 {
     static const QRegularExpression affectation(
         QStringLiteral("^(@{0,2}[A-Za-z_][A-Za-z_0-9.]*)(?: ?= ?| )([^ ]+)$"));
-    static const QRegularExpression valeur(
-        QStringLiteral("^(?:@@?[A-Za-z_][A-Za-z_0-9.]*|\\?|-?[0-9]+|utf8|utf8mb3|utf8mb4|"
-                       "latin1|binary)$"),
-        sansCasse);
-    static const QSet<QString> variables = {
-        QStringLiteral("NAMES"),
-        QStringLiteral("CHARACTER_SET_CLIENT"),
-        QStringLiteral("CHARACTER_SET_RESULTS"),
-        QStringLiteral("COLLATION_CONNECTION"),
-        QStringLiteral("TIME_ZONE"),
-        QStringLiteral("UNIQUE_CHECKS"),
-        QStringLiteral("FOREIGN_KEY_CHECKS"),
-        QStringLiteral("SQL_MODE"),
-        QStringLiteral("SQL_NOTES"),
-        QStringLiteral("NOTE_VERBOSITY"),
-        QStringLiteral("AUTOCOMMIT"),
-        QStringLiteral("CHECK_CONSTRAINT_CHECKS"),
-    };
-    if (chaines.contains("BACKSLASH") || chaines.contains("ANSI"))
-        return inattendue();
+    qsizetype chaine = 0;
     const QStringList parties = s.mid(4).split(QLatin1Char(','));
     for (const QString &partie : parties) {
         const QRegularExpressionMatch m = affectation.match(partie.trimmed());
-        if (!m.hasMatch())
-            return inattendue();
-        const QString nom = m.captured(1);
-        const bool variableUtilisateur =
-            nom.startsWith(QLatin1Char('@')) && !nom.startsWith(QLatin1String("@@"));
-        if (!variableUtilisateur && !variables.contains(nom.toUpper()))
-            return inattendue();
-        if (!valeur.match(m.captured(2)).hasMatch())
+        if (!m.hasMatch() || !reglage(m.captured(1), m.captured(2), &chaine))
             return inattendue();
     }
+}
+
+// One setting: a user variable saves a setting of the session; a setting
+// takes back a saved value, or one of the values mariadb-dump writes.
+bool LecteurDump::reglage(const QString &nom, const QString &valeur, qsizetype *chaine)
+{
+    const QStringList jeux = { QStringLiteral("utf8"), QStringLiteral("utf8mb3"),
+                               QStringLiteral("utf8mb4"), QStringLiteral("latin1"),
+                               QStringLiteral("binary") };
+    const QStringList bascule = { QStringLiteral("0"), QStringLiteral("1") };
+    static const QHash<QString, QStringList> permises = {
+        { QStringLiteral("NAMES"), jeux },
+        { QStringLiteral("CHARACTER_SET_CLIENT"), jeux },
+        { QStringLiteral("CHARACTER_SET_RESULTS"), jeux },
+        { QStringLiteral("COLLATION_CONNECTION"), {} },
+        { QStringLiteral("TIME_ZONE"), { QStringLiteral("'+00:00'") } },
+        { QStringLiteral("SQL_MODE"), { QStringLiteral("'NO_AUTO_VALUE_ON_ZERO'"), "''" } },
+        { QStringLiteral("UNIQUE_CHECKS"), bascule },
+        { QStringLiteral("FOREIGN_KEY_CHECKS"), bascule },
+        { QStringLiteral("SQL_NOTES"), bascule },
+        { QStringLiteral("NOTE_VERBOSITY"), bascule },
+        { QStringLiteral("AUTOCOMMIT"), bascule },
+        { QStringLiteral("CHECK_CONSTRAINT_CHECKS"), bascule },
+    };
+    QString v = valeur;
+    if (v == QLatin1String("?")) {
+        if (*chaine >= chaines.size())
+            return false;
+        v = QString::fromUtf8(chaines.at((*chaine)++));
+    }
+    const QString variable = nom.toUpper();
+    if (variable.startsWith(QLatin1Char('@')) && !variable.startsWith(QLatin1String("@@"))) {
+        if (!v.startsWith(QLatin1String("@@")) || !permises.contains(v.mid(2).toUpper()))
+            return false;
+        sauvees << variable;
+        return true;
+    }
+    if (!permises.contains(variable))
+        return false;
+    if (v.startsWith(QLatin1Char('@')))
+        return sauvees.contains(v.toUpper());
+    return permises.value(variable).contains(v, Qt::CaseInsensitive);
 }
 
 Examen LecteurDump::fin()

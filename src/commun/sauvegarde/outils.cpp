@@ -84,15 +84,12 @@ QString ecrireOptions(QTemporaryFile &options, const QSqlDatabase &db)
     return {};
 }
 
-// One run of a tool: feeds it its input, hands on its output, and waits for
-// its end.
+// One run of a tool: hands on its output, and waits for its end.
 class Lancement
 {
 public:
-    Lancement(Progression *progression, QIODevice *entree,
-              const std::function<QString(const QByteArray &)> &sortie)
+    Lancement(Progression *progression, const std::function<QString(const QByteArray &)> &sortie)
         : progression(progression)
-        , entree(entree)
         , sortie(sortie)
     {
     }
@@ -103,14 +100,11 @@ public:
 
 private:
     void lireSortie();
-    void nourrir();
 
     Progression *progression;
-    QIODevice *entree;
     const std::function<QString(const QByteArray &)> &sortie;
     QProcess processus;
     bool fini = false;
-    bool ferme = false;
     bool annule = false;
     QByteArray erreurs;
     QString refusSortie;
@@ -126,33 +120,12 @@ void Lancement::lireSortie()
         processus.kill();
 }
 
-// Writes the input while the tool takes it, a few megabytes ahead at most.
-void Lancement::nourrir()
-{
-    if (!entree)
-        return;
-    while (!ferme && !entree->atEnd() && processus.bytesToWrite() < (4 << 20)) {
-        const QByteArray morceau = entree->read(1 << 20);
-        if (morceau.isEmpty())
-            break;
-        processus.write(morceau);
-    }
-    if (!ferme && entree->atEnd()) {
-        processus.closeWriteChannel();
-        ferme = true;
-    }
-    if (progression)
-        progression->suivre(entree->pos() - processus.bytesToWrite(), entree->size());
-}
-
 void Lancement::executer(const QString &programme, const QStringList &arguments)
 {
     QObject::connect(&processus, &QProcess::readyReadStandardOutput, &processus,
                      [this] { lireSortie(); });
     QObject::connect(&processus, &QProcess::readyReadStandardError, &processus,
                      [this] { erreurs += processus.readAllStandardError(); });
-    QObject::connect(&processus, &QProcess::started, &processus, [this] { nourrir(); });
-    QObject::connect(&processus, &QProcess::bytesWritten, &processus, [this] { nourrir(); });
     QObject::connect(&processus, &QProcess::finished, &processus, [this] { fini = true; });
     QObject::connect(&processus, &QProcess::errorOccurred, &processus,
                      [this](QProcess::ProcessError erreur) {
@@ -235,7 +208,7 @@ QStringList argumentsConnexion(const QSqlDatabase &db)
 }
 
 Execution lancerOutil(const QStringList &noms, const QSqlDatabase &db, const QStringList &suite,
-                      Progression *progression, QIODevice *entree,
+                      Progression *progression,
                       const std::function<QString(const QByteArray &)> &sortie)
 {
     const QString programme = outil(noms);
@@ -262,7 +235,7 @@ Execution lancerOutil(const QStringList &noms, const QSqlDatabase &db, const QSt
     if (observateur)
         observateur(programme, arguments);
 
-    Lancement lancement(progression, entree, sortie);
+    Lancement lancement(progression, sortie);
     lancement.executer(programme, arguments);
     return lancement.bilan(programme);
 }

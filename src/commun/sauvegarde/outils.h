@@ -1,8 +1,8 @@
 #ifndef SAUVEGARDE_OUTILS_H
 #define SAUVEGARDE_OUTILS_H
 
-// The command-line tools of the MariaDB client, mariadb-dump and mariadb,
-// started on the program's own server. They get the connection's settings on
+// The command-line tools of the MariaDB client (mariadb-dump writes the
+// backups), started on the program's own server. They get the connection's settings on
 // their command line, except the password, which they read from an option
 // file that only the user can read and that is removed as soon as they are
 // done.
@@ -14,7 +14,6 @@
 #include <functional>
 
 class Progression;
-class QIODevice;
 class QSqlDatabase;
 
 namespace sauvegarde {
@@ -35,13 +34,12 @@ struct Execution
 };
 
 // Runs the first of the tools `noms` found on this machine on the
-// connection's server, with `suite` after the connection arguments. `entree`
-// (if any) is fed to it, and the progress window follows how much of it has
-// gone; `sortie` (if any) receives what it writes, and returns why it cannot
-// take it (the tool is then stopped), or nothing. The user's clicks wait until
+// connection's server, with `suite` after the connection arguments. `sortie`
+// (if any) receives what it writes, and returns why it cannot take it (the
+// tool is then stopped), or nothing. The user's clicks wait until
 // the progress window shows; cancelling it stops the tool.
 Execution lancerOutil(const QStringList &noms, const QSqlDatabase &db, const QStringList &suite,
-                      Progression *progression, QIODevice *entree,
+                      Progression *progression,
                       const std::function<QString(const QByteArray &)> &sortie);
 
 // Called with the program and arguments of every tool started (for the tests).

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSaveFile>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 
@@ -45,16 +47,76 @@ Rangs compter(const QSqlDatabase &db, const QStringList &tables)
     return rangs;
 }
 
+// Why the tables do not hold the rows expected; nothing when they do.
+QString ecart(const QSqlDatabase &db, const Rangs &attendus)
+{
+    QStringList tables;
+    for (const auto &paire : attendus)
+        tables << paire.first;
+    const Rangs stockes = compter(db, tables);
+    for (qsizetype i = 0; i < attendus.size(); ++i) {
+        const qint64 nombre = stockes.at(i).second;
+        if (nombre < 0)
+            return QStringLiteral("la table %1 ne peut pas être lue").arg(tables.at(i));
+        if (nombre != attendus.at(i).second) {
+            return QStringLiteral("la table %1 contient %2 au lieu des %3 lignes du fichier")
+                .arg(tables.at(i), texteRangs({ stockes.at(i) }).section(QStringLiteral(" : "), 1))
+                .arg(attendus.at(i).second);
+        }
+    }
+    return {};
+}
+
+// What the server said of its refusal, in its own words.
+QString refusServeur(const QSqlQuery &requete)
+{
+    const QString texte = requete.lastError().databaseText();
+    return texte.isEmpty() ? messageServeur(requete) : texte;
+}
+
+// The session a restoration runs in, whatever the file says: strings read as
+// the examination read them (utf8mb4, backslashes escape, double quotes
+// delimit strings), every value stored as written or refused, a key 0 kept.
+const QStringList sessionRestauration = {
+    QStringLiteral("SET NAMES utf8mb4"),
+    QStringLiteral("SET SESSION sql_mode = 'NO_AUTO_VALUE_ON_ZERO,STRICT_ALL_TABLES,"
+                   "NO_ZERO_IN_DATE,NO_ZERO_DATE,ERROR_FOR_DIVISION_BY_ZERO,"
+                   "NO_ENGINE_SUBSTITUTION'"),
+    QStringLiteral("SET SESSION autocommit = 1"),
+};
+
+// The statements that make one of the program's tables again, empty, on
+// InnoDB whatever the server's default engine, with its next key (digits) if
+// one is given.
+QStringList refaire(const QString &table, const QByteArray &cle)
+{
+    QStringList instructions { QStringLiteral("DROP TABLE IF EXISTS `%1`").arg(table) };
+    for (QString creation : schema::creation({ table })) {
+        while (creation.endsWith(QLatin1Char(';')))
+            creation.chop(1);
+        if (creation.startsWith(QLatin1String("CREATE TABLE"))
+            && !creation.contains(QLatin1String("ENGINE="), Qt::CaseInsensitive))
+            creation += QStringLiteral(" ENGINE=InnoDB");
+        if (creation.startsWith(QLatin1String("CREATE TABLE")) && !cle.isEmpty())
+            creation += QStringLiteral(" AUTO_INCREMENT=") + QLatin1String(cle);
+        instructions << creation;
+    }
+    return instructions;
+}
+
 } // namespace
 
-QStringList tablesPresentes(const QSqlDatabase &db, const QStringList &tables)
+QStringList tablesPresentes(const QSqlDatabase &db, const QStringList &tables, QString *erreur)
 {
     QSqlQuery requete(db);
     QStringList trouvees;
     if (!::executer(requete,
                     QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
-                                   "table_schema = DATABASE()")))
+                                   "table_schema = DATABASE()"))) {
+        if (erreur)
+            *erreur = messageServeur(requete);
         return trouvees;
+    }
     QSet<QString> presentes;
     while (requete.next())
         presentes << requete.value(0).toString();
@@ -87,7 +149,7 @@ Bilan sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QStri
         QStringList { QStringLiteral("--single-transaction"), QStringLiteral("--skip-triggers"),
                       QStringLiteral("--"), db.databaseName() }
             + tables,
-        progression, nullptr, [&](const QByteArray &morceau) {
+        progression, [&](const QByteArray &morceau) {
             if (fichier.write(morceau) != morceau.size()) {
                 return QStringLiteral("le fichier ne peut pas être écrit (%1)")
                     .arg(fichier.errorString());
@@ -119,25 +181,45 @@ Bilan sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QStri
     }
     bilan.issue = Bilan::Reussi;
     bilan.rangs = examen.rangs;
+    bilan.instructions = examen.instructions;
     return bilan;
 }
 
-Bilan charger(const QSqlDatabase &db, const QString &chemin, Progression *progression)
+QString charger(const QSqlDatabase &db, const QList<Instruction> &instructions,
+                Progression *progression)
 {
-    Bilan bilan;
-    bilan.fichier = chemin;
-    QFile fichier(chemin);
-    if (!fichier.open(QIODevice::ReadOnly)) {
-        bilan.message =
-            QStringLiteral("le fichier ne peut pas être lu (%1)").arg(fichier.errorString());
-        return bilan;
+    QSqlQuery requete(db);
+    // The session's mode goes back as it was once done.
+    if (!::executer(requete, QStringLiteral("SELECT @@SESSION.sql_mode")) || !requete.next())
+        return refusServeur(requete);
+    const QString mode = requete.value(0).toString();
+    QString erreur;
+    for (const QString &reglage : sessionRestauration) {
+        if (erreur.isEmpty() && !::executer(requete, reglage))
+            erreur = refusServeur(requete);
     }
-    const Execution execution =
-        lancerOutil({ QStringLiteral("mariadb"), QStringLiteral("mysql") }, db,
-                    { QStringLiteral("--"), db.databaseName() }, progression, &fichier, nullptr);
-    bilan.issue = execution.reussi ? Bilan::Reussi : Bilan::Echoue;
-    bilan.message = execution.message;
-    return bilan;
+    qint64 total = 0, fait = 0;
+    for (const Instruction &instruction : instructions)
+        total += instruction.texte.size() + 1;
+    for (const Instruction &instruction : instructions) {
+        const QStringList textes = instruction.genre == Instruction::Creation
+            ? refaire(instruction.table, instruction.texte)
+            : QStringList { QString::fromUtf8(instruction.texte) };
+        for (const QString &texte : textes) {
+            if (erreur.isEmpty() && !::executer(requete, texte))
+                erreur = refusServeur(requete);
+        }
+        if (!erreur.isEmpty())
+            break;
+        fait += instruction.texte.size() + 1;
+        if (progression)
+            progression->suivre(fait, total);
+    }
+    requete.prepare(QStringLiteral("SET SESSION sql_mode = ?"));
+    requete.addBindValue(mode);
+    if (!::executer(requete) && erreur.isEmpty())
+        erreur = refusServeur(requete);
+    return erreur;
 }
 
 QString dossierAutomatique()
@@ -147,7 +229,7 @@ QString dossierAutomatique()
 }
 
 Bilan sauvegardeAutomatique(const QSqlDatabase &db, const QString &motif, const QStringList &tables,
-                            Progression *progression)
+                            Progression *progression, const QString &epargne)
 {
     const QString dossier = dossierAutomatique();
     if (!QDir().mkpath(dossier) || !QFileInfo(dossier).isDir()) {
@@ -165,11 +247,11 @@ Bilan sauvegardeAutomatique(const QSqlDatabase &db, const QString &motif, const 
         chemin = nom + QStringLiteral("-%1.sql").arg(n);
     const Bilan bilan = sauvegarder(db, tables, chemin, progression);
     if (bilan.reussi())
-        elaguer(dossier);
+        elaguer(dossier, sauvegardesGardees, epargne);
     return bilan;
 }
 
-void elaguer(const QString &dossier, int garder)
+void elaguer(const QString &dossier, int garder, const QString &epargne)
 {
     QFileInfoList fichiers =
         QDir(dossier).entryInfoList({ QStringLiteral("avant-*.sql") }, QDir::Files);
@@ -177,18 +259,30 @@ void elaguer(const QString &dossier, int garder)
         const QDateTime da = a.lastModified(), dbis = b.lastModified();
         return da != dbis ? da > dbis : a.fileName() > b.fileName();
     });
-    for (qsizetype i = garder; i < fichiers.size(); ++i)
-        QFile::remove(fichiers.at(i).filePath());
+    const QString garde = QFileInfo(epargne).canonicalFilePath();
+    // Each motif its own newest files: restorations push out no backup
+    // written before emptying a register, and the other way round.
+    QHash<QString, int> gardes;
+    for (const QFileInfo &fichier : fichiers) {
+        const QString motif = fichier.fileName().section(QLatin1Char('-'), 0, 1);
+        if (gardes[motif]++ >= garder && fichier.canonicalFilePath() != garde)
+            QFile::remove(fichier.filePath());
+    }
 }
 
 Restauration restaurer(const QSqlDatabase &db, const QString &chemin, const Examen &examen,
                        Progression *progression)
 {
     Restauration resultat;
-    const QStringList presentes = tablesPresentes(db, examen.tables);
+    // Tables that cannot be listed cannot be saved: nothing is done.
+    const QStringList presentes = tablesPresentes(db, examen.tables, &resultat.message);
+    if (!resultat.message.isEmpty())
+        return resultat;
+    Bilan securite;
     if (!presentes.isEmpty()) {
-        const Bilan securite =
-            sauvegardeAutomatique(db, QStringLiteral("avant-restaurer"), presentes, progression);
+        // The file restored is kept, however old.
+        securite = sauvegardeAutomatique(db, QStringLiteral("avant-restaurer"), presentes,
+                                         progression, chemin);
         if (!securite.reussi()) {
             resultat.message = securite.message;
             return resultat;
@@ -196,8 +290,10 @@ Restauration restaurer(const QSqlDatabase &db, const QString &chemin, const Exam
         resultat.securite = securite.fichier;
     }
 
-    const Bilan chargement = charger(db, chemin, progression);
-    if (chargement.reussi()) {
+    QString echec = charger(db, examen.instructions, progression);
+    if (echec.isEmpty())
+        echec = ecart(db, examen.rangs);
+    if (echec.isEmpty()) {
         resultat.issue = Restauration::Reussie;
         resultat.rangs = compter(db, examen.tables);
         return resultat;
@@ -205,22 +301,21 @@ Restauration restaurer(const QSqlDatabase &db, const QString &chemin, const Exam
 
     // Part of the file may have gone in: the tables go back as they were, and
     // those that did not exist go away again.
-    resultat.message = chargement.message;
-    bool retablie = true;
+    resultat.message = echec;
     QString echecRetour;
-    if (!resultat.securite.isEmpty()) {
-        const Bilan retour = charger(db, resultat.securite, progression);
-        retablie = retour.reussi();
-        echecRetour = retour.message;
+    if (!presentes.isEmpty()) {
+        echecRetour = charger(db, securite.instructions, progression);
+        if (echecRetour.isEmpty())
+            echecRetour = ecart(db, securite.rangs);
     }
     QSqlQuery requete(db);
     for (const QString &table : examen.tables) {
         if (!presentes.contains(table)
-            && !::executer(requete, QStringLiteral("DROP TABLE IF EXISTS `%1`").arg(table))) {
-            retablie = false;
-        }
+            && !::executer(requete, QStringLiteral("DROP TABLE IF EXISTS `%1`").arg(table))
+            && echecRetour.isEmpty())
+            echecRetour = messageServeur(requete);
     }
-    resultat.issue = retablie ? Restauration::Retablie : Restauration::NonRetablie;
+    resultat.issue = echecRetour.isEmpty() ? Restauration::Retablie : Restauration::NonRetablie;
     if (!echecRetour.isEmpty())
         resultat.message += QLatin1Char('\n') + echecRetour;
     return resultat;
