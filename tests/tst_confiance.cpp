@@ -35,9 +35,10 @@ private slots:
     void tablesAreInnoDbWhateverTheServerDefault()
     {
         Banc banc;
+        const QVariant moteur = banc.valeur("SELECT @@GLOBAL.default_storage_engine");
         banc.sql("SET GLOBAL default_storage_engine = 'MyISAM'");
         const auto remettre =
-            qScopeGuard([&banc] { banc.sql("SET GLOBAL default_storage_engine = 'InnoDB'"); });
+            qScopeGuard([&] { banc.sql("SET GLOBAL default_storage_engine = ?", { moteur }); });
         banc.sql(schema::creation({ "compte" }).first().replace("ENGINE=InnoDB", "ENGINE=MyISAM"));
         banc.sql("INSERT INTO compte VALUES (4, 'Gain', '12', 'ancien', '2013-03-05')");
         QCOMPARE(banc.valeur("SELECT ENGINE FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
@@ -63,7 +64,7 @@ private slots:
         const QString fichier = QDir(dossierAutomatique()).filePath(ecrites.first());
         QCOMPARE(examiner(fichier).rangs, (Rangs { { "compte", 1 } }));
         vuesCommencent(banc.pilote,
-                       { "I Tables converties: Les tables compte étaient enregistrées sans "
+                       { "I Tables converties: La table compte était enregistrée sans "
                          "transactions" });
         QVERIFY(banc.pilote.boites.first().texte.endsWith(fichier));
 

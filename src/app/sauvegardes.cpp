@@ -212,12 +212,17 @@ void Entreprise::convertirMoteurs(const QStringList &tables)
             converties << table;
     }
     if (!converties.isEmpty()) {
-        boite(this, QMessageBox::Information, QStringLiteral("Tables converties"),
-              QStringLiteral("Les tables %1 étaient enregistrées sans transactions : une "
+        const QString texte = converties.size() == 1
+            ? QStringLiteral("La table %1 était enregistrée sans transactions : une écriture "
+                             "refusée à mi-chemin pouvait en garder une partie. Elle a été "
+                             "convertie au moteur InnoDB")
+            : QStringLiteral("Les tables %1 étaient enregistrées sans transactions : une "
                              "écriture refusée à mi-chemin pouvait en garder une partie. Elles "
-                             "ont été converties au moteur InnoDB, après une sauvegarde de "
-                             "sécurité dans le fichier :\n%2")
-                  .arg(enumeration(converties), bilan.fichier));
+                             "ont été converties au moteur InnoDB");
+        boite(this, QMessageBox::Information, QStringLiteral("Tables converties"),
+              texte.arg(enumeration(converties))
+                  + QStringLiteral(", après une sauvegarde de sécurité dans le fichier :\n")
+                  + bilan.fichier);
     }
     QStringList restees;
     for (const QString &table : std::as_const(aConvertir)) {
@@ -228,8 +233,8 @@ void Entreprise::convertirMoteurs(const QStringList &tables)
         return;
     moteursSignales.unite(QSet<QString>(restees.cbegin(), restees.cend()));
     boite(this, QMessageBox::Warning, QStringLiteral("Tables sans transactions"),
-          QStringLiteral("Les tables %1 sont enregistrées sans transactions et n'ont pas pu être "
-                         "converties au moteur InnoDB : %2.\nUne écriture refusée à mi-chemin "
-                         "peut en garder une partie.")
+          QStringLiteral("Enregistrées sans transactions : %1.\nLa conversion au moteur InnoDB a "
+                         "échoué : %2.\nUne écriture refusée à mi-chemin peut y garder une "
+                         "partie de ses lignes.")
               .arg(enumeration(restees), probleme));
 }
