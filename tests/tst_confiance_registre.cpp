@@ -109,7 +109,10 @@ private slots:
         c.unite = "kg";
         c.prixUnitaire = "2";
         c.client = { QVariant(), "Martin", "", "m@x", "1" };
+        QElapsedTimer duree;
+        duree.start();
         const Issue issue = commandes::ajouter(base.db, c);
+        QVERIFY(duree.elapsed() >= 500); // the lock was waited for, twice, and refused
         QVERIFY(q.exec("SET SESSION max_statement_time = 0"));
         QCOMPARE(issue.genre, Issue::Ecrit);
         QCOMPARE(conflits().rejoues, avant.rejoues + 1);
