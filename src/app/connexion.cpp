@@ -101,9 +101,10 @@ bool Entreprise::passerPorte(bool &drapeau, Section section)
 
     QString probleme;
     if (db.isOpen() && !sectionsPretes.contains(section)) {
-        if (schema::preparer(db, tablesDe(int(section)), &probleme))
+        if (schema::preparer(db, tablesDe(int(section)), &probleme)) {
             sectionsPretes.insert(section);
-        else
+            convertirMoteurs(tablesDe(int(section)));
+        } else
             qWarning("La base de donnée ne permet pas de travailler : %s", qPrintable(probleme));
     }
     drapeau = db.isOpen() && sectionsPretes.contains(section);

@@ -1,6 +1,8 @@
 #ifndef ENTREPRISE_H
 #define ENTREPRISE_H
 
+#include "commun/schema.h"
+
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QSet>
@@ -116,10 +118,14 @@ private:
 
     // Backups: every section's tables ready; the home page's completers
     // rebuilt after the data changed under them; a backup of the tables about
-    // to be emptied, or false after telling the user why there is none.
+    // to be emptied, with the bounds of what it holds for the emptying, or
+    // false after telling the user why there is none.
     bool registresPrets();
     void rafraichirCompleteurs();
-    bool sauvegardeAvantVider(QWidget *parent, const QStringList &tables);
+    bool sauvegardeAvantVider(QWidget *parent, const QStringList &tables, schema::Bornes *bornes);
+    // Moves the section's tables found on an engine without transactions to
+    // InnoDB, after a backup of them, and tells the user once.
+    void convertirMoteurs(const QStringList &tables);
 
     QSqlDatabase db;
     // The settings file read at start, where the settings dialog writes them back.
@@ -128,6 +134,8 @@ private:
     bool gestionConnecte = false;
     // The sections whose tables and session settings the open connection has.
     QSet<Section> sectionsPretes;
+    // The tables the user was told could not be moved to InnoDB.
+    QSet<QString> moteursSignales;
     // When the last gate passed: after a long pause the server is asked whether
     // the connection still holds.
     QElapsedTimer derniereCommande;

@@ -178,10 +178,13 @@ void Entreprise::restaurerBase()
     direRestauration(parent, chemin, restauration);
 }
 
-bool Entreprise::sauvegardeAvantVider(QWidget *parent, const QStringList &tables)
+bool Entreprise::sauvegardeAvantVider(QWidget *parent, const QStringList &tables,
+                                      schema::Bornes *bornes)
 {
     Bilan bilan;
-    {
+    // The bounds are read before the backup: every row up to them is in it,
+    // and the rows another workstation adds after them are not emptied.
+    if (schema::plusHautsNumeros(db, tables, bornes, &bilan.message)) {
         Progression progression(parent, patienter,
                                 QStringLiteral("Sauvegarde de sécurité en cours…"), true);
         bilan = sauvegardeAutomatique(db, QStringLiteral("avant-vider"), tables, &progression);
@@ -193,4 +196,51 @@ bool Entreprise::sauvegardeAvantVider(QWidget *parent, const QStringList &tables
                          "%1.\nRien n'a été vidé.")
               .arg(bilan.message));
     return false;
+}
+
+void Entreprise::convertirMoteurs(const QStringList &tables)
+{
+    QStringList aConvertir;
+    QString probleme;
+    if (!schema::sansTransactions(db, tables, &aConvertir, &probleme) || aConvertir.isEmpty())
+        return;
+    Bilan bilan;
+    {
+        Progression progression(this, patienter, QStringLiteral("Sauvegarde de sécurité en cours…"),
+                                true);
+        bilan =
+            sauvegardeAutomatique(db, QStringLiteral("avant-conversion"), aConvertir, &progression);
+    }
+    QStringList converties;
+    probleme = bilan.message;
+    for (const QString &table : std::as_const(aConvertir)) {
+        if (bilan.reussi() && schema::convertir(db, table, &probleme))
+            converties << table;
+    }
+    if (!converties.isEmpty()) {
+        const QString texte = converties.size() == 1
+            ? QStringLiteral("La table %1 était enregistrée sans transactions : une écriture "
+                             "refusée à mi-chemin pouvait en garder une partie. Elle a été "
+                             "convertie au moteur InnoDB")
+            : QStringLiteral("Les tables %1 étaient enregistrées sans transactions : une "
+                             "écriture refusée à mi-chemin pouvait en garder une partie. Elles "
+                             "ont été converties au moteur InnoDB");
+        boite(this, QMessageBox::Information, QStringLiteral("Tables converties"),
+              texte.arg(enumeration(converties))
+                  + QStringLiteral(", après une sauvegarde de sécurité dans le fichier :\n")
+                  + bilan.fichier);
+    }
+    QStringList restees;
+    for (const QString &table : std::as_const(aConvertir)) {
+        if (!converties.contains(table) && !moteursSignales.contains(table))
+            restees << table;
+    }
+    if (restees.isEmpty())
+        return;
+    moteursSignales.unite(QSet<QString>(restees.cbegin(), restees.cend()));
+    boite(this, QMessageBox::Warning, QStringLiteral("Tables sans transactions"),
+          QStringLiteral("Enregistrées sans transactions : %1.\nLa conversion au moteur InnoDB a "
+                         "échoué : %2.\nUne écriture refusée à mi-chemin peut y garder une "
+                         "partie de ses lignes.")
+              .arg(enumeration(restees), probleme));
 }

@@ -204,6 +204,8 @@ Issue nombre(const QSqlDatabase &db, const QString &instruction, int *n)
     return Issue::ecrit();
 }
 
+// Runs the statements in order. With an `id`, the first one deletes that row:
+// DejaSupprime when there was none left to delete.
 Issue executerTout(const QSqlDatabase &db, const QStringList &instructions, const QVariant &id)
 {
     QSqlQuery q(db);
@@ -213,6 +215,8 @@ Issue executerTout(const QSqlDatabase &db, const QStringList &instructions, cons
             q.bindValue(QStringLiteral(":id"), id);
         if (!executer(q))
             return Issue::erreur(q);
+        if (id.isValid() && instruction == instructions.first() && q.numRowsAffected() == 0)
+            return Issue::dejaSupprime();
     }
     return Issue::ecrit();
 }
@@ -318,20 +322,29 @@ Issue supprimerClient(const QSqlDatabase &db, const QVariant &id)
     });
 }
 
-Issue viderCommandes(const QSqlDatabase &db)
+Issue viderCommandes(const QSqlDatabase &db, const schema::Bornes &bornes)
 {
     return ecrireEnTransaction(db, Changement::Vidage, [&] {
-        return executerTout(db, { QStringLiteral("DELETE FROM commandes") }, QVariant());
+        return executerTout(db,
+                            { QStringLiteral("DELETE FROM commandes WHERE ")
+                              + schema::dansBorne(bornes, QStringLiteral("commandes")) },
+                            QVariant());
     });
 }
 
-Issue viderClients(const QSqlDatabase &db)
+Issue viderClients(const QSqlDatabase &db, const schema::Bornes &bornes)
 {
     // Emptying the customers empties the orders too: both tables or neither.
+    // A customer keeps only the orders added after the bound, and stays with them.
     return ecrireEnTransaction(db, Changement::Vidage, [&] {
-        return executerTout(
-            db, { QStringLiteral("DELETE FROM clients"), QStringLiteral("DELETE FROM commandes") },
-            QVariant());
+        return executerTout(db,
+                            { QStringLiteral("DELETE FROM commandes WHERE ")
+                                  + schema::dansBorne(bornes, QStringLiteral("commandes")),
+                              QStringLiteral("DELETE FROM clients WHERE ")
+                                  + schema::dansBorne(bornes, QStringLiteral("clients"))
+                                  + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM commandes "
+                                                   "WHERE commandes.client_id = clients.id)") },
+                            QVariant());
     });
 }
 

@@ -5,6 +5,7 @@
 // write of the tables `commandes` and `clients`, without any window.
 
 #include "commun/base.h"
+#include "commun/schema.h"
 
 #include <QDateTime>
 #include <QList>
@@ -80,15 +81,18 @@ Issue nombreClients(const QSqlDatabase &db, int *nombre);
 Issue commandesAvecClient(const QSqlDatabase &db, QList<Commande> *commandes);
 Issue clients(const QSqlDatabase &db, QList<Client> *clients);
 
-// Deletes one order; its customer stays.
+// Deletes one order; its customer stays. DejaSupprime when another
+// workstation deleted it already (the customer likewise below).
 Issue supprimerCommande(const QSqlDatabase &db, const QVariant &id);
 // Deletes a customer with all its orders, or nothing.
 Issue supprimerClient(const QSqlDatabase &db, const QVariant &id);
 
-// Deletes every order; customers stay.
-Issue viderCommandes(const QSqlDatabase &db);
+// Deletes every order; customers stay. With `bornes`, only the rows up to
+// each table's bound go (rows added after the backup stay, and a customer
+// with an order left stays with it).
+Issue viderCommandes(const QSqlDatabase &db, const schema::Bornes &bornes = {});
 // Deletes every customer and every order, or nothing.
-Issue viderClients(const QSqlDatabase &db);
+Issue viderClients(const QSqlDatabase &db, const schema::Bornes &bornes = {});
 
 // What the display shows: a table that can be edited, or both joined (read only).
 enum class Vue { Commandes, Clients, CommandesEtClients };

@@ -120,13 +120,16 @@ void Entreprise::supprimeProCl()
         conflitSignale(dialog);
         return;
     }
-    if (issue != Issue::Ecrit) {
+    if (issue != Issue::Ecrit && issue != Issue::DejaSupprime) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Votre requête n'a pas pu être executée avec succes."));
         return;
     }
     clientComboChange();
-    QMessageBox::information(dialog, QStringLiteral("Suppression reussie"),
-                             QStringLiteral("Votre requête a été executée avec succes."));
+    if (issue == Issue::DejaSupprime)
+        dejaSupprimeSignale(dialog);
+    else
+        QMessageBox::information(dialog, QStringLiteral("Suppression reussie"),
+                                 QStringLiteral("Votre requête a été executée avec succes."));
     dialog->accept();
 }

@@ -41,16 +41,18 @@ void Entreprise::produitVider()
     if (!confirmer(dialog, QStringLiteral("Confirmation du vidage"),
                    QStringLiteral("Voulez vous vraiment vider vos ") + mot + QStringLiteral(" ?")))
         return;
+    schema::Bornes bornes;
     if (!sauvegardeAvantVider(dialog,
                               commandesSeules ? QStringList { QStringLiteral("commandes") }
                                               : QStringList { QStringLiteral("clients"),
-                                                              QStringLiteral("commandes") }))
+                                                              QStringLiteral("commandes") },
+                              &bornes))
         return;
 
     // Emptying the customers empties the orders too, in one go: either both
     // tables are emptied or neither is.
-    const Issue issue =
-        commandesSeules ? commandes::viderCommandes(db) : commandes::viderClients(db);
+    const Issue issue = commandesSeules ? commandes::viderCommandes(db, bornes)
+                                        : commandes::viderClients(db, bornes);
 
     if (issue == Issue::Conflit) {
         conflitSignale(dialog);

@@ -198,6 +198,13 @@ Issue Issue::conflit(const QString &raison)
     return issue;
 }
 
+Issue Issue::dejaSupprime()
+{
+    Issue issue;
+    issue.genre = DejaSupprime;
+    return issue;
+}
+
 Issue Issue::erreur(const QString &raison, const QString &code)
 {
     Issue issue;

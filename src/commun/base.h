@@ -42,6 +42,7 @@ struct Issue
         Refuse, // what the user typed cannot be stored: `champ` and `raison` say why
         Conflit, // another workstation was in the way each time: nothing written
         Erreur, // the server refused: `raison` is its message as the user reads it
+        DejaSupprime, // nothing to delete: another workstation deleted it already
     };
     Genre genre = Ecrit;
     // Refuse: the field at fault, as the user reads it ("Le nom du client").
@@ -58,6 +59,7 @@ struct Issue
     static Issue refus(const QString &champ, const QString &raison);
     static Issue conflit(const QString &raison = QString());
     static Issue erreur(const QString &raison, const QString &code = QString());
+    static Issue dejaSupprime();
     // A statement the server refused, writing into `table` (or only reading).
     static Issue erreur(const QSqlQuery &requete, const QString &table = QString());
 

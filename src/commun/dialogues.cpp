@@ -264,6 +264,13 @@ bool lectureReussie(QWidget *parent, const Issue &issue)
     return false;
 }
 
+void dejaSupprimeSignale(QWidget *parent)
+{
+    QMessageBox::information(parent, QStringLiteral("Déjà supprimé"),
+                             QStringLiteral("Cet élément avait déjà été supprimé par un autre "
+                                            "poste : il n'y avait plus rien à supprimer."));
+}
+
 void conflitSignale(QWidget *parent, const QString &texte)
 {
     conflitCompte();

@@ -75,6 +75,10 @@ bool lire(QSqlQuery &requete, const QString &instruction, QWidget *parent);
 // of it).
 void conflitSignale(QWidget *parent, const QString &texte = QString());
 
+// Tells the user, over `parent`, that what they chose to delete was deleted
+// already by another workstation: nothing was left to delete.
+void dejaSupprimeSignale(QWidget *parent);
+
 // Tells the user, over `parent`, that a read a register made was refused: the
 // box of a refused read. True when `issue` is a success (nothing to tell).
 bool lectureReussie(QWidget *parent, const Issue &issue);

@@ -152,8 +152,17 @@ QString texteCsv(const QVariant &valeur)
     case QMetaType::QDate:
         return valeur.toDate().toString(QStringLiteral("yyyy-MM-dd"));
     default:
-        return valeur.toString();
+        break;
     }
+    // A text the spreadsheet would read as a formula is written as text: a
+    // leading quote. Numbers stored as text ("-150") stay numbers.
+    QString texte = valeur.toString();
+    static const QString debutsFormule = QStringLiteral("=+-@\t\r");
+    bool nombre = false;
+    texte.toDouble(&nombre);
+    if (!texte.isEmpty() && debutsFormule.contains(texte.front()) && !nombre)
+        texte.prepend(QLatin1Char('\''));
+    return texte;
 }
 
 bool ecrireCsv(QTableView *grille, QIODevice &sortie, Progression &progression)
@@ -330,12 +339,24 @@ bool changeesAilleurs(const QSqlTableModel &modele, const QList<LigneChargee> &l
     return true;
 }
 
-// Reloads the stored rows and types the edits into them again, except on the
-// rows named in `conflit`: those show what is stored now.
-void reprendre(QSqlTableModel &modele, const QList<Modification> &modifications,
-               const Conflit &conflit)
+// Whether the grid's connection still answers: a grid reloaded over a lost
+// connection would come back empty, and the user's edits with it.
+bool connexionRepond(const QSqlTableModel &modele)
 {
-    if (!modele.select()) {
+    QSqlQuery q(modele.database());
+    return executer(q, QStringLiteral("SELECT 1"));
+}
+
+// Reloads the stored rows and types the edits into them again, except on the
+// rows named in `conflit`: those show what is stored now. Without
+// `recharger` (the connection is lost), the rows stay as the grid loaded them
+// and every edit is typed again over them.
+void reprendre(QSqlTableModel &modele, const QList<Modification> &modifications,
+               const Conflit &conflit, bool recharger)
+{
+    if (!recharger) {
+        modele.revertAll();
+    } else if (!modele.select()) {
         qWarning("La grille n'a pas pu être rechargée : %s", qPrintable(modele.lastError().text()));
         return;
     }
@@ -357,6 +378,10 @@ void reprendre(QSqlTableModel &modele, const QList<Modification> &modifications,
         restantes.remove(id);
     }
 }
+
+const QString connexionPerdue =
+    QStringLiteral("La connexion à la base de donnée a été perdue : rien n'a été enregistré, et "
+                   "vos modifications restent en attente dans la grille.");
 
 QString numeros(const QStringList &ids)
 {
@@ -474,10 +499,14 @@ Issue enregistrerGrille(QSqlTableModel &modele)
     // The model counts the rows it sent before the failure as written: once
     // they are undone, they are reloaded as stored and the edits made pending
     // again, except on the rows another workstation changed meanwhile.
+    if (!connexionRepond(modele)) {
+        reprendre(modele, attente.modifications, Conflit(), false);
+        return Issue::erreur(connexionPerdue, issue.code);
+    }
     QString ignore;
     if (conflit.vide() && !changeesAilleurs(modele, attente.lignes, false, &conflit, &ignore))
         conflit = Conflit();
-    reprendre(modele, attente.modifications, conflit);
+    reprendre(modele, attente.modifications, conflit, true);
     if (!conflit.vide())
         return Issue::conflit(conflit.texte());
     if (conflitEntrePostes(issue.code))

@@ -47,7 +47,9 @@ struct Conflit
 //   nothing is sent.
 // - Erreur: the server refused an edit; nothing is written, the rows are
 //   reloaded and every edit is pending again, to be corrected and sent once
-//   more. The server's message is then in `raison`.
+//   more. The server's message is then in `raison`; when the connection is
+//   lost, the rows are not reloaded (they would come back empty) and `raison`
+//   says the connection was lost.
 // This is the grids' write path: a deadlock or a row held elsewhere is never
 // run again (the rule of Changement::Grille) but told as a conflict.
 Issue enregistrerGrille(QSqlTableModel &modele);
@@ -85,7 +87,9 @@ QAbstractItemModel *modeleDe(QTableView *grille);
 // One CSV field: quoted, its quotes doubled, when it holds ';', '"' or a line break.
 QString champCsv(const QString &texte);
 // A value as the file holds it: numbers and texts as stored, dates as the
-// database writes them, nothing for NULL.
+// database writes them, nothing for NULL. A text beginning like a formula
+// (=, +, -, @, a tab or a carriage return) and that is no number gets a
+// leading quote, so that a spreadsheet shows it as text and runs nothing.
 QString texteCsv(const QVariant &valeur);
 
 // Every row the grid shows (not only those on screen), its shown columns and

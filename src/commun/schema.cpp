@@ -24,7 +24,8 @@ const QList<Table> &registres()
           QStringLiteral(
               "CREATE TABLE IF NOT EXISTS compte (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
               "sujet ENUM('Dépense', 'Gain') NOT NULL, valeur VARCHAR(20) NOT NULL, commentaire "
-              "TEXT, date_insert DATETIME NOT NULL, PRIMARY KEY(id)) DEFAULT CHARSET=utf8;"),
+              "TEXT, date_insert DATETIME NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8;"),
           QString(),
           { { QStringLiteral("commentaire"), 0 } } },
         { QStringLiteral("commandes"),
@@ -33,7 +34,8 @@ const QList<Table> &registres()
               "AUTO_INCREMENT, client_id SMALLINT UNSIGNED NOT NULL, nom VARCHAR(60) NOT NULL, "
               "poids FLOAT, poids_unite VARCHAR(10) NOT NULL, quantite INT NOT NULL, "
               "prix_unitaire VARCHAR(20) NOT NULL, prix_total VARCHAR(20) NOT NULL, commentaire "
-              "TEXT, date_command DATETIME NOT NULL, PRIMARY KEY(id)) DEFAULT CHARSET=utf8;"),
+              "TEXT, date_command DATETIME NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8;"),
           QStringLiteral("CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)"),
           { { QStringLiteral("nom"), largeurs::nom },
             { QStringLiteral("poids_unite"), largeurs::unite },
@@ -42,7 +44,7 @@ const QList<Table> &registres()
           QStringLiteral(
               "CREATE TABLE IF NOT EXISTS clients (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
               "nom VARCHAR(60) NOT NULL, entreprise VARCHAR(60), email VARCHAR(60) NOT NULL, tel "
-              "VARCHAR(60) NOT NULL, PRIMARY KEY(id)) DEFAULT CHARSET=utf8;"),
+              "VARCHAR(60) NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
           QString(),
           { { QStringLiteral("nom"), largeurs::nom },
             { QStringLiteral("entreprise"), largeurs::nom },
@@ -55,7 +57,7 @@ const QList<Table> &registres()
               "VARCHAR(60) NOT NULL, nom_prenom VARCHAR(120) NOT NULL, sexe CHAR(1) NOT NULL, "
               "domaine VARCHAR(255) NOT NULL, date_naissance DATE NOT NULL, date_embouche DATE "
               "NOT NULL, duree TINYINT UNSIGNED, date_fin DATE, commentaire TEXT, PRIMARY KEY "
-              "(id)) DEFAULT CHARSET=utf8;"),
+              "(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
           QString(),
           { { QStringLiteral("nom"), largeurs::nom },
             { QStringLiteral("prenom"), largeurs::nom },
@@ -66,7 +68,7 @@ const QList<Table> &registres()
           QStringLiteral(
               "CREATE TABLE IF NOT EXISTS absence (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
               "employe_id SMALLINT UNSIGNED NOT NULL, date_absence DATE NOT NULL, nbre_heure "
-              "SMALLINT UNSIGNED NOT NULL, PRIMARY KEY(id)) DEFAULT CHARSET=utf8;"),
+              "SMALLINT UNSIGNED NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
           QStringLiteral("CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)"),
           {} },
     };
@@ -155,10 +157,12 @@ int largeurTexte(const QString &table, const QString &colonne)
 bool preparer(const QSqlDatabase &db, const QStringList &tables, QString *probleme)
 {
     QSqlQuery requete(db);
+    // Strict first: a server without InnoDB then refuses the tables rather
+    // than create them on an engine without transactions.
+    executer(requete, modeStrict);
     for (const QString &instruction : schema::creation(tables))
         executer(requete, instruction);
     executer(requete, QStringLiteral("SET lc_time_names = 'fr_FR'"));
-    executer(requete, modeStrict);
     // Lists of absences and the like are joined by the server: a person with
     // many absences keeps them all.
     executer(requete, QStringLiteral("SET SESSION group_concat_max_len = 16777216"));
@@ -192,6 +196,63 @@ bool preparer(const QSqlDatabase &db, const QStringList &tables, QString *proble
         return false;
     }
     return true;
+}
+
+bool sansTransactions(const QSqlDatabase &db, const QStringList &tables, QStringList *trouvees,
+                      QString *probleme)
+{
+    trouvees->clear();
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA "
+                             "= DATABASE() AND TABLE_NAME = ? AND ENGINE <> 'InnoDB'"));
+    for (const QString &table : tables) {
+        q.bindValue(0, table);
+        if (!executer(q)) {
+            *probleme = messageServeur(q);
+            return false;
+        }
+        if (q.next())
+            trouvees->append(table);
+    }
+    return true;
+}
+
+bool convertir(const QSqlDatabase &db, const QString &table, QString *probleme)
+{
+    if (!tableNommee(table)) {
+        *probleme = QStringLiteral("la table %1 n'est pas une table du programme").arg(table);
+        return false;
+    }
+    QSqlQuery q(db);
+    if (executer(q, QStringLiteral("ALTER TABLE %1 ENGINE=InnoDB").arg(table)))
+        return true;
+    *probleme = messageServeur(q);
+    return false;
+}
+
+bool plusHautsNumeros(const QSqlDatabase &db, const QStringList &tables, Bornes *bornes,
+                      QString *probleme)
+{
+    bornes->clear();
+    QSqlQuery q(db);
+    for (const QString &table : tables) {
+        if (!tableNommee(table))
+            continue;
+        if (!executer(q, QStringLiteral("SELECT IFNULL(MAX(id), 0) FROM ") + table) || !q.next()) {
+            *probleme = messageServeur(q);
+            return false;
+        }
+        bornes->insert(table, q.value(0).toLongLong());
+    }
+    return true;
+}
+
+QString dansBorne(const Bornes &bornes, const QString &table)
+{
+    const auto borne = bornes.constFind(table);
+    if (borne == bornes.constEnd())
+        return QStringLiteral("TRUE");
+    return QStringLiteral("%1.id <= %2").arg(table).arg(*borne);
 }
 
 } // namespace schema

@@ -6,6 +6,7 @@
 // from here, the forms and the grids limit what can be typed from here, and
 // the backups list the tables from here.
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -47,6 +48,25 @@ int largeurTexte(const QString &table, const QString &colonne);
 // month names, short lock waits). False, with the reason in `probleme`, when
 // the tables are still missing or the session is not strict.
 bool preparer(const QSqlDatabase &db, const QStringList &tables, QString *probleme);
+
+// The given tables stored on an engine without transactions (MyISAM, Aria,
+// MEMORY…), where a write refused half-way keeps its first rows. False, with
+// the server's message, when it refuses to tell.
+bool sansTransactions(const QSqlDatabase &db, const QStringList &tables, QStringList *trouvees,
+                      QString *probleme);
+
+// Moves one of the program's tables to InnoDB, rows and all.
+bool convertir(const QSqlDatabase &db, const QString &table, QString *probleme);
+
+// The highest number each table held when read, by table: an emptying
+// deletes no row above it, so that rows another workstation adds after the
+// backup that precedes it stay.
+using Bornes = QHash<QString, qint64>;
+bool plusHautsNumeros(const QSqlDatabase &db, const QStringList &tables, Bornes *bornes,
+                      QString *probleme);
+// The condition that keeps a statement within the table's bound
+// ("compte.id <= 12"), TRUE when the table has none.
+QString dansBorne(const Bornes &bornes, const QString &table);
 
 } // namespace schema
 

@@ -149,15 +149,19 @@ Issue supprimer(const QSqlDatabase &db, const QVariant &id)
         QSqlQuery requete(db);
         requete.prepare(QStringLiteral("DELETE FROM compte WHERE id = :id"));
         requete.bindValue(QStringLiteral(":id"), id);
-        return executer(requete) ? Issue::ecrit() : Issue::erreur(requete, table);
+        if (!executer(requete))
+            return Issue::erreur(requete, table);
+        return requete.numRowsAffected() > 0 ? Issue::ecrit() : Issue::dejaSupprime();
     });
 }
 
-Issue vider(const QSqlDatabase &db)
+Issue vider(const QSqlDatabase &db, const schema::Bornes &bornes)
 {
     const Issue issue = ecrireEnTransaction(db, Changement::Vidage, [&] {
         QSqlQuery requete(db);
-        return executer(requete, QStringLiteral("DELETE FROM compte"))
+        return executer(requete,
+                        QStringLiteral("DELETE FROM compte WHERE ")
+                            + schema::dansBorne(bornes, table))
             ? Issue::ecrit()
             : Issue::erreur(requete, table);
     });

@@ -6,6 +6,7 @@
 // sums up. Nothing here opens a box or touches a widget.
 
 #include "commun/base.h"
+#include "commun/schema.h"
 
 #include <QDateTime>
 #include <QList>
@@ -44,11 +45,13 @@ Issue ajouter(const QSqlDatabase &db, const Ecriture &ecriture);
 // Every entry (number, kind and amount), for the delete list.
 Issue entrees(const QSqlDatabase &db, QList<Ecriture> *liste);
 
-// Deletes the entry with that number (one already gone counts as deleted).
+// Deletes the entry with that number; DejaSupprime when another workstation
+// deleted it already.
 Issue supprimer(const QSqlDatabase &db, const QVariant &id);
 
-// Deletes every entry; the next one added is numbered 1 again.
-Issue vider(const QSqlDatabase &db);
+// Deletes every entry (up to the bound of `bornes`, when it has one); the
+// next one added is numbered 1 again, or after the entries left.
+Issue vider(const QSqlDatabase &db, const schema::Bornes &bornes = {});
 
 // The book as the grid edits it, newest first, its rows loaded: null, with
 // the server's refusal in `issue`, when they cannot be read.

@@ -69,7 +69,10 @@ void Entreprise::supprimeValeur()
         return;
 
     const Issue issue = compte::supprimer(db, id);
-    if (issue == Issue::Ecrit) {
+    if (issue == Issue::DejaSupprime) {
+        dejaSupprimeSignale(this);
+        dialog->accept();
+    } else if (issue == Issue::Ecrit) {
         QMessageBox::information(this, QStringLiteral("Suppression reussie"),
                                  QStringLiteral("La suppression a été effectuée avec succes"));
         dialog->accept();
@@ -90,10 +93,11 @@ void Entreprise::viderTable()
     if (!confirmer(this, QStringLiteral("Confirmation"),
                    QStringLiteral("Voulez vous vraiment vider vos données ?")))
         return;
-    if (!sauvegardeAvantVider(this, { QStringLiteral("compte") }))
+    schema::Bornes bornes;
+    if (!sauvegardeAvantVider(this, { QStringLiteral("compte") }, &bornes))
         return;
 
-    const Issue issue = compte::vider(db);
+    const Issue issue = compte::vider(db, bornes);
     if (issue == Issue::Ecrit) {
         QMessageBox::information(this, QStringLiteral("Vidage reussi"),
                                  QStringLiteral("Vos données ont été vidé avec succes"));

@@ -132,12 +132,15 @@ void Entreprise::employeSAbsValide()
         conflitSignale(dialog);
         return;
     }
-    if (!issue.ok()) {
+    if (!issue.ok() && issue != Issue::DejaSupprime) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Impossible de supprimer l'élément choisi"));
         return;
     }
-    QMessageBox::information(dialog, QStringLiteral("Suppression reussie"),
-                             QStringLiteral("L'élément a été supprimé avec succes"));
+    if (issue == Issue::DejaSupprime)
+        dejaSupprimeSignale(dialog);
+    else
+        QMessageBox::information(dialog, QStringLiteral("Suppression reussie"),
+                                 QStringLiteral("L'élément a été supprimé avec succes"));
     dialog->accept();
 }

@@ -147,23 +147,31 @@ Issue supprimerPersonne(const QSqlDatabase &db, const QVariant &id)
         requete.bindValue(QStringLiteral(":id"), id);
         if (!executer(requete))
             return Issue::erreur(requete, tablePersonnes);
+        if (requete.numRowsAffected() == 0)
+            return Issue::dejaSupprime();
         requete.prepare(QStringLiteral("DELETE FROM absence WHERE employe_id=:id"));
         requete.bindValue(QStringLiteral(":id"), id);
         return executer(requete) ? Issue::ecrit() : Issue::erreur(requete, tableAbsences);
     });
 }
 
-Issue viderType(const QSqlDatabase &db, int type)
+Issue viderType(const QSqlDatabase &db, int type, const schema::Bornes &bornes)
 {
-    // The absences of the type's persons go first, and with the persons or not at all.
+    // The absences of the type's persons go first, and with the persons or not
+    // at all. A person keeps only the absences added after the bound, and
+    // stays with them.
     return ecrireEnTransaction(db, Changement::Vidage, [&] {
         QSqlQuery requete(db);
         requete.prepare(QStringLiteral("DELETE absence FROM absence INNER JOIN employes ON "
-                                       "employes.id=absence.employe_id WHERE type=:type"));
+                                       "employes.id=absence.employe_id WHERE type=:type AND ")
+                        + schema::dansBorne(bornes, tableAbsences));
         requete.bindValue(QStringLiteral(":type"), type);
         if (!executer(requete))
             return Issue::erreur(requete, tableAbsences);
-        requete.prepare(QStringLiteral("DELETE FROM employes WHERE type=:type"));
+        requete.prepare(QStringLiteral("DELETE FROM employes WHERE type=:type AND ")
+                        + schema::dansBorne(bornes, tablePersonnes)
+                        + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM absence WHERE "
+                                         "absence.employe_id = employes.id)"));
         requete.bindValue(QStringLiteral(":type"), type);
         return executer(requete) ? Issue::ecrit() : Issue::erreur(requete, tablePersonnes);
     });
@@ -244,7 +252,9 @@ Issue supprimerAbsence(const QSqlDatabase &db, const QVariant &id)
         QSqlQuery requete(db);
         requete.prepare(QStringLiteral("DELETE FROM absence WHERE id=:id"));
         requete.bindValue(QStringLiteral(":id"), id);
-        return ecrit(requete, tableAbsences);
+        if (!executer(requete))
+            return Issue::erreur(requete, tableAbsences);
+        return requete.numRowsAffected() > 0 ? Issue::ecrit() : Issue::dejaSupprime();
     });
 }
 

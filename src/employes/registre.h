@@ -6,6 +6,7 @@
 // or touches a widget.
 
 #include "commun/base.h"
+#include "commun/schema.h"
 
 #include <QDate>
 #include <QHash>
@@ -75,11 +76,14 @@ Issue ajouterPersonne(const QSqlDatabase &db, Personne &personne, const Jour &na
 // The persons of a type (number, name and first name), in the server's order.
 Issue personnes(const QSqlDatabase &db, int type, QList<Personne> *liste);
 
-// Deletes a person with their absences, or nothing.
+// Deletes a person with their absences, or nothing; DejaSupprime when another
+// workstation deleted the person already (and the absence likewise below).
 Issue supprimerPersonne(const QSqlDatabase &db, const QVariant &id);
 
-// Deletes every person of a type with their absences, or nothing.
-Issue viderType(const QSqlDatabase &db, int type);
+// Deletes every person of a type with their absences, or nothing. With
+// `bornes`, only the rows up to each table's bound go (rows added after the
+// backup stay, and a person with an absence left stays with it).
+Issue viderType(const QSqlDatabase &db, int type, const schema::Bornes &bornes = {});
 
 // The grid of the persons of a type: edits wait in the model until they are
 // saved. The rows are not loaded yet (chargerGrille).

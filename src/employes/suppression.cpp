@@ -52,14 +52,17 @@ void Entreprise::employeSuppValide()
         conflitSignale(dialog);
         return;
     }
-    if (!issue.ok()) {
+    if (!issue.ok() && issue != Issue::DejaSupprime) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Impossible de supprimer l'élément choisi"));
         return;
     }
     rafraichirCompleteurEmployes();
-    QMessageBox::information(dialog, QStringLiteral("Suppression reussie"),
-                             QStringLiteral("L'élément a été supprimé avec succes"));
+    if (issue == Issue::DejaSupprime)
+        dejaSupprimeSignale(dialog);
+    else
+        QMessageBox::information(dialog, QStringLiteral("Suppression reussie"),
+                                 QStringLiteral("L'élément a été supprimé avec succes"));
     dialog->accept();
 }
 
@@ -71,10 +74,12 @@ void Entreprise::employeVide()
                    QStringLiteral("Voulez vous vraiment supprimé les <strong>") + motType()
                        + QStringLiteral("s</strong>")))
         return;
-    if (!sauvegardeAvantVider(this, { QStringLiteral("employes"), QStringLiteral("absence") }))
+    schema::Bornes bornes;
+    if (!sauvegardeAvantVider(this, { QStringLiteral("employes"), QStringLiteral("absence") },
+                              &bornes))
         return;
 
-    const Issue issue = employes::viderType(db, typeCourant());
+    const Issue issue = employes::viderType(db, typeCourant(), bornes);
     if (issue == Issue::Conflit) {
         conflitSignale(this);
         return;

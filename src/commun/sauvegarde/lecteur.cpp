@@ -336,8 +336,6 @@ bool LecteurDump::creation(const QString &s)
         sansCasse);
     static const QRegularExpression interdits(
         QStringLiteral("\\b(?:REFERENCES|SELECT|DIRECTORY|CONNECTION)\\b"), sansCasse);
-    static const QRegularExpression moteur(QStringLiteral("ENGINE ?= ?(?!InnoDB(?: |$))"),
-                                           sansCasse);
     const QRegularExpressionMatch table = motif.match(s);
     if (!table.hasMatch())
         return false;
@@ -356,7 +354,10 @@ bool LecteurDump::creation(const QString &s)
             colonnes << definition.section(QLatin1Char('`'), 1, 1);
         debutDefinition = i + 1;
     }
-    if (interdits.match(table.captured(2)).hasMatch() || moteur.match(table.captured(3)).hasMatch()
+    // The file's engine is not taken: the table is made again as the program
+    // makes it, on InnoDB (a backup written where tables had no transactions
+    // comes back with them).
+    if (interdits.match(table.captured(2)).hasMatch()
         || colonnes != schema::colonnes(table.captured(1))) {
         inattendue();
     } else if (nommer(table.captured(1), true)) {

@@ -85,18 +85,14 @@ const QStringList sessionRestauration = {
     QStringLiteral("SET SESSION autocommit = 1"),
 };
 
-// The statements that make one of the program's tables again, empty, on
-// InnoDB whatever the server's default engine, with its next key (digits) if
-// one is given.
+// The statements that make one of the program's tables again, empty, as the
+// program creates it (on InnoDB), with its next key (digits) if one is given.
 QStringList refaire(const QString &table, const QByteArray &cle)
 {
     QStringList instructions { QStringLiteral("DROP TABLE IF EXISTS `%1`").arg(table) };
     for (QString creation : schema::creation({ table })) {
         while (creation.endsWith(QLatin1Char(';')))
             creation.chop(1);
-        if (creation.startsWith(QLatin1String("CREATE TABLE"))
-            && !creation.contains(QLatin1String("ENGINE="), Qt::CaseInsensitive))
-            creation += QStringLiteral(" ENGINE=InnoDB");
         if (creation.startsWith(QLatin1String("CREATE TABLE")) && !cle.isEmpty())
             creation += QStringLiteral(" AUTO_INCREMENT=") + QLatin1String(cle);
         instructions << creation;
