@@ -13,33 +13,31 @@ class TestFuzz : public QObject
 {
     Q_OBJECT
 
-    // Quotes, markup, escapes, other scripts, invisible and control characters,
-    // and now and then one beyond 3-byte UTF-8 (or half of one).
+    // Quotes, markup, escapes, other scripts, invisible and control characters.
     const QStringList morceaux =
         liste("a|Zoé|O'Brien|\"|\\|%|_|<b>gras</b>|&amp;|١٢٣|\u200b|\ufeff|"
               "\u202e|\t|\x01|\u00a0|e\u0301|中文|ß| |--|;|' OR 1=1 --|\\%|Ω|\uffff");
-    const QStringList horsBase = { "😀", "𝄞", QString(QChar(0xD83D)) };
-    const QStringList pasMontants =
-        liste("abc|12,5,3|1.000,50|1'000|12abc|e5|.|nan|inf|١٢٣|１２|12😀|-5|"
-              "1e30|--1|0x10|½|12 €|1,2.3|1e|+|٫5| ");
+    const QStringList pasMontants = liste("abc|12,5,3|1.000,50|1'000|12abc|e5|.|nan|inf|١٢٣|１２|"
+                                          "12😀|-5|1e30|--1|0x10|½|12 €|1,2.3|1e|+|٫5| ");
     const QStringList espaces = liste(" |\u00a0|\u202f|\u2009|\t");
     QRandomGenerator g;
     BaseDeTest *base = nullptr;
     bool poubelle = true;
-    QMap<QString, int> fautes;
+    int fautes = 0;
     QList<std::tuple<int, QString, QVariant>> stockes; // what a search must find: kind, text, id
 
     static QStringList liste(const char *texte) { return QString(texte).split('|'); }
     int n(int borne) { return int(g.bounded(borne)); }
     bool pile(int pourcent) { return n(100) < pourcent; }
     QString parmi(const QStringList &l) { return l.at(n(int(l.size()))); }
-    void noter(const QString &sorte, const QString &detail, const QVariantList &entree)
+    void noter(const char *sorte, const QString &detail, const QVariantList &entree)
     {
-        if (fautes[sorte]++ < 5) // quoted, invisible characters written out
+        if (fautes++ < 20) // quoted, invisible characters written out
             qInfo() << sorte << detail << entree;
     }
 
-    // A text of about the column's width, or short; `valide` false when it cannot be stored.
+    // A text of about the column's width, or short, now and then with a character
+    // beyond 3-byte UTF-8 (or half of one); `valide` false when it cannot be stored.
     QString texte(int largeur, bool *valide)
     {
         const int longueurs[] = { n(6), n(20), largeur - 1, largeur, largeur + 1, n(2 * largeur) };
@@ -47,12 +45,13 @@ class TestFuzz : public QObject
         for (const int longueur = longueurs[n(6)]; t.size() < longueur; t.truncate(longueur))
             t += pile(50) ? parmi(morceaux) : QString(QChar(u'a' + n(26)));
         if (pile(8))
-            t.insert(n(int(t.size()) + 1), parmi(horsBase));
+            t.insert(n(int(t.size()) + 1), parmi({ "😀", "𝄞", QString(QChar(0xD83D)) }));
         *valide = *valide && caractereHorsBase(t).isNull() && t.size() <= largeur;
         return t;
     }
 
-    // An amount spelled one of many ways and the number it means, or no amount (NaN).
+    // An amount spelled one of many ways (12345,6 also as 1,23456e4, thousands
+    // apart) and the number it means, or no amount (NaN).
     QPair<QString, double> montant(bool marque)
     {
         if (pile(20))
@@ -62,14 +61,13 @@ class TestFuzz : public QObject
         for (int i = n(4); i > 0; --i)
             fraction += QChar(u'0' + n(10));
         const double valeur = (entier + '.' + fraction).toDouble();
-        if (pile(20)) { // 12345,6 as 1,23456e4
-            t = entier.left(1) + point + entier.mid(1) + fraction + (pile(50) ? "e" : "E")
+        if (pile(20))
+            t = entier.left(1) + point + entier.mid(1) + fraction + parmi({ "e", "E" })
                 + QString::number(entier.size() - 1);
-        } else {
-            for (int i = int(entier.size()) - 3; pile(40) && i > 0; i -= 3) // thousands apart
-                entier.insert(i, parmi(espaces));
+        for (int i = int(entier.size()) - 3; t.isEmpty() && pile(40) && i > 0; i -= 3)
+            entier.insert(i, parmi(espaces));
+        if (t.isEmpty())
             t = entier + (fraction.isEmpty() && pile(80) ? QString() : point + fraction);
-        }
         t = pile(10) ? parmi(espaces) + t + " " : t;
         return { t + (marque && pile(30) ? parmi(liste("F|CFA|FCFA| F|cfa")) : ""), valeur };
     }
@@ -80,28 +78,25 @@ class TestFuzz : public QObject
     void juger(const QString &table, int avant, const Issue &issue, bool valide, bool manque,
                const QString &colonnes, const QVariantList &attendus)
     {
-        if (issue != Issue::Ecrit && base->compte(table) != avant)
-            noter("silent changes", "refused but written", attendus);
-        if (issue != Issue::Ecrit && (issue != Issue::Refuse || (issue.champ.isEmpty() && !manque)))
-            noter("unexplained refusals", issue.champ + " " + issue.raison, attendus);
+        const bool explique = issue == Issue::Refuse && (!issue.champ.isEmpty() || manque);
+        if (issue != Issue::Ecrit && (!explique || base->compte(table) != avant))
+            noter("unexplained refusal or written", issue.champ + " " + issue.raison, attendus);
         else if (issue == Issue::Refuse && valide && !manque)
             noter("valid inputs refused", issue.raison, attendus);
-        const QStringList cs = colonnes.split(' ');
+        const QStringList cs = QString(colonnes).split(' ').replaceInStrings(
+            QRegularExpression("client\\.(\\w+)"),
+            "(SELECT \\1 FROM clients WHERE id = client_id)");
         for (int i = 0; issue == Issue::Ecrit && i < cs.size(); ++i) {
-            const QString c =
-                QString(cs[i]).replace(QRegularExpression("client\\.(\\w+)"),
-                                       "(SELECT \\1 FROM clients WHERE id = client_id)");
             const bool nombre = attendus[i].typeId() == QMetaType::Double;
             // Texts by their bytes: the driver drops a leading U+FEFF when it reads one.
             const QString lu =
                 base->valeur(QString("SELECT %1(%2)%3 FROM %4 WHERE id = ?")
-                                 .arg(nombre ? "" : "HEX", c, nombre ? " + 0" : "", table),
+                                 .arg(nombre ? "" : "HEX", cs[i], nombre ? " + 0" : "", table),
                              { issue.id })
                     .toString();
-            if (!nombre && lu != attendus[i].toString().toUtf8().toHex().toUpper())
-                noter("silent changes", c + " holds " + lu, attendus);
-            if (nombre && !qFuzzyCompare(1 + lu.toDouble(), 1 + attendus[i].toDouble()))
-                noter("amounts miscounted", c + " " + lu, attendus);
+            if (nombre ? !qFuzzyCompare(1 + lu.toDouble(), 1 + attendus[i].toDouble())
+                       : lu != attendus[i].toString().toUtf8().toHex().toUpper())
+                noter("stored otherwise", cs[i] + " holds " + lu, attendus);
         }
     }
 
@@ -110,11 +105,10 @@ class TestFuzz : public QObject
         bool valide = true;
         const auto [valeur, nombre] = montant(false);
         const compte::Ecriture e {
-            {}, pile(50) ? "Gain" : "Dépense", valeur, texte(40, &valide), {}
+            {}, parmi({ "Gain", "Dépense" }), valeur, texte(40, &valide), {}
         };
-        const int avant = base->compte("compte");
-        juger("compte", avant, compte::ajouter(base->db, e), valide && nombre > 0, false,
-              "valeur commentaire sujet", { nombre, e.commentaire, e.sujet });
+        juger("compte", base->compte("compte"), compte::ajouter(base->db, e), valide && nombre > 0,
+              false, "valeur commentaire sujet", { nombre, e.commentaire, e.sujet });
     }
 
     void commande()
@@ -137,11 +131,10 @@ class TestFuzz : public QObject
               QString("nom commentaire prix_unitaire prix_total client.nom client.email client.tel")
                   .left(nouveau ? 200 : 52),
               { c.nom, c.commentaire, prix, prix * c.quantite, k.nom, k.email, k.tel });
+        const QString client = "SELECT client_id FROM commandes WHERE id = ?";
         if (issue == Issue::Ecrit)
             stockes << std::make_tuple(0, c.nom, issue.id)
-                    << std::make_tuple(1, k.nom,
-                                       base->valeur("SELECT client_id FROM commandes WHERE id = ?",
-                                                    { issue.id }));
+                    << std::make_tuple(1, k.nom, base->valeur(client, { issue.id }));
     }
 
     void personne()
@@ -171,44 +164,38 @@ class TestFuzz : public QObject
             : stockes.at(n(int(stockes.size())));
         Issue issue;
         QVariantList ids;
-        if (sorte == 0)
-            for (const auto &c :
-                 commandes::rechercherProduits(base->db, cherche, &issue).suivants(1 << 20))
-                ids << c.id;
-        if (sorte == 1)
-            for (const auto &c :
-                 commandes::rechercherClients(base->db, cherche, &issue).suivants(1 << 20))
-                ids << c.client.id;
         Curseur<employes::Personne> trouves;
         if (sorte > 1)
             issue = employes::chercher(base->db, sorte - 1, cherche, &trouves);
         for (const auto &p : trouves.suivants(1 << 20))
             ids << p.id;
+        for (const auto &c : sorte
+                 ? QList<commandes::Commande>()
+                 : commandes::rechercherProduits(base->db, cherche, &issue).suivants(1 << 20))
+            ids << c.id;
+        for (const auto &c : sorte != 1
+                 ? QList<commandes::ClientEtCommandes>()
+                 : commandes::rechercherClients(base->db, cherche, &issue).suivants(1 << 20))
+            ids << c.client.id;
         if (issue != Issue::Ecrit || (id.isValid() && !ids.contains(id)))
-            noter(issue.ok() ? "silent changes" : "unexplained refusals", "search " + issue.raison,
-                  { sorte, cherche });
+            noter("search failed or missed its row", issue.raison, { sorte, cherche });
     }
 
 private Q_SLOTS:
     void awkwardInputsAreStoredExactlyOrRefusedNamingTheField()
     {
-        const int nombre = qEnvironmentVariableIntValue("TABLORAN_FUZZ"),
-                  graine = qEnvironmentVariableIntValue("TABLORAN_FUZZ_GRAINE");
+        const int nombre = qEnvironmentVariable("TABLORAN_FUZZ", "300").toInt();
+        const quint32 graine = qEnvironmentVariable("TABLORAN_FUZZ_GRAINE", "20261206").toUInt();
         BaseDeTest b;
         base = &b;
-        g.seed(graine ? quint32(graine) : 20261206u);
-        for (const char *sorte : { "silent changes", "amounts miscounted", "unexplained refusals",
-                                   "valid inputs refused" })
-            fautes[sorte] = 0;
+        g.seed(graine);
         const auto essais = { &TestFuzz::ecriture, &TestFuzz::commande, &TestFuzz::personne,
                               &TestFuzz::recherche };
-        for (int i = 0; i < (nombre ? nombre : 300); ++i)
+        for (int i = 0; i < nombre; ++i)
             (this->*essais.begin()[n(4)])();
-        qInfo() << "seed" << (graine ? quint32(graine) : 20261206u) << (nombre ? nombre : 300)
-                << "inputs, 0 crashes," << fautes << "stored" << b.compte("compte") << "entries"
-                << b.compte("commandes") << "orders" << b.compte("clients") << "customers"
-                << b.compte("employes") << "persons";
-        QCOMPARE(QList<int>(fautes.cbegin(), fautes.cend()), QList<int>(4, 0));
+        qInfo() << "seed" << graine << nombre << "inputs," << fautes << "faults; stored"
+                << b.compte("compte") << b.compte("commandes") << b.compte("employes");
+        QCOMPARE(fautes, 0);
     }
 };
 
