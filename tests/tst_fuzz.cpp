@@ -56,17 +56,16 @@ class TestFuzz : public QObject
     {
         if (pile(20))
             return { parmi(pasMontants), qQNaN() };
-        QString entier = QString::number(pile(20) ? n(10) : g.bounded(quint64(1) << n(34))), t;
+        QString entier = QString::number(pile(20) ? n(10) : g.bounded(quint64(1) << n(34)));
         QString fraction, point = pile(50) ? "," : ".";
         for (int i = n(4); i > 0; --i)
             fraction += QChar(u'0' + n(10));
         const double valeur = (entier + '.' + fraction).toDouble();
-        if (pile(20))
-            t = entier.left(1) + point + entier.mid(1) + fraction + parmi({ "e", "E" })
-                + QString::number(entier.size() - 1);
-        for (int i = int(entier.size()) - 3; t.isEmpty() && pile(40) && i > 0; i -= 3)
+        QString t = entier.left(1) + point + entier.mid(1) + fraction + parmi({ "e", "E" })
+            + QString::number(entier.size() - 1);
+        for (int i = int(entier.size()) - 3; pile(40) && i > 0; i -= 3)
             entier.insert(i, parmi(espaces));
-        if (t.isEmpty())
+        if (pile(80))
             t = entier + (fraction.isEmpty() && pile(80) ? QString() : point + fraction);
         t = pile(10) ? parmi(espaces) + t + " " : t;
         return { t + (marque && pile(30) ? parmi(liste("F|CFA|FCFA| F|cfa")) : ""), valeur };
