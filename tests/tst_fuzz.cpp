@@ -22,7 +22,7 @@ class TestFuzz : public QObject
     const QStringList espaces = liste(" |\u00a0|\u202f|\u2009|\t");
     QRandomGenerator g;
     BaseDeTest *base = nullptr;
-    bool poubelle = true;
+    bool valide = true; // the inputs generated since it was set can be stored
     int fautes = 0;
     QList<std::tuple<int, QString, QVariant>> stockes; // what a search must find: kind, text, id
 
@@ -38,7 +38,7 @@ class TestFuzz : public QObject
 
     // A text of about the column's width, or short, now and then with a character
     // beyond 3-byte UTF-8 (or half of one); `valide` false when it cannot be stored.
-    QString texte(int largeur, bool *valide)
+    QString texte(int largeur)
     {
         const int longueurs[] = { n(6), n(20), largeur - 1, largeur, largeur + 1, n(2 * largeur) };
         QString t;
@@ -46,7 +46,7 @@ class TestFuzz : public QObject
             t += pile(50) ? parmi(morceaux) : QString(QChar(u'a' + n(26)));
         if (pile(8))
             t.insert(n(int(t.size()) + 1), parmi({ "😀", "𝄞", QString(QChar(0xD83D)) }));
-        *valide = *valide && caractereHorsBase(t).isNull() && t.size() <= largeur;
+        valide = valide && caractereHorsBase(t).isNull() && t.size() <= largeur;
         return t;
     }
 
@@ -101,22 +101,21 @@ class TestFuzz : public QObject
 
     void ecriture()
     {
-        bool valide = true;
+        valide = true;
         const auto [valeur, nombre] = montant(false);
-        const compte::Ecriture e {
-            {}, parmi({ "Gain", "Dépense" }), valeur, texte(40, &valide), {}
-        };
+        compte::Ecriture e;
+        e.sujet = parmi({ "Gain", "Dépense" }), e.valeur = valeur, e.commentaire = texte(40);
         juger("compte", base->compte("compte"), compte::ajouter(base->db, e), valide && nombre > 0,
               false, "valeur commentaire sujet", { nombre, e.commentaire, e.sujet });
     }
 
     void commande()
     {
-        bool valide = true;
+        valide = true;
         commandes::Commande c;
         commandes::Client &k = c.client;
         for (QString *t : { &c.nom, &c.commentaire, &k.nom, &k.entreprise, &k.email, &k.tel })
-            *t = texte(t == &c.commentaire ? 40 : 60, &valide);
+            *t = texte(t == &c.commentaire ? 40 : 60);
         double prix;
         std::tie(c.prixUnitaire, prix) = montant(true);
         c.quantite = 1 + n(20), c.unite = "kg";
@@ -138,11 +137,11 @@ class TestFuzz : public QObject
 
     void personne()
     {
-        bool valide = true;
+        valide = true;
         employes::Personne p;
         p.type = 1 + n(2), p.sexe = pile(50) ? "M" : "F", p.duree = n(12);
         for (QString *t : { &p.nom, &p.prenom, &p.domaine, &p.commentaire })
-            *t = texte(t == &p.domaine ? 255 : t == &p.commentaire ? 40 : 60, &valide);
+            *t = texte(t == &p.domaine ? 255 : t == &p.commentaire ? 40 : 60);
         const employes::Jour naissance { 2023, 1 + n(12), 1 + n(31) }; // days that do not exist too
         valide = valide && naissance.date().isValid() && p.nom.size() + p.prenom.size() < 120;
         const int avant = base->compte("employes");
@@ -159,7 +158,7 @@ class TestFuzz : public QObject
     void recherche()
     {
         const auto [sorte, cherche, id] = stockes.isEmpty() || pile(30)
-            ? std::make_tuple(n(4), texte(30, &poubelle), QVariant())
+            ? std::make_tuple(n(4), texte(30), QVariant())
             : stockes.at(n(int(stockes.size())));
         Issue issue;
         QVariantList ids;
