@@ -6,25 +6,25 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-// Awkward inputs from a seed through every register's add and search: each is
-// stored exactly (amounts as the number typed), or refused naming the field with
-// nothing written. TABLORAN_FUZZ: how many (300); TABLORAN_FUZZ_GRAINE: the seed.
+// Awkward inputs from a seed (quotes, markup, escapes, other scripts, invisible and control
+// characters) through every register's add and search: each is stored exactly (amounts as the
+// number typed), or refused naming the field with nothing written, and a search finds it.
+// TABLORAN_FUZZ: how many (300); TABLORAN_FUZZ_GRAINE: the seed.
 class TestFuzz : public QObject
 {
     Q_OBJECT
 
-    // Quotes, markup, escapes, other scripts, invisible and control characters.
     const QStringList morceaux =
         liste("a|Zoé|O'Brien|\"|\\|%|_|<b>gras</b>|&amp;|١٢٣|\u200b|\ufeff|"
               "\u202e|\t|\x01|\u00a0|e\u0301|中文|ß| |--|;|' OR 1=1 --|\\%|Ω|\uffff");
-    const QStringList pasMontants = liste("abc|12,5,3|1.000,50|1'000|12abc|e5|.|nan|inf|١٢٣|１２|"
-                                          "12😀|-5|1e30|--1|0x10|½|12 €|1,2.3|1e|+|٫5| ");
+    const QStringList pasMontants =
+        liste("abc|1.000,50|1'000|١٢٣|-5|1e30|--1|0x10|½|12 €|1,2.3|1e|+|٫5");
     const QStringList espaces = liste(" |\u00a0|\u202f|\u2009|\t");
     QRandomGenerator g;
     BaseDeTest *base = nullptr;
     bool valide = true; // the inputs generated since it was set can be stored
     int fautes = 0;
-    QList<std::tuple<int, QString, QVariant>> stockes; // what a search must find: kind, text, id
+    QList<std::tuple<int, QString, QVariant>> stockes; // what a search must find: type, text, id
 
     static QStringList liste(const char *texte) { return QString(texte).split('|'); }
     int n(int borne) { return int(g.bounded(borne)); }
@@ -36,8 +36,8 @@ class TestFuzz : public QObject
             qInfo() << sorte << detail << entree;
     }
 
-    // A text of about the column's width, or short, now and then with a character
-    // beyond 3-byte UTF-8 (or half of one); `valide` false when it cannot be stored.
+    // A text of about the column's width, or short, now and then with a character beyond 3-byte
+    // UTF-8 (or half of one); `valide` false when it cannot be stored.
     QString texte(int largeur)
     {
         const int longueurs[] = { n(6), n(20), largeur - 1, largeur, largeur + 1, n(2 * largeur) };
@@ -50,8 +50,8 @@ class TestFuzz : public QObject
         return t;
     }
 
-    // An amount spelled one of many ways (12345,6 also as 1,23456e4, thousands
-    // apart) and the number it means, or no amount (NaN).
+    // An amount spelled one of many ways (12345,6 also as 1,23456e4, thousands apart) and the
+    // number it means, or no amount (NaN).
     QPair<QString, double> montant(bool marque)
     {
         if (pile(20))
@@ -65,15 +65,14 @@ class TestFuzz : public QObject
             + QString::number(entier.size() - 1);
         for (int i = int(entier.size()) - 3; pile(40) && i > 0; i -= 3)
             entier.insert(i, parmi(espaces));
-        if (pile(80))
-            t = entier + (fraction.isEmpty() && pile(80) ? QString() : point + fraction);
+        t = pile(20) ? t : entier + (fraction.isEmpty() && pile(80) ? QString() : point + fraction);
         t = pile(10) ? parmi(espaces) + t + " " : t;
         return { t + (marque && pile(30) ? parmi(liste("F|CFA|FCFA| F|cfa")) : ""), valeur };
     }
 
-    // Judges an add: the new row's `colonnes` ("client.x": its customer's) hold
-    // `attendus` (texts byte for byte, amounts as numbers); a refusal names a
-    // field (or the required ones, left empty) and writes nothing.
+    // Judges an add: the new row's `colonnes` ("client.x": its customer's) hold `attendus` (texts
+    // byte for byte, amounts as numbers); a refusal names a field (or the required ones, left
+    // empty) and writes nothing.
     void juger(const QString &table, int avant, const Issue &issue, bool valide, bool manque,
                const QString &colonnes, const QVariantList &attendus)
     {
@@ -88,11 +87,9 @@ class TestFuzz : public QObject
         for (int i = 0; issue == Issue::Ecrit && i < cs.size(); ++i) {
             const bool nombre = attendus[i].typeId() == QMetaType::Double;
             // Texts by their bytes: the driver drops a leading U+FEFF when it reads one.
-            const QString lu =
-                base->valeur(QString("SELECT %1(%2)%3 FROM %4 WHERE id = ?")
-                                 .arg(nombre ? "" : "HEX", cs[i], nombre ? " + 0" : "", table),
-                             { issue.id })
-                    .toString();
+            const QString sql = nombre ? "SELECT %1 + 0 FROM %2 WHERE id = ?"
+                                       : "SELECT HEX(%1) FROM %2 WHERE id = ?";
+            const QString lu = base->valeur(sql.arg(cs[i], table), { issue.id }).toString();
             if (nombre ? !qFuzzyCompare(1 + lu.toDouble(), 1 + attendus[i].toDouble())
                        : lu != attendus[i].toString().toUtf8().toHex().toUpper())
                 noter("stored otherwise", cs[i] + " holds " + lu, attendus);
@@ -121,18 +118,15 @@ class TestFuzz : public QObject
         c.quantite = 1 + n(20), c.unite = "kg";
         const int avant = base->compte("commandes"), clients = base->compte("clients");
         const Issue issue = commandes::ajouter(base->db, c);
-        // An existing customer of that name is kept with its own details.
-        const bool nouveau = base->compte("clients") > clients;
+        const bool nouveau = base->compte("clients") > clients; // or kept with its own details
         juger("commandes", avant, issue, valide && prix >= 0,
               c.nom.isEmpty() || c.prixUnitaire.isEmpty() || k.nom.isEmpty() || k.email.isEmpty()
                   || k.tel.isEmpty(),
               QString("nom commentaire prix_unitaire prix_total client.nom client.email client.tel")
                   .left(nouveau ? 200 : 52),
               { c.nom, c.commentaire, prix, prix * c.quantite, k.nom, k.email, k.tel });
-        const QString client = "SELECT client_id FROM commandes WHERE id = ?";
         if (issue == Issue::Ecrit)
-            stockes << std::make_tuple(0, c.nom, issue.id)
-                    << std::make_tuple(1, k.nom, base->valeur(client, { issue.id }));
+            stockes << std::make_tuple(0, c.nom, issue.id);
     }
 
     void personne()
@@ -151,30 +145,26 @@ class TestFuzz : public QObject
               "nom prenom domaine commentaire nom_prenom",
               { p.nom, p.prenom, p.domaine, p.commentaire, p.nom + ' ' + p.prenom });
         if (issue == Issue::Ecrit)
-            stockes << std::make_tuple(p.type + 1, p.nom, issue.id);
+            stockes << std::make_tuple(p.type, p.nom, issue.id);
     }
 
     // Any text is searched without failing; a stored one finds its row.
     void recherche()
     {
         const auto [sorte, cherche, id] = stockes.isEmpty() || pile(30)
-            ? std::make_tuple(n(4), texte(30), QVariant())
+            ? std::make_tuple(n(3), texte(30), QVariant())
             : stockes.at(n(int(stockes.size())));
         Issue issue;
         QVariantList ids;
         Curseur<employes::Personne> trouves;
-        if (sorte > 1)
-            issue = employes::chercher(base->db, sorte - 1, cherche, &trouves);
+        if (sorte)
+            issue = employes::chercher(base->db, sorte, cherche, &trouves);
         for (const auto &p : trouves.suivants(1 << 20))
             ids << p.id;
         for (const auto &c : sorte
                  ? QList<commandes::Commande>()
                  : commandes::rechercherProduits(base->db, cherche, &issue).suivants(1 << 20))
             ids << c.id;
-        for (const auto &c : sorte != 1
-                 ? QList<commandes::ClientEtCommandes>()
-                 : commandes::rechercherClients(base->db, cherche, &issue).suivants(1 << 20))
-            ids << c.client.id;
         if (issue != Issue::Ecrit || (id.isValid() && !ids.contains(id)))
             noter("search failed or missed its row", issue.raison, { sorte, cherche });
     }
