@@ -9,7 +9,9 @@
 # are run; the file is then put back as it was, whatever happens. A fault is
 # "tuée" when a test fails (or the build does), "survivante" otherwise.
 #   scripts/mutants.sh [-l LIST] [-b BUILD_DIR] [CTEST_REGEX]
-# Only the test programs the regular expression names are rebuilt.
+# Only the test programs the regular expression names are rebuilt. In it, %s
+# stands for the folder of the file a fault is written into (compte,
+# commandes...), so that each fault is judged by its own section's tests.
 # The build directory must be configured already (./test.sh does it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,13 +26,16 @@ while getopts "l:b:" option; do
     esac
 done
 shift $((OPTIND - 1))
-tests=${1:-"mariadb|tst_registre"}
+tests=${1:-"mariadb|tst_registre_%s|tst_fuzz|tst_concurrence"}
 
-# The test programs the expression names (the server's fixture is no program).
+# The test programs an expression names (the server's fixture is no program).
 cibles=()
-while read -r nom; do
-    [[ $nom == tst_* ]] && cibles+=(--target "$nom")
-done < <(cd "$build" && ctest -N -R "$tests" | sed -n 's/^ *Test *#[0-9]*: //p')
+choisir() {
+    cibles=()
+    while read -r nom; do
+        [[ $nom == tst_* ]] && cibles+=(--target "$nom")
+    done < <(cd "$build" && ctest -N -R "$1" | sed -n 's/^ *Test *#[0-9]*: //p')
+}
 construire() { cmake --build "$build" --parallel "$(nproc)" "${cibles[@]}" >/dev/null 2>&1; }
 
 [ -f "$build/CMakeCache.txt" ] || { echo "Erreur : $build n'est pas configuré (lancez ./test.sh)" >&2; exit 1; }
@@ -40,8 +45,9 @@ remettre() { [ -n "$sauve" ] && cp "$sauve" "$fichier" && touch "$fichier" && rm
 trap remettre EXIT
 
 # The file as it stands must build and pass, or nothing can be judged.
+choisir "${tests//%s/}"
 construire || { echo "Erreur : la compilation échoue sans mutant" >&2; exit 1; }
-(cd "$build" && ctest -R "$tests" >/dev/null 2>&1) || { echo "Erreur : les tests échouent sans mutant" >&2; exit 1; }
+(cd "$build" && ctest -R "${tests//%s/}" >/dev/null 2>&1) || { echo "Erreur : les tests échouent sans mutant" >&2; exit 1; }
 
 total=0
 tues=0
@@ -53,10 +59,13 @@ while IFS=$'\t' read -r fichier avant apres quoi; do
         continue
     fi
     total=$((total + 1))
+    section=$(echo "$fichier" | cut -d/ -f2)
+    ceux=${tests//%s/$section}
+    choisir "$ceux"
     sauve=$(mktemp)
     cp "$fichier" "$sauve"
     AVANT="$avant" APRES="$apres" perl -0pi -e 'my $a = $ENV{AVANT}; my $b = $ENV{APRES}; $a =~ s/\\n/\n/g; $b =~ s/\\n/\n/g; s/\Q$a\E/$b/' "$fichier"
-    if construire && (cd "$build" && timeout 600 ctest -R "$tests" >/dev/null 2>&1); then
+    if construire && (cd "$build" && timeout 600 ctest -R "$ceux" >/dev/null 2>&1); then
         survivants+=("$fichier : $quoi")
         echo "survivante : $fichier : $quoi"
     else
