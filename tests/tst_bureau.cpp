@@ -138,7 +138,6 @@ private Q_SLOTS:
         nomme<QLineEdit>(&f, "employeRechercheEdit")->setText("Lefèvre");
         if (groupe.isEmpty() && bouton.startsWith("Infos"))
             QVERIFY2(textesCaches(&f).isEmpty(), qPrintable(textesCaches(&f).join('\n')));
-
         // Escape closes each dialog; Enter closes a result or information page.
         const bool page = bouton == "Bilan" || bouton.startsWith("Infos");
         QStringList caches { "<no dialog>" };
@@ -195,7 +194,6 @@ private Q_SLOTS:
         QCOMPARE(oublies + desordre, QStringList());
         QCOMPARE(banc.valeur("SELECT commentaire FROM employes WHERE nom = 'Martin'").toString(),
                  "ligne 1\nligne 2");
-
         // In a grid, Enter belongs to the cells: only Valider writes.
         const QString notes = "SELECT GROUP_CONCAT(commentaire) FROM compte";
         banc.lancer(panneauCompte, "Afficher/Modifier", [&](QDialog *d) {

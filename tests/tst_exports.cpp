@@ -22,7 +22,6 @@
 namespace {
 
 const QString remarque = "Remarque; il a dit \"oui\" <b>gras</b>\nà l'été";
-const int lignes = 1000;
 
 // 1,000 entries and orders (and a customer without orders); row 500 carries the remark.
 void remplir(Banc &banc)
@@ -102,14 +101,6 @@ std::shared_ptr<Contenu> rapport(int lignes, int *lectures = nullptr, int pause 
     return contenu;
 }
 
-QString texteAttendu(int lignes)
-{
-    QString texte = "Bilan de dépenses\n";
-    for (int n = 1; n <= lignes; ++n)
-        texte += entree(n);
-    return texte + "Vous avez fait une économie de 0F";
-}
-
 } // namespace
 
 class TestExports : public QObject
@@ -123,7 +114,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fichier");
         QTest::addColumn<QString>("entetes");
         QTest::addColumn<QString>("requete");
-
         const QString date = "DATE_FORMAT(%1, '%Y-%m-%d %H:%i:%s')";
         QTest::newRow("account book")
             << QStringList { panneauCompte, "Afficher/Modifier" } << "compte"
@@ -148,7 +138,6 @@ private Q_SLOTS:
         QFETCH(QString, fichier);
         QFETCH(QString, entetes);
         QFETCH(QString, requete);
-
         Banc banc;
         remplir(banc);
         QTemporaryDir dossier;
@@ -163,9 +152,8 @@ private Q_SLOTS:
             d->reject();
         });
         QCOMPARE(banc.pilote.anomalies(), QStringList());
-
         const QList<QStringList> stockees = rangees(banc, requete);
-        QVERIFY(stockees.size() >= lignes);
+        QVERIFY(stockees.size() >= 1000);
         QCOMPARE(lireCsv(lireFichier(chemin).mid(3)),
                  QList<QStringList> { entetes.split('|') } + stockees);
     }
@@ -173,14 +161,13 @@ private Q_SLOTS:
     // The three registers' grids sort alike (triable): the account book's stands for them.
     void sortingKeepsPendingEditsAndValiderWritesExactlyThem()
     {
-        const int modifiee = 2, triee = 2;
+        const int colonne = 2; // the amount: edited, then sorted by
         const QString valeur = "77.25";
         Banc banc;
         remplir(banc);
         const QString tout = "SELECT * FROM compte ORDER BY id";
         QList<QStringList> attendu = rangees(banc, tout);
-        attendu[499][modifiee] = valeur;
-
+        attendu[499][colonne] = valeur;
         banc.lancer(panneauCompte, "Afficher/Modifier", [&](QDialog *d) {
             auto *grille = d->findChild<QTableView *>();
             QAbstractItemModel *modele = grille->model();
@@ -193,19 +180,18 @@ private Q_SLOTS:
                 }
                 return -1;
             };
-            QVERIFY(modele->setData(modele->index(ligneDe500(), modifiee), valeur));
-
+            QVERIFY(modele->setData(modele->index(ligneDe500(), colonne), valeur));
             // Sorted both ways by a click on the header: the edit stays.
             QHeaderView *entetes = grille->horizontalHeader();
-            const QPoint milieu(entetes->sectionViewportPosition(triee)
-                                    + entetes->sectionSize(triee) / 2,
+            const QPoint milieu(entetes->sectionViewportPosition(colonne)
+                                    + entetes->sectionSize(colonne) / 2,
                                 entetes->height() / 2);
             for (Qt::SortOrder ordre : { Qt::AscendingOrder, Qt::DescendingOrder }) {
                 QTest::mouseClick(entetes->viewport(), Qt::LeftButton, {}, milieu);
-                QVERIFY(entetes->sortIndicatorSection() == triee
+                QVERIFY(entetes->sortIndicatorSection() == colonne
                         && entetes->sortIndicatorOrder() == ordre);
-                QCOMPARE(modele->rowCount(), lignes);
-                QCOMPARE(modele->index(ligneDe500(), modifiee).data().toString(), valeur);
+                QCOMPARE(modele->rowCount(), 1000);
+                QCOMPARE(modele->index(ligneDe500(), colonne).data().toString(), valeur);
             }
             banc.pilote.boite();
             appuyer(d, "Valider");
@@ -231,13 +217,15 @@ private Q_SLOTS:
         QVERIFY(complete.wait(10000));
         QCOMPARE(lectures, 11); // ten slices, and the empty one that ends them
 
-        QCOMPARE(page->toPlainText(), texteAttendu(1000));
+        QString attendu = "Bilan de dépenses\n";
+        for (int n = 1; n <= 1000; ++n)
+            attendu += entree(n);
+        QCOMPARE(page->toPlainText(), attendu + "Vous avez fait une économie de 0F");
         // Lines wrap at the page's width, even within a word.
         page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
         QApplication::processEvents();
         QVERIFY(!page->horizontalScrollBar()->isVisible());
         QVERIFY(page->document()->size().width() <= page->viewport()->width());
-
         // Printed and saved as PDF: every line in order on numbered A4 sheets, as many as
         // previewed.
         Pilote pilote;
@@ -268,29 +256,26 @@ private Q_SLOTS:
     void aFailedOrCancelledExportIsToldAndLeavesNothing()
     {
         QTemporaryDir dossier;
-        // A folder that is a file: no one can write in it, not even root.
+        // A folder that is a file: not even root can write in it.
         QVERIFY(ecrireFichier(dossier.filePath("rapports"), "x"));
         const QString chemin = dossier.filePath("rapports/bilan.pdf");
         Pilote pilote;
         pilote.boite();
         QVERIFY(!ecrirePdf(nullptr, *rapport(10), chemin));
         vuesCommencent(pilote,
-                       { QString("W Exportation impossible: Le fichier « %1 » n'a pas pu "
-                                 "être enregistré :\n")
-                             .arg(chemin) });
+                       { "W Exportation impossible: Le fichier « " + chemin
+                         + " » n'a pas pu être enregistré :\n" });
         QVERIFY(pilote.boites.value(0).texte.section('\n', 1).size() > 3); // the reason
         QVERIFY(!QFile::exists(chemin));
-
         // Cancelled while it writes: no file either, not even a temporary one.
         QVERIFY(QFile::remove(dossier.filePath("rapports"))
                 && QDir(dossier.path()).mkdir("rapports"));
         Progression::delai = 1000;
-        auto contenu = rapport(10000, nullptr, 30);
         pilote.dialogue([&](QDialog *d) {
             QVERIFY(qobject_cast<QProgressDialog *>(d));
             QTest::keyClick(d, Qt::Key_Escape); // Escape cancels, as the button does
         });
-        QVERIFY(!ecrirePdf(nullptr, *contenu, chemin));
+        QVERIFY(!ecrirePdf(nullptr, *rapport(10000, nullptr, 30), chemin));
         QCOMPARE(pilote.anomalies(), QStringList());
         QVERIFY(!QFile::exists(chemin));
         QCOMPARE(QDir(dossier.filePath("rapports")).entryList(QDir::Files | QDir::Hidden),

@@ -105,7 +105,6 @@ void fichier(Banc &banc, const QString &chemin, QString *propose = nullptr)
     });
 }
 
-// The question before a restoration, up to the names of the tables.
 const QString question = "Q Confirmation de la restauration: Voulez vous vraiment restaurer le "
                          "fichier %1 ?\nLes données actuelles des tables compte, commandes, "
                          "clients, employes et absence seront";
@@ -133,17 +132,6 @@ void vider(Banc &banc, const QString &panneau, bool oui)
                 Banc::clic(boutonTexte(d, "Fermer la page"));
         });
     Banc::clic(banc.bouton(panneau, "Vider"));
-}
-
-// Restores the files in turn from the information page, answering as `vider` does.
-void restaurations(Banc &banc, const QList<std::pair<QString, bool>> &essais)
-{
-    surLaPage(banc, QStringList(essais.size(), "Restaurer"), [&] {
-        for (const auto &[chemin, oui] : essais) {
-            fichier(banc, chemin);
-            repondre(banc, oui);
-        }
-    });
 }
 
 } // namespace
@@ -194,7 +182,6 @@ private Q_SLOTS:
         QVERIFY2(!dump.contains("w'ord") && !dump.contains("--password"), qPrintable(dump));
         QVERIFY(!QFileInfo::exists(fichiersOptions.value(0)));
         seulesLesSauvegardesEntieres(chemin);
-
         QVERIFY(ecrireFichier(chemin, "ancien"));
         banc.sql("LOCK TABLES compte WRITE"); // the dump waits for it
         banc.pilote.dialogue([](QDialog *d) {
@@ -227,15 +214,18 @@ private Q_SLOTS:
                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/tabloran-"
                      + QDate::currentDate().toString("yyyy-MM-dd") + ".sql");
         QCOMPARE(banc.pilote.boites.value(0).parent, "Informations sur la base de donnée");
-
         const QByteArray bon = lireFichier(chemin);
         const QString tronque = chemin + ".tronque", mauvais = chemin + ".mauvais";
         QVERIFY(ecrireFichier(tronque, bon.left(bon.size() - 200)));
         const qsizetype clients = bon.indexOf("INSERT INTO `clients` VALUES") + 28;
         QVERIFY(ecrireFichier(mauvais, QByteArray(bon).insert(clients, "\n(1,'x',NULL,'',''),")));
         banc.sql("DELETE FROM compte WHERE id = 2"); // so that the restoration shows
-        restaurations(
-            banc, { { tronque, false }, { mauvais, true }, { chemin, false }, { chemin, true } });
+        surLaPage(banc, QStringList(4, "Restaurer"), [&] {
+            for (int i = 0; i < 4; ++i) { // Enter (no), then yes, in turn
+                fichier(banc, QStringList { tronque, mauvais, chemin, chemin }.at(i));
+                repondre(banc, i % 2);
+            }
+        });
         // The boxes name the file, and the rows of each table.
         const QString lignes = "\n\ncompte : 3 lignes\ncommandes : 2 lignes\n";
         vuesCommencent(
@@ -276,7 +266,6 @@ private Q_SLOTS:
         remplirTout(banc);
         const auto avant = registres(banc);
         const QString dossier = dossierAutomatique();
-
         // Where the backups go, a file: nothing is emptied.
         QVERIFY(QDir().mkpath(QFileInfo(dossier).path()) && ecrireFichier(dossier, "obstacle"));
         vider(banc, panneau, true);
@@ -287,7 +276,6 @@ private Q_SLOTS:
                               + dossier + " ne peut pas être créé.\nRien n'a été vidé."));
         QCOMPARE(registres(banc), avant);
         QVERIFY(QFile::remove(dossier));
-
         // No backup before the user says yes.
         vider(banc, panneau, false);
         QVERIFY(QDir(dossier).entryList(QDir::Files).isEmpty());
