@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -17,22 +18,7 @@ using namespace sauvegarde;
 
 namespace {
 
-const QString incomplet = "il s'arrête avant la dernière ligne qu'écrit mariadb-dump : il est "
-                          "incomplet";
-
-// A connection of the program's kind on the test's database, for the tools.
-struct Connexion
-{
-    ~Connexion()
-    {
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase("outils");
-    }
-    QSqlDatabase db;
-};
-
-// Every register, with values a dump must carry back exactly: quotes, backslashes,
-// accents, line breaks, markup, NULL next to empty text, the last keys, odd amounts.
+// Every register, with values a dump must carry back exactly (NULL next to empty text too).
 void remplirTout(Banc &banc)
 {
     Entreprise &f = banc.fenetre();
@@ -57,25 +43,23 @@ void remplirTout(Banc &banc)
              "(1, 1, '2013-01-01', 0)");
 }
 
-// Of a backup and of files made from it, only the whole backup of the
-// program's tables is taken.
+// Of a backup and of files made from it, only the whole backup is taken.
 void seulesLesSauvegardesEntieres(const QString &chemin)
 {
     const QByteArray bon = lireFichier(chemin);
     QCOMPARE(examiner(chemin).refus, QString());
     const qsizetype clients = bon.indexOf("INSERT INTO `clients`");
-    QList<std::pair<QByteArray, QString>> cas = {
+    const QByteArray intrus = "INSERT INTO `compte` VALUES (1,LOAD_FILE('/etc/passwd'));\n";
+    const QList<std::pair<QByteArray, QString>> cas = {
         { "/*!40101 SET NAMES utf8mb4 */;\n-- Dump completed\n",
           "il ne contient aucune table de ce programme" },
         { QByteArray(bon).replace("`clients`", "`utilisateurs`"),
           "il nomme la table « utilisateurs », qui n'est pas une table de ce programme" },
+        { QByteArray(bon).insert(clients, intrus),
+          QString("sa ligne %1 contient une instruction qu'une sauvegarde de ce programme ne "
+                  "contient pas")
+              .arg(bon.left(clients).count('\n') + 1) },
     };
-    for (const char *intrus :
-         { "DROP DATABASE test;", "INSERT INTO `compte` VALUES (1,LOAD_FILE('/etc/passwd'));" })
-        cas.append({ QByteArray(bon).insert(clients, QByteArray(intrus) + '\n'),
-                     QString("sa ligne %1 contient une instruction qu'une sauvegarde de ce "
-                             "programme ne contient pas")
-                         .arg(bon.left(clients).count('\n') + 1) });
     for (const auto &[texte, refus] : cas) {
         QVERIFY(ecrireFichier(chemin, texte));
         QCOMPARE(examiner(chemin).refus, refus);
@@ -91,8 +75,7 @@ QList<QList<QVariantList>> registres(Banc &banc)
     return tout;
 }
 
-// Opens the information page, presses its buttons one after another and
-// closes it; `suite` answers the windows that the buttons open.
+// Presses the information page's buttons in turn; `suite` answers what they open.
 void surLaPage(Banc &banc, const QStringList &boutons, const std::function<void()> &suite)
 {
     banc.pilote.dialogue([boutons](QDialog *d) {
@@ -104,8 +87,7 @@ void surLaPage(Banc &banc, const QStringList &boutons, const std::function<void(
     Banc::clic(banc.bouton(QString(), "Infos sur la base de donnée"));
 }
 
-// The next window is a file dialog: note what it offers, choose a file (or
-// none, when the path is empty).
+// Answers the next file dialog with `chemin` (none if empty), noting what it offers.
 void fichier(Banc &banc, const QString &chemin, QString *propose = nullptr)
 {
     banc.pilote.dialogue([=](QDialog *d) {
@@ -123,7 +105,6 @@ void fichier(Banc &banc, const QString &chemin, QString *propose = nullptr)
     });
 }
 
-// The question before a restoration, up to the names of the tables.
 const QString question = "Q Confirmation de la restauration: Voulez vous vraiment restaurer le "
                          "fichier %1 ?\nLes données actuelles des tables compte, commandes, "
                          "clients, employes et absence seront";
@@ -153,18 +134,6 @@ void vider(Banc &banc, const QString &panneau, bool oui)
     Banc::clic(banc.bouton(panneau, "Vider"));
 }
 
-// Restores the files in turn from the information page, each question
-// answered as `vider` does (a refusal's box closes with Enter).
-void restaurations(Banc &banc, const QList<std::pair<QString, bool>> &essais)
-{
-    surLaPage(banc, QStringList(essais.size(), "Restaurer"), [&] {
-        for (const auto &[chemin, oui] : essais) {
-            fichier(banc, chemin);
-            repondre(banc, oui);
-        }
-    });
-}
-
 } // namespace
 
 class TestSauvegarde : public QObject
@@ -181,8 +150,8 @@ private Q_SLOTS:
         QVERIFY(QDir(maison.path()).mkpath("Documents"));
     }
 
-    // The tools get the password in a file that only its owner reads, removed
-    // after; a cancelled backup leaves the file it would have replaced.
+    // The password goes in a file only its owner reads, removed after; a
+    // cancelled backup leaves the file it would have replaced.
     void backupsKeepThePasswordPrivateAndCancellingLeavesTheOldFile()
     {
         Banc banc;
@@ -191,18 +160,20 @@ private Q_SLOTS:
         banc.sql("DROP USER IF EXISTS 'sauveur'@'localhost'");
         banc.sql("CREATE USER 'sauveur'@'localhost' IDENTIFIED BY ?", { motDePasse });
         banc.sql("GRANT ALL ON " + banc.nomBase + ".* TO 'sauveur'@'localhost'");
-        Connexion connexion { connexionServeur("outils", banc.nomBase, "sauveur", motDePasse) };
+        QSqlDatabase db = connexionServeur("outils", banc.nomBase, "sauveur", motDePasse);
+        const auto fin = qScopeGuard([&] {
+            db = {};
+            QSqlDatabase::removeDatabase("outils");
+        });
         QStringList lignesDeCommande, fichiersOptions;
         observerProcessus([&](const QString &programme, const QStringList &arguments) {
             lignesDeCommande << programme + ' ' + arguments.join(' ');
             fichiersOptions << arguments.first().section('=', 1);
-            QCOMPARE(QFileInfo(fichiersOptions.last()).permissions(),
-                     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
-                         | QFileDevice::WriteUser);
+            QCOMPARE(int(QFileInfo(fichiersOptions.last()).permissions()), 0x6600); // rw-------
         });
         QTemporaryDir dossier;
         const QString chemin = dossier.filePath("tabloran.sql");
-        const Bilan bilan = sauvegarder(connexion.db, tablesRegistres(), chemin);
+        const Bilan bilan = sauvegarder(db, tablesRegistres(), chemin);
         observerProcessus(nullptr);
         QVERIFY2(bilan.reussi(), qPrintable(bilan.message));
         const QString dump = lignesDeCommande.value(0);
@@ -211,7 +182,6 @@ private Q_SLOTS:
         QVERIFY2(!dump.contains("w'ord") && !dump.contains("--password"), qPrintable(dump));
         QVERIFY(!QFileInfo::exists(fichiersOptions.value(0)));
         seulesLesSauvegardesEntieres(chemin);
-
         QVERIFY(ecrireFichier(chemin, "ancien"));
         banc.sql("LOCK TABLES compte WRITE"); // the dump waits for it
         banc.pilote.dialogue([](QDialog *d) {
@@ -220,16 +190,15 @@ private Q_SLOTS:
         });
         Progression::delai = 300;
         Progression progression(&banc.fenetre(), "Veuillez patienter", "Sauvegarde", true);
-        QCOMPARE(sauvegarder(connexion.db, tablesRegistres(), chemin, &progression).issue,
-                 Bilan::Annule);
+        QCOMPARE(sauvegarder(db, tablesRegistres(), chemin, &progression).issue, Bilan::Annule);
         banc.sql("UNLOCK TABLES");
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         QCOMPARE(lireFichier(chemin), QByteArray("ancien"));
         QCOMPARE(QDir(dossier.path()).entryList(QDir::Files), QStringList { "tabloran.sql" });
     }
 
-    // A file cut short is refused, one that the server refuses part way
-    // changes nothing, Enter answers no, and yes restores every register.
+    // A file cut short is refused, one the server refuses part way is undone, Enter answers
+    // no, and yes restores every register.
     void theInformationPageSavesAndRestoresEveryRegister()
     {
         Banc banc;
@@ -245,26 +214,26 @@ private Q_SLOTS:
                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/tabloran-"
                      + QDate::currentDate().toString("yyyy-MM-dd") + ".sql");
         QCOMPARE(banc.pilote.boites.value(0).parent, "Informations sur la base de donnée");
-
         const QByteArray bon = lireFichier(chemin);
         const QString tronque = chemin + ".tronque", mauvais = chemin + ".mauvais";
         QVERIFY(ecrireFichier(tronque, bon.left(bon.size() - 200)));
         const qsizetype clients = bon.indexOf("INSERT INTO `clients` VALUES") + 28;
         QVERIFY(ecrireFichier(mauvais, QByteArray(bon).insert(clients, "\n(1,'x',NULL,'',''),")));
-        // Had anything gone in, the book would have its entry back.
-        banc.sql("DELETE FROM compte WHERE id = 2");
-        const auto restes = registres(banc);
-        restaurations(banc, { { tronque, false }, { mauvais, true } });
-        QCOMPARE(registres(banc), restes);
-        restaurations(banc, { { chemin, false }, { chemin, true } });
+        banc.sql("DELETE FROM compte WHERE id = 2"); // so that the restoration shows
+        surLaPage(banc, QStringList(4, "Restaurer"), [&] {
+            for (int i = 0; i < 4; ++i) { // Enter (no), then yes, in turn
+                fichier(banc, QStringList { tronque, mauvais, chemin, chemin }.at(i));
+                repondre(banc, i % 2);
+            }
+        });
         // The boxes name the file, and the rows of each table.
         const QString lignes = "\n\ncompte : 3 lignes\ncommandes : 2 lignes\n";
         vuesCommencent(
             banc.pilote,
             { "I Sauvegarde réussie: Les données ont été sauvegardées dans le fichier :\n" + chemin
                   + lignes,
-              "W Restauration refusée: Le fichier " + tronque + " ne peut pas être restauré : "
-                  + incomplet + ".\nAucune donnée n'a été modifiée.",
+              "W Restauration refusée: Le fichier " + tronque + " ne peut pas être restauré : il "
+                  + "s'arrête avant la dernière ligne",
               question.arg(mauvais),
               "W Restauration échouée: Le serveur a refusé une partie du fichier " + mauvais
                   + " ; les données ont été remises comme elles étaient avant la "
@@ -296,63 +265,36 @@ private Q_SLOTS:
         Banc banc;
         remplirTout(banc);
         const auto avant = registres(banc);
-        const QDir dossier(dossierAutomatique());
-
-        // No backup before the user says yes.
-        vider(banc, panneau, false);
-        QVERIFY(dossier.entryList(QDir::Files).isEmpty());
-        vider(banc, panneau, true);
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
-        QVERIFY(registres(banc) != avant);
-        const QStringList ecrites = dossier.entryList({ "*.sql" });
-        const QRegularExpression nom("^avant-vider-" + tables.join('-') + "-[0-9-]{17}\\.sql$");
-        QVERIFY2(ecrites.size() == 1 && nom.match(ecrites.value(0)).hasMatch(),
-                 qPrintable(ecrites.join(' ')));
-        // The backup holds the tables as they were, whole.
-        const Examen examen = examiner(dossier.filePath(ecrites.first()));
-        QCOMPARE(examen.tables, tables);
-        for (const auto &[table, rangs] : examen.rangs)
-            QCOMPARE(rangs, avant.at(tablesRegistres().indexOf(table)).size());
-    }
-
-    void automaticBackupsNeedTheirFolderAndKeepTheNewest()
-    {
-        Banc banc;
-        remplirTout(banc);
-        const auto avant = registres(banc);
-
-        // Where the backups go, a file: nothing is emptied, and the box says why.
         const QString dossier = dossierAutomatique();
-        QVERIFY(QDir().mkpath(QFileInfo(dossier).path()));
-        QVERIFY(ecrireFichier(dossier, "obstacle"));
-        vider(banc, panneauCompte, true);
+        // Where the backups go, a file: nothing is emptied.
+        QVERIFY(QDir().mkpath(QFileInfo(dossier).path()) && ecrireFichier(dossier, "obstacle"));
+        vider(banc, panneau, true);
         QCOMPARE(banc.pilote.boites.value(1),
                  attendue(QMessageBox::Warning, "Vidage annulé",
                           "La sauvegarde de sécurité de vos données n'a pas pu être écrite : le "
                           "dossier "
                               + dossier + " ne peut pas être créé.\nRien n'a été vidé."));
         QCOMPARE(registres(banc), avant);
-
-        // Of the program's own backups, the newest stay; the user's own files stay too.
         QVERIFY(QFile::remove(dossier));
-        QVERIFY(QDir().mkpath(dossier));
-        const QDateTime longtemps = QDateTime::currentDateTime().addDays(-30);
-        for (int n = -1; n < 22; ++n) {
-            QFile vieux(n < 0 ? dossier + "/mienne.sql"
-                              : QString("%1/avant-vider-compte-%2.sql").arg(dossier).arg(n));
-            QVERIFY(vieux.open(QIODevice::WriteOnly) && vieux.write("vieux") == 5);
-            QVERIFY(vieux.setFileTime(longtemps.addSecs(n), QFileDevice::FileModificationTime));
-        }
-        vider(banc, panneauCompte, true);
-        const QStringList restants = QDir(dossier).entryList(QDir::Files);
-        QCOMPARE(restants.size(), 21);
-        QVERIFY(restants.contains("mienne.sql") && restants.contains("avant-vider-compte-3.sql"));
-        QVERIFY(!restants.contains("avant-vider-compte-2.sql"));
-
-        // With no backup of their own, the user restores from there.
+        // No backup before the user says yes.
+        vider(banc, panneau, false);
+        QVERIFY(QDir(dossier).entryList(QDir::Files).isEmpty());
+        vider(banc, panneau, true);
+        QVERIFY(registres(banc) != avant);
+        const QStringList ecrites = QDir(dossier).entryList({ "*.sql" });
+        const QRegularExpression nom("^avant-vider-" + tables.join('-') + "-[0-9-]{17}\\.sql$");
+        QVERIFY2(ecrites.size() == 1 && nom.match(ecrites.value(0)).hasMatch(),
+                 qPrintable(ecrites.join(' ')));
+        // The backup holds the tables as they were, whole.
+        const Examen examen = examiner(dossier + '/' + ecrites.first());
+        QCOMPARE(examen.tables, tables);
+        for (const auto &[table, rangs] : examen.rangs)
+            QCOMPARE(rangs, avant.at(tablesRegistres().indexOf(table)).size());
+        // With no backup of their own, the user restores from the program's.
         QString depart;
         surLaPage(banc, { "Restaurer" }, [&] { fichier(banc, QString(), &depart); });
         QCOMPARE(depart, dossier);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 };
 
