@@ -10,15 +10,13 @@
 #include <QScreen>
 #include <QtTest>
 
-// The program's look on any desktop: its font, and list popups that show
-// their entries whole.
+// The program's look on any desktop: its font, and list popups that show their entries whole.
 class TestApparence : public QObject
 {
     Q_OBJECT
 
 private:
-    // Every entry of a shown popup reads whole (up to the screen's width), and
-    // the popup stays on screen.
+    // Every entry of a shown popup reads whole (up to the screen's width), on screen.
     static void verifierLisible(QAbstractItemView *vue)
     {
         QVERIFY(vue->isVisible());
@@ -69,7 +67,6 @@ private Q_SLOTS:
         liste->addItem(entree);
         fenetre.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
-
         liste->showPopup();
         verifierLisible(liste->view());
         QVERIFY(liste->view()->window()->width() >= liste->width());
@@ -88,7 +85,6 @@ private Q_SLOTS:
         champ->setCompleter(completeur);
         fenetre.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
-
         champ->setFocus();
         QTest::keyClicks(champ, QStringLiteral("Du"));
         QTRY_VERIFY(completeur->popup()->isVisible());
