@@ -8,9 +8,6 @@
 
 namespace {
 
-const QString titreRefus = "Erreur de la base de donnée";
-const QString debutRefus = "La base de donnée a refusé la demande :\n";
-
 // Presses a home-page button expecting only a box: no dialog may open.
 Boite seulementUneBoite(Banc &banc, const QString &groupe, const QString &bouton)
 {
@@ -53,8 +50,8 @@ private Q_SLOTS:
         QFETCH(QString, bouton);
         QFETCH(QString, colonne);
         Banc banc;
-        Entreprise &f = banc.fenetre();
-        QVERIFY(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye());
+        QVERIFY(banc.fenetre().connexionCompte() && banc.fenetre().connexionCommande()
+                && banc.fenetre().connexionEmploye());
         // Rows to show, so that nothing but the refusal can stop the command.
         banc.sql("INSERT INTO compte VALUES (1, 'Gain', '10', '', NOW())");
         banc.sql("INSERT INTO clients VALUES (1, 'Martin', 'Beta', 'm@b.fr', '01')");
@@ -71,13 +68,12 @@ private Q_SLOTS:
                      : "DROP TABLE " + nom);
 
         const Boite vue = seulementUneBoite(banc, groupe, bouton);
-        QCOMPARE(vue.icone, QMessageBox::Warning);
-        QCOMPARE(vue.titre, titreRefus);
-        QVERIFY2(vue.texte.startsWith(debutRefus), qPrintable(vue.texte));
+        vuesCommencent(banc.pilote,
+                       { "W Erreur de la base de donnée: La base de donnée a refusé "
+                         "la demande :\n" });
         // The server's own message, which names what is missing.
         QVERIFY2(vue.texte.contains(nom + "'"), qPrintable(vue.texte));
         QCOMPARE(vue.parent, "TABLORAN");
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
         // A dropped table is created again by the next command: the book is found empty.
         if (nom == "compte")
             QCOMPARE(seulementUneBoite(banc, groupe, bouton).titre, "table vide");
@@ -103,12 +99,9 @@ private Q_SLOTS:
         QCOMPARE(banc.pilote.boites.value(1).titre, "Ajout reussi avec succes");
         QCOMPARE(banc.valeur("SELECT valeur FROM compte").toString(), "30");
 
-        // The orders' tables do not exist yet and this user cannot create
-        // them: the section cannot work, and the gate says so.
-        const Boite vue = seulementUneBoite(banc, panneauCommandes, "Informations");
-        QCOMPARE(vue.icone, QMessageBox::Critical);
-        QCOMPARE(vue.titre, "Base de donnée inaccessible");
-        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        // The orders' tables are missing and this user cannot create them: the gate says so.
+        seulementUneBoite(banc, panneauCommandes, "Informations");
+        vuesCommencent(banc.pilote, { "C Base de donnée inaccessible: " });
         QVERIFY(!banc.valeur("SHOW TABLES LIKE 'commandes'").isValid());
         banc.sql("DROP USER 'limite'@'localhost'");
     }

@@ -30,6 +30,8 @@ private Q_SLOTS:
         QWidget fenetre;
         fenetre.resize(200, 100);
         Button b(Couleurs::vert(), false, 0, 0, QString(), 120, 40, &fenetre);
+        Button degrade(Couleurs::bleu(), true, 0, 0, QString(), 100, 100, &fenetre);
+        degrade.move(100, 0);
         fenetre.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
 
@@ -56,19 +58,13 @@ private Q_SLOTS:
         b.setEnabled(false);
         survol(b, true);
         QVERIFY(proche(couleur(b, 60, 20), QColor("#0abd00")));
-    }
-
-    void gradientRunsFromBaseToHover()
-    {
-        Button b(Couleurs::bleu(), true, 0, 0, QString(), 100, 100);
-        b.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&b));
-        survol(b, false);
-        QVERIFY(proche(couleur(b, 50, 0), QColor("#275fb3")));
-        QVERIFY(proche(couleur(b, 50, 99), QColor("#508fd8")));
-        survol(b, true);
-        QVERIFY(proche(couleur(b, 50, 0), QColor("#508fd8")));
-        QVERIFY(proche(couleur(b, 50, 99), QColor("#275fb3")));
+        // A gradient runs from the base colour at the top to the hover one, upside down on hover.
+        survol(degrade, false);
+        QVERIFY(proche(couleur(degrade, 50, 0), QColor("#275fb3")));
+        QVERIFY(proche(couleur(degrade, 50, 99), QColor("#508fd8")));
+        survol(degrade, true);
+        QVERIFY(proche(couleur(degrade, 50, 0), QColor("#508fd8")));
+        QVERIFY(proche(couleur(degrade, 50, 99), QColor("#275fb3")));
     }
 
     void roundedCornersStayTransparent()
@@ -96,7 +92,6 @@ private Q_SLOTS:
         for (int i = 0; i < image.width() * image.height(); ++i)
             sombres += image.pixelColor(i % image.width(), i / image.width()).lightness() < 60;
         QVERIFY(sombres > 20);
-        QVERIFY(b.font().pointSize() == 7 && b.font().bold());
     }
 
     // The keyboard's focus shows as an outline just inside the edge, in the

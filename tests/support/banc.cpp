@@ -8,15 +8,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCompleter>
-#include <QDir>
 #include <QGroupBox>
 #include <QProgressDialog>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QStringListModel>
 #include <QTextDocument>
-#include <QTimer>
 
 Pilote::Pilote()
 {
@@ -27,10 +24,9 @@ void Pilote::dialogue(std::function<void(QDialog *)> action)
 {
     attentes << [action](QWidget *fenetre) {
         auto *d = qobject_cast<QDialog *>(fenetre);
-        if (!d || qobject_cast<QMessageBox *>(fenetre)) {
-            QFAIL(qPrintable(
-                QStringLiteral("a dialog was expected, not «%1»").arg(fenetre->windowTitle())));
-        }
+        const QString erreur = QStringLiteral("a dialog was expected, not «%1»");
+        if (!d || qobject_cast<QMessageBox *>(fenetre))
+            QFAIL(qPrintable(erreur.arg(fenetre->windowTitle())));
         action(d);
     };
 }
@@ -345,11 +341,9 @@ bool operator==(const Boite &a, const Boite &b)
 
 char *toString(const Boite &boite)
 {
-    static const char *const noms[] = { "none", "information", "warning", "critical", "question" };
-    const int i = int(boite.icone);
     return QTest::toString(
         QStringLiteral("%1 «%2» «%3»")
-            .arg(QString::fromLatin1(i >= 0 && i < 5 ? noms[i] : "?"), boite.titre, boite.texte));
+            .arg(QStringLiteral("-IWCQ").mid(int(boite.icone), 1), boite.titre, boite.texte));
 }
 
 Boite attendue(QMessageBox::Icon icone, const QString &titre, const QString &texte)

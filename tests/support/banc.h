@@ -10,13 +10,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QList>
 #include <QMessageBox>
-#include <QObject>
-#include <QPointer>
 #include <QSqlDatabase>
-#include <QTemporaryDir>
-#include <QVariant>
 #include <QtTest>
 
 #include <functional>
@@ -39,14 +34,12 @@ class Pilote : public QObject
 
 public:
     Pilote();
-
     // The next modal window is a dialog: the action fills it and must close it.
     void dialogue(std::function<void(QDialog *)> action);
     // The next modal window is a message box: record it and press a button.
     void boite(QMessageBox::StandardButton reponse = QMessageBox::Ok);
     // The same, pressing Enter as a hurried user does.
     void entree();
-
     // Every message box seen so far, in order.
     QList<Boite> boites;
     // The same, as "K title: text" (K: I information, W warning, C critical, Q question).
@@ -81,17 +74,14 @@ public:
     // database's name; nullptr: no file).
     explicit Banc(const char *parametres = "localhost %1 root ", bool demarrerMaintenant = true);
     ~Banc();
-
     Entreprise &fenetre() { return *principale; }
     Pilote pilote;
     QString nomBase;
-
     // SQL on a connection of the test's own, to set up and check the database.
     QSqlQuery sql(const QString &requete, const QVariantList &valeurs = {});
     QVariant valeur(const QString &requete, const QVariantList &valeurs = {});
     QList<QVariantList> lignes(const QString &requete);
     int compte(const QString &table);
-
     // A home-page button, in the group box of that title (empty: the window's own buttons).
     Button *bouton(const QString &groupe, const QString &texte);
     // Presses a button with the mouse, as the user does.
@@ -100,7 +90,6 @@ public:
     void lancer(const QString &groupe, const QString &texte,
                 std::function<void(QDialog *)> action = {},
                 const QList<QMessageBox::StandardButton> &reponses = {});
-
     // Builds and shows the main window (done by the constructor unless told not to).
     void demarrer();
     // The working directory of the program, where config/base.sni lives.
