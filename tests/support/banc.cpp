@@ -8,15 +8,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCompleter>
-#include <QDir>
 #include <QGroupBox>
 #include <QProgressDialog>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QStringListModel>
 #include <QTextDocument>
-#include <QTimer>
 
 Pilote::Pilote()
 {
@@ -27,10 +24,9 @@ void Pilote::dialogue(std::function<void(QDialog *)> action)
 {
     attentes << [action](QWidget *fenetre) {
         auto *d = qobject_cast<QDialog *>(fenetre);
-        if (!d || qobject_cast<QMessageBox *>(fenetre)) {
-            QFAIL(qPrintable(
-                QStringLiteral("a dialog was expected, not «%1»").arg(fenetre->windowTitle())));
-        }
+        const QString erreur = QStringLiteral("a dialog was expected, not «%1»");
+        if (!d || qobject_cast<QMessageBox *>(fenetre))
+            QFAIL(qPrintable(erreur.arg(fenetre->windowTitle())));
         action(d);
     };
 }
@@ -38,11 +34,9 @@ void Pilote::dialogue(std::function<void(QDialog *)> action)
 QMessageBox *Pilote::noter(QWidget *fenetre)
 {
     auto *box = qobject_cast<QMessageBox *>(fenetre);
+    const QString erreur = QStringLiteral("a message box was expected, not «%1»");
     if (!box) {
-        QTest::qFail(
-            qPrintable(
-                QStringLiteral("a message box was expected, not «%1»").arg(fenetre->windowTitle())),
-            __FILE__, __LINE__);
+        QTest::qFail(qPrintable(erreur.arg(fenetre->windowTitle())), __FILE__, __LINE__);
         return nullptr;
     }
     boites << Boite { box->icon(), box->windowTitle(), box->text(),
@@ -95,8 +89,7 @@ void Pilote::effacer()
 
 void Pilote::surveiller()
 {
-    // Scheduled again first, so that it also runs inside the event loops that
-    // the handlers open.
+    // Scheduled again first: it also runs inside the event loops the handlers open.
     QTimer::singleShot(5, this, &Pilote::surveiller);
 
     QWidget *fenetre = QApplication::activeModalWidget();
@@ -132,15 +125,10 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
 {
     ancienDossier = QDir::currentPath();
     QDir::setCurrent(dossier.path());
-    // What the program keeps in its data folder (the backups it writes before
-    // emptying a register) stays in the test's own folder.
+    // The program's data (backups) and configuration folders are the test's own.
     qputenv("XDG_DATA_HOME", QFile::encodeName(dossier.path() + QStringLiteral("/donnees")));
-    // Long work slowed down by a busy machine (a backup, an export) shows no
-    // progress window that a test did not expect; the tests of that window
-    // set their own delay.
+    // No progress window a test did not expect on a busy machine; its tests set their delay.
     Progression::delai = 60 * 1000;
-    // The program as a user starts it: its font and popups, and a configuration
-    // folder of the test's own (the real user's is never touched).
     preparerApplication(*qApp);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dossier.filePath(QStringLiteral("xdg-config"))));
 
@@ -353,11 +341,9 @@ bool operator==(const Boite &a, const Boite &b)
 
 char *toString(const Boite &boite)
 {
-    static const char *const noms[] = { "none", "information", "warning", "critical", "question" };
-    const int i = int(boite.icone);
     return QTest::toString(
         QStringLiteral("%1 «%2» «%3»")
-            .arg(QString::fromLatin1(i >= 0 && i < 5 ? noms[i] : "?"), boite.titre, boite.texte));
+            .arg(QStringLiteral("-IWCQ").mid(int(boite.icone), 1), boite.titre, boite.texte));
 }
 
 Boite attendue(QMessageBox::Icon icone, const QString &titre, const QString &texte)

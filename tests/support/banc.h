@@ -1,10 +1,8 @@
 #ifndef BANC_H
 #define BANC_H
 
-// What every test of the program needs: a fresh database on the run's private
-// server, a working directory with its settings file, the main window, a
-// driver that answers dialogs and message boxes from inside their event loops,
-// and finders for what the user sees.
+// The window tests' bench: a fresh database, a working directory with its settings file, the
+// main window, a driver that answers modal windows, and finders for what the user sees.
 
 #include "app/entreprise.h"
 #include "widgets/button.h"
@@ -12,13 +10,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QList>
 #include <QMessageBox>
-#include <QObject>
-#include <QPointer>
 #include <QSqlDatabase>
-#include <QTemporaryDir>
-#include <QVariant>
 #include <QtTest>
 
 #include <functional>
@@ -30,40 +23,32 @@ struct Boite
     QMessageBox::Icon icone = QMessageBox::NoIcon;
     QString titre;
     QString texte;
-    // The window title of the box's parent: "TABLORAN" for the main window.
-    QString parent;
+    QString parent; // the window title of the box's parent: "TABLORAN" for the main window
 };
 
-// Answers modal windows in the order they appear. Each expected window gets a
-// handler; a window nobody expected is closed and reported, so that a test
-// never hangs on a box it did not foresee, and a handler that leaves its
-// window open gets it closed for it.
+// Answers modal windows in the order they appear, each with its handler; a window nobody
+// expected, or one its handler left open, is closed and reported: no test hangs on a box.
 class Pilote : public QObject
 {
     Q_OBJECT
 
 public:
     Pilote();
-
-    // The next modal window is a dialog: the action fills it, presses its
-    // buttons, and must close it.
+    // The next modal window is a dialog: the action fills it and must close it.
     void dialogue(std::function<void(QDialog *)> action);
     // The next modal window is a message box: record it and press a button.
     void boite(QMessageBox::StandardButton reponse = QMessageBox::Ok);
-    // The next modal window is a message box: record it and press Enter, as a
-    // hurried user does.
+    // The same, pressing Enter as a hurried user does.
     void entree();
-
     // Every message box seen so far, in order.
     QList<Boite> boites;
     // The same, as "K title: text" (K: I information, W warning, C critical, Q question).
     QStringList vues() const;
     // Modal windows nobody expected, and handlers that were never used.
     QStringList anomalies() const;
-    // Forgets what was seen, so that the next step of a test starts clean.
+    // Forgets what was seen and expected.
     void effacer();
-    // The progress windows of long work come and go by themselves: they are
-    // neither answered nor reported.
+    // Progress windows come and go by themselves, neither answered nor reported.
     void laisserProgression() { progressionLibre = true; }
 
 private:
@@ -85,35 +70,27 @@ inline const QString panneauEmployes = QStringLiteral("Gestions des employés et
 class Banc
 {
 public:
-    // A fresh database named after the test, with the given settings file
-    // content (nullptr: no settings file at all). The placeholder %1 in the
-    // content stands for the database's name.
+    // A fresh database named after the test, and the settings file's content (%1: the
+    // database's name; nullptr: no file).
     explicit Banc(const char *parametres = "localhost %1 root ", bool demarrerMaintenant = true);
     ~Banc();
-
     Entreprise &fenetre() { return *principale; }
     Pilote pilote;
     QString nomBase;
-
     // SQL on a connection of the test's own, to set up and check the database.
     QSqlQuery sql(const QString &requete, const QVariantList &valeurs = {});
     QVariant valeur(const QString &requete, const QVariantList &valeurs = {});
     QList<QVariantList> lignes(const QString &requete);
     int compte(const QString &table);
-
-    // A home-page button, found in the group box whose title is given
-    // (empty: the main window's own buttons).
+    // A home-page button, in the group box of that title (empty: the window's own buttons).
     Button *bouton(const QString &groupe, const QString &texte);
     // Presses a button with the mouse, as the user does.
     static void clic(QAbstractButton *bouton);
-    // Presses a home-page button: `action` handles the dialog it opens, and
-    // the message boxes get the answers in order.
+    // Presses a home-page button: `action` handles its dialog, the boxes get the answers.
     void lancer(const QString &groupe, const QString &texte,
                 std::function<void(QDialog *)> action = {},
                 const QList<QMessageBox::StandardButton> &reponses = {});
-
-    // Builds and shows the main window (the constructor of the bench does it
-    // unless told not to).
+    // Builds and shows the main window (done by the constructor unless told not to).
     void demarrer();
     // The working directory of the program, where config/base.sni lives.
     QString dossierTravail() const { return dossier.path(); }
@@ -125,11 +102,9 @@ private:
     std::unique_ptr<Entreprise> principale;
 };
 
-// Types the given fields of the settings dialog, presses Valider and answers
-// the box that follows.
+// Types the fields of the settings dialog, presses Valider and answers the box that follows.
 void parametrer(Banc &banc, const QList<QPair<const char *, QString>> &champs);
 
-// Finders for the widgets of a window.
 template<class T>
 QList<T *> enfants(QWidget *racine)
 {
@@ -147,8 +122,7 @@ T *nomme(QWidget *racine, const char *nom)
 }
 
 Button *boutonTexte(QWidget *racine, const QString &texte);
-// A button among the direct children of the group box of that title (empty
-// title: the window's own buttons).
+// As Banc::bouton, in any window.
 Button *boutonGroupe(QWidget *fenetre, const QString &groupe, const QString &texte);
 // Presses the button of that text in a window.
 void appuyer(QWidget *fenetre, const QString &texte);
@@ -167,15 +141,13 @@ void dansLOrdre(const QString &texte, const QStringList &attendus);
 
 // The texts of a label, a message box, a rich-text page, as a person reads them.
 QString texteVisible(const QString &richText);
-// The whole text of the window's result page, every row written out, as the
-// reader sees it (line breaks as '\n'); empty when it has none.
+// The whole text of the window's result page, every row written out (empty: no page).
 QString textePage(QWidget *racine);
 
 bool operator==(const Boite &a, const Boite &b);
 char *toString(const Boite &boite);
 
-// The boxes seen are these many, each starting with the text expected in its
-// place ("K title: text", as Pilote::vues writes them), and no window was amiss.
+// The boxes seen are these many, each starting as expected ("K title: text"), none amiss.
 void vuesCommencent(const Pilote &pilote, const QStringList &debuts);
 
 // A message box expected: its kind, title and text.

@@ -51,10 +51,7 @@ BaseDeTest::BaseDeTest()
 
 BaseDeTest::~BaseDeTest()
 {
-    {
-        QSqlQuery q(verification);
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nom);
-    }
+    QSqlQuery(verification).exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nom);
     db = QSqlDatabase();
     verification = QSqlDatabase();
     connexions << nom + QStringLiteral("_verification");

@@ -1,10 +1,8 @@
 #ifndef BASE_DE_TEST_H
 #define BASE_DE_TEST_H
 
-// What a test of a register needs, without any window: a fresh database on
-// the run's private server, named after the test, holding the registers'
-// tables, and the program's own connection to it with its session settings;
-// a second connection plays another workstation.
+// A register test's database, without any window: fresh, named after the test, with the
+// registers' tables and the program's own connection; another one plays a second workstation.
 
 #include <QList>
 #include <QSqlDatabase>
@@ -12,8 +10,7 @@
 #include <QString>
 #include <QVariant>
 
-// "t12_replaydeadlock": a database name made of the running test's name and
-// data tag, unique within the run.
+// "t12_replaydeadlock": the running test's name and data tag, unique within the run.
 QString nomDeBaseDeTest();
 
 class BaseDeTest
@@ -30,8 +27,7 @@ public:
     // Another workstation on the same database, with the same session.
     QSqlDatabase autre();
 
-    // SQL on a connection of the test's own, to set up and check the database;
-    // the test fails on a refused statement.
+    // SQL on a connection of the test's own, to set up and check the database.
     QSqlQuery sql(const QString &requete, const QVariantList &valeurs = {});
     QVariant valeur(const QString &requete, const QVariantList &valeurs = {});
     QList<QVariantList> lignes(const QString &requete, const QVariantList &valeurs = {});

@@ -10,8 +10,7 @@ QList<QStringList> lireCsv(const QByteArray &contenu)
     QList<QStringList> lignes;
     QStringList ligne;
     QString champ;
-    bool entreGuillemets = false;
-    bool champCommence = false;
+    bool entreGuillemets = false, champCommence = false;
     for (qsizetype i = 0; i < texte.size(); ++i) {
         const QChar c = texte.at(i);
         if (entreGuillemets) {
