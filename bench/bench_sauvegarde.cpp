@@ -66,7 +66,7 @@ private Q_SLOTS:
 
         QElapsedTimer chrono;
         chrono.start();
-        const Bilan bilan = sauvegarder(db, tablesRegistres(), chemin);
+        const Resultat bilan = sauvegarder(db, tablesRegistres(), chemin);
         const qint64 tempsSauvegarde = chrono.elapsed();
         QVERIFY2(bilan.reussi(), qPrintable(bilan.message));
         for (const auto &[table, rangs] : bilan.rangs)

@@ -33,7 +33,7 @@ auto sauvegardeDuLivre(BaseDeTest &base, const QString &chemin)
              { "l'été \\ \"x\"\n;\\" });
     base.sql("DELETE FROM compte WHERE id = 7");
     const QList<QVariantList> entrees = livre(base);
-    const Bilan bilan = sauvegarder(base.db, { "compte" }, chemin);
+    const Resultat bilan = sauvegarder(base.db, { "compte" }, chemin);
     QFile f(chemin);
     [&] { QVERIFY2(bilan.reussi() && f.open(QIODevice::ReadOnly), qPrintable(bilan.message)); }();
     base.sql("DELETE FROM compte WHERE id = 2");
@@ -58,7 +58,11 @@ private:
     QTemporaryDir maison;
 
 private Q_SLOTS:
-    void initTestCase() { qputenv("HOME", QFile::encodeName(maison.path())); }
+    void initTestCase()
+    {
+        qputenv("HOME", QFile::encodeName(maison.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(maison.filePath("donnees")));
+    }
     void init() { QDir(dossierAutomatique()).removeRecursively(); }
 
     void aFileThatChangesHowStringsAreReadIsRefusedAndRunsNothing_data()

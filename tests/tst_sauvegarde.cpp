@@ -173,7 +173,7 @@ private Q_SLOTS:
         });
         QTemporaryDir dossier;
         const QString chemin = dossier.filePath("tabloran.sql");
-        const Bilan bilan = sauvegarder(db, tablesRegistres(), chemin);
+        const Resultat bilan = sauvegarder(db, tablesRegistres(), chemin);
         observerProcessus(nullptr);
         QVERIFY2(bilan.reussi(), qPrintable(bilan.message));
         const QString dump = lignesDeCommande.value(0);
@@ -190,7 +190,7 @@ private Q_SLOTS:
         });
         Progression::delai = 300;
         Progression progression(&banc.fenetre(), "Veuillez patienter", "Sauvegarde", true);
-        QCOMPARE(sauvegarder(db, tablesRegistres(), chemin, &progression).issue, Bilan::Annule);
+        QCOMPARE(sauvegarder(db, tablesRegistres(), chemin, &progression).issue, Resultat::Annule);
         banc.sql("UNLOCK TABLES");
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         QCOMPARE(lireFichier(chemin), QByteArray("ancien"));

@@ -110,23 +110,23 @@ void Entreprise::sauvegarderBase()
     if (chemin.isEmpty())
         return;
 
-    Bilan bilan;
+    Resultat bilan;
     {
         Progression progression(parent, patienter,
                                 QStringLiteral("Sauvegarde des données en cours…"), true);
         bilan = sauvegarder(db, tablesPresentes(db, tablesRegistres()), chemin, &progression);
     }
     switch (bilan.issue) {
-    case Bilan::Reussi:
+    case Resultat::Reussi:
         boite(parent, QMessageBox::Information, QStringLiteral("Sauvegarde réussie"),
               QStringLiteral("Les données ont été sauvegardées dans le fichier :\n%1\n\n%2")
                   .arg(chemin, texteRangs(bilan.rangs)));
         break;
-    case Bilan::Annule:
+    case Resultat::Annule:
         boite(parent, QMessageBox::Information, QStringLiteral("Sauvegarde annulée"),
               QStringLiteral("La sauvegarde a été annulée : aucun fichier n'a été écrit."));
         break;
-    case Bilan::Echoue:
+    case Resultat::Echoue:
         boite(parent, QMessageBox::Warning, QStringLiteral("Sauvegarde échouée"),
               QStringLiteral("Le fichier %1 n'a pas été écrit :\n%2").arg(chemin, bilan.message));
         break;
@@ -181,7 +181,7 @@ void Entreprise::restaurerBase()
 bool Entreprise::sauvegardeAvantVider(QWidget *parent, const QStringList &tables,
                                       schema::Bornes *bornes)
 {
-    Bilan bilan;
+    Resultat bilan;
     // The bounds are read before the backup: every row up to them is in it,
     // and the rows another workstation adds after them are not emptied.
     if (schema::plusHautsNumeros(db, tables, bornes, &bilan.message)) {
@@ -204,7 +204,7 @@ void Entreprise::convertirMoteurs(const QStringList &tables)
     QString probleme;
     if (!schema::sansTransactions(db, tables, &aConvertir, &probleme) || aConvertir.isEmpty())
         return;
-    Bilan bilan;
+    Resultat bilan;
     {
         Progression progression(this, patienter, QStringLiteral("Sauvegarde de sécurité en cours…"),
                                 true);

@@ -26,8 +26,8 @@ using Rangs = QList<QPair<QString, qint64>>;
 // for byte, without comments.
 struct Instruction
 {
-    enum Genre { Creation, Insertion };
-    Genre genre = Creation;
+    enum Sorte { Creation, Insertion };
+    Sorte sorte = Creation;
     QString table;
     QByteArray texte;
 };

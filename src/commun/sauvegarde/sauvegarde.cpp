@@ -123,10 +123,10 @@ QStringList tablesPresentes(const QSqlDatabase &db, const QStringList &tables, Q
     return trouvees;
 }
 
-Bilan sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QString &chemin,
-                  Progression *progression)
+Resultat sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QString &chemin,
+                     Progression *progression)
 {
-    Bilan bilan;
+    Resultat bilan;
     bilan.fichier = chemin;
     if (tables.isEmpty()) {
         bilan.message = QStringLiteral("il n'y a aucune table à sauvegarder");
@@ -159,7 +159,7 @@ Bilan sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QStri
     if (!execution.reussi) {
         // The temporary file goes; a file already under that name stays as it was.
         fichier.cancelWriting();
-        bilan.issue = execution.annule ? Bilan::Annule : Bilan::Echoue;
+        bilan.issue = execution.annule ? Resultat::Annule : Resultat::Echoue;
         bilan.message = execution.message;
         return bilan;
     }
@@ -175,7 +175,7 @@ Bilan sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QStri
             QStringLiteral("le fichier ne peut pas être écrit (%1)").arg(fichier.errorString());
         return bilan;
     }
-    bilan.issue = Bilan::Reussi;
+    bilan.issue = Resultat::Reussi;
     bilan.rangs = examen.rangs;
     bilan.instructions = examen.instructions;
     return bilan;
@@ -198,7 +198,7 @@ QString charger(const QSqlDatabase &db, const QList<Instruction> &instructions,
     for (const Instruction &instruction : instructions)
         total += instruction.texte.size() + 1;
     for (const Instruction &instruction : instructions) {
-        const QStringList textes = instruction.genre == Instruction::Creation
+        const QStringList textes = instruction.sorte == Instruction::Creation
             ? refaire(instruction.table, instruction.texte)
             : QStringList { QString::fromUtf8(instruction.texte) };
         for (const QString &texte : textes) {
@@ -224,12 +224,13 @@ QString dossierAutomatique()
         + QStringLiteral("/sauvegardes");
 }
 
-Bilan sauvegardeAutomatique(const QSqlDatabase &db, const QString &motif, const QStringList &tables,
-                            Progression *progression, const QString &epargne)
+Resultat sauvegardeAutomatique(const QSqlDatabase &db, const QString &motif,
+                               const QStringList &tables, Progression *progression,
+                               const QString &epargne)
 {
     const QString dossier = dossierAutomatique();
     if (!QDir().mkpath(dossier) || !QFileInfo(dossier).isDir()) {
-        Bilan bilan;
+        Resultat bilan;
         bilan.message = QStringLiteral("le dossier %1 ne peut pas être créé").arg(dossier);
         return bilan;
     }
@@ -241,7 +242,7 @@ Bilan sauvegardeAutomatique(const QSqlDatabase &db, const QString &motif, const 
     QString chemin = nom + QStringLiteral(".sql");
     for (int n = 2; QFileInfo::exists(chemin); ++n)
         chemin = nom + QStringLiteral("-%1.sql").arg(n);
-    const Bilan bilan = sauvegarder(db, tables, chemin, progression);
+    const Resultat bilan = sauvegarder(db, tables, chemin, progression);
     if (bilan.reussi())
         elaguer(dossier, sauvegardesGardees, epargne);
     return bilan;
@@ -274,7 +275,7 @@ Restauration restaurer(const QSqlDatabase &db, const QString &chemin, const Exam
     const QStringList presentes = tablesPresentes(db, examen.tables, &resultat.message);
     if (!resultat.message.isEmpty())
         return resultat;
-    Bilan securite;
+    Resultat securite;
     if (!presentes.isEmpty()) {
         // The file restored is kept, however old.
         securite = sauvegardeAutomatique(db, QStringLiteral("avant-restaurer"), presentes,

@@ -24,7 +24,7 @@ using schema::tablesRegistres;
 QString texteRangs(const Rangs &rangs);
 
 // The outcome of a backup or of a load.
-struct Bilan
+struct Resultat
 {
     enum Fin { Reussi, Echoue, Annule };
     Fin issue = Echoue;
@@ -50,8 +50,8 @@ QStringList tablesPresentes(const QSqlDatabase &db, const QStringList &tables,
 // written under a temporary name and takes its own only once the dump is
 // complete: a failed or cancelled backup leaves no file, and an earlier file
 // of that name untouched.
-Bilan sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QString &chemin,
-                  Progression *progression = nullptr);
+Resultat sauvegarder(const QSqlDatabase &db, const QStringList &tables, const QString &chemin,
+                     Progression *progression = nullptr);
 
 // Runs the statements of an examined dump on the connection, in a session set
 // to read them as the examination did: each table it creates is dropped and
@@ -67,8 +67,9 @@ QString dossierAutomatique();
 // Writes a backup of the given tables to the program's own folder, named
 // "<motif>-<tables>-<yyyy-MM-dd-HHmmss>.sql", and keeps only the newest ones
 // of that motif, and the file `epargne` whatever its age.
-Bilan sauvegardeAutomatique(const QSqlDatabase &db, const QString &motif, const QStringList &tables,
-                            Progression *progression = nullptr, const QString &epargne = {});
+Resultat sauvegardeAutomatique(const QSqlDatabase &db, const QString &motif,
+                               const QStringList &tables, Progression *progression = nullptr,
+                               const QString &epargne = {});
 constexpr int sauvegardesGardees = 20;
 
 // Removes the program's own backups in the folder, but the newest ones of
