@@ -146,6 +146,12 @@ private Q_SLOTS:
         QCOMPARE(viderClients(base.db).genre, Issue::Erreur);
         QCOMPARE(tailles(base), "1/1");
         base.sql("DROP TRIGGER refus");
+        // When the customers cannot go, their orders stay too.
+        base.sql("CREATE TRIGGER refus BEFORE DELETE ON clients FOR EACH ROW SIGNAL SQLSTATE "
+                 "'45000'");
+        QCOMPARE(viderClients(base.db).genre, Issue::Erreur);
+        QCOMPARE(tailles(base), "1/1");
+        base.sql("DROP TRIGGER refus");
         // Emptying the orders keeps the customers; emptying the customers empties both.
         QVERIFY(viderCommandes(base.db).ok());
         QCOMPARE(tailles(base), "1/0");
@@ -162,6 +168,13 @@ private Q_SLOTS:
         QCOMPARE(tailles(base), "1/1");
         QVERIFY(viderClients(base.db).ok());
         QCOMPARE(tailles(base), "0/0");
+        // A deadlock met once (the session's variable outlives the rollback):
+        // the add is run again, and stored once, with its customer.
+        base.sql("CREATE TRIGGER interblocage BEFORE INSERT ON commandes FOR EACH ROW BEGIN IF "
+                 "@deja IS NULL THEN SET @deja = 1; SIGNAL SQLSTATE '40001' SET MYSQL_ERRNO = "
+                 "1213; END IF; END");
+        QVERIFY(ajouter(base.db, commande("Nouveau")).ok());
+        QCOMPARE(tailles(base), "1/1");
     }
 
     void searchesAndSummary()
