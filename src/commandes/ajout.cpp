@@ -47,6 +47,39 @@ QLineEdit *champ(QWidget *parent, const QString &nom, const QRect &place, int la
     return edit;
 }
 
+// The product's fields of the add dialog.
+void groupeProduit(QDialog *fenetre, EtatCommandes &etat, QCompleter *produits)
+{
+    auto *produit =
+        new QGroupBox(QStringLiteral("Informations sur le produit à commander"), fenetre);
+    produit->setGeometry(10, 60, 380, 230);
+    const QString styleProduit = QStringLiteral("color:blue;font-weight:bold;font-size:12px;");
+    legende(produit, QStringLiteral("Nom du produit :  *"), styleProduit, 10, 25);
+    legende(produit, QStringLiteral("Le poids  :"), styleProduit, 10, 55);
+    legende(produit, QStringLiteral("La quantité :  *"), styleProduit, 10, 85);
+    legende(produit, QStringLiteral("le prix unitaire :  *"), styleProduit, 10, 115);
+    legende(produit, QStringLiteral("Commentaire :"), styleProduit, 10, 140);
+    etat.produitEdit = champ(produit, QStringLiteral("produitEdit"), QRect(150, 20, 200, 25),
+                             largeurs::nom, produits);
+    etat.poidsBox = new QDoubleSpinBox(produit);
+    etat.poidsBox->setObjectName(QStringLiteral("poidsBox"));
+    etat.poidsBox->setGeometry(150, 50, 160, 25);
+    etat.poidsBox->setRange(0.0, 1000.0);
+    etat.poidsBox->setSingleStep(0.1);
+    etat.uniteBox = new QComboBox(produit);
+    etat.uniteBox->setObjectName(QStringLiteral("uniteBox"));
+    etat.uniteBox->setGeometry(315, 50, 60, 25);
+    etat.uniteBox->addItems({ QStringLiteral("g"), QStringLiteral("kg"), QStringLiteral("tonne") });
+    etat.quantiteBox = new QSpinBox(produit);
+    etat.quantiteBox->setObjectName(QStringLiteral("quantiteBox"));
+    etat.quantiteBox->setGeometry(150, 80, 200, 25);
+    etat.quantiteBox->setRange(1, 10000);
+    etat.prixEdit = champ(produit, QStringLiteral("prixEdit"), QRect(150, 110, 200, 25), 0);
+    etat.commandeCommentaireEdit = new QTextEdit(produit);
+    etat.commandeCommentaireEdit->setObjectName(QStringLiteral("commandeCommentaireEdit"));
+    etat.commandeCommentaireEdit->setGeometry(10, 160, 360, 60);
+}
+
 // The customer's fields of the add dialog.
 void groupeClient(QDialog *fenetre, EtatCommandes &etat, QCompleter *clients,
                   QCompleter *entreprises)
@@ -92,35 +125,7 @@ void Entreprise::commandAjout()
               QStringLiteral("color:red;font-size:24px;font-weight:bold;"), QRect(0, 10, 400, 30));
     EtatCommandes &etat = *etatCommandes;
 
-    auto *produit =
-        new QGroupBox(QStringLiteral("Informations sur le produit à commander"), fenetre);
-    produit->setGeometry(10, 60, 380, 230);
-    const QString styleProduit = QStringLiteral("color:blue;font-weight:bold;font-size:12px;");
-    legende(produit, QStringLiteral("Nom du produit :  *"), styleProduit, 10, 25);
-    legende(produit, QStringLiteral("Le poids  :"), styleProduit, 10, 55);
-    legende(produit, QStringLiteral("La quantité :  *"), styleProduit, 10, 85);
-    legende(produit, QStringLiteral("le prix unitaire :  *"), styleProduit, 10, 115);
-    legende(produit, QStringLiteral("Commentaire :"), styleProduit, 10, 140);
-    etat.produitEdit = champ(produit, QStringLiteral("produitEdit"), QRect(150, 20, 200, 25),
-                             largeurs::nom, produits);
-    etat.poidsBox = new QDoubleSpinBox(produit);
-    etat.poidsBox->setObjectName(QStringLiteral("poidsBox"));
-    etat.poidsBox->setGeometry(150, 50, 160, 25);
-    etat.poidsBox->setRange(0.0, 1000.0);
-    etat.poidsBox->setSingleStep(0.1);
-    etat.uniteBox = new QComboBox(produit);
-    etat.uniteBox->setObjectName(QStringLiteral("uniteBox"));
-    etat.uniteBox->setGeometry(315, 50, 60, 25);
-    etat.uniteBox->addItems({ QStringLiteral("g"), QStringLiteral("kg"), QStringLiteral("tonne") });
-    etat.quantiteBox = new QSpinBox(produit);
-    etat.quantiteBox->setObjectName(QStringLiteral("quantiteBox"));
-    etat.quantiteBox->setGeometry(150, 80, 200, 25);
-    etat.quantiteBox->setRange(1, 10000);
-    etat.prixEdit = champ(produit, QStringLiteral("prixEdit"), QRect(150, 110, 200, 25), 0);
-    etat.commandeCommentaireEdit = new QTextEdit(produit);
-    etat.commandeCommentaireEdit->setObjectName(QStringLiteral("commandeCommentaireEdit"));
-    etat.commandeCommentaireEdit->setGeometry(10, 160, 360, 60);
-
+    groupeProduit(fenetre, etat, produits);
     groupeClient(fenetre, etat, clients, entreprises);
 
     const QList<Button *> boutons =
