@@ -51,6 +51,11 @@ BaseDeTest::BaseDeTest()
 
 BaseDeTest::~BaseDeTest()
 {
+    // The workstations' connections go first: a test that failed while
+    // another workstation held rows would otherwise keep the database from
+    // being dropped, and the run would wait for it.
+    for (const QString &connexion : std::as_const(connexions))
+        QSqlDatabase::database(connexion, false).close();
     QSqlQuery(verification).exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nom);
     db = QSqlDatabase();
     verification = QSqlDatabase();
