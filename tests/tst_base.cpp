@@ -84,7 +84,7 @@ private Q_SLOTS:
         Banc banc;
         QVERIFY(banc.fenetre().connexionCompte());
         banc.sql("CREATE USER IF NOT EXISTS 'limite'@'localhost' IDENTIFIED BY 'secret'");
-        banc.sql("GRANT SELECT, INSERT, UPDATE, DELETE ON " + banc.nomBase
+        banc.sql("GRANT SELECT, INSERT, UPDATE, DELETE ON " + banc.nom
                  + ".* TO 'limite'@'localhost'");
 
         // The user changes the settings, then adds an expense.

@@ -94,7 +94,7 @@ private slots:
             if (autre.state() != QProcess::NotRunning)
                 return;
             autre.start("mariadb",
-                        { "--no-defaults", "-uroot", banc.nomBase, "-e",
+                        { "--no-defaults", "-uroot", banc.nom, "-e",
                           "BEGIN; INSERT INTO compte VALUES (9, 'Gain', '20', "
                           "'ailleurs', NOW()); DO SLEEP(1.5); COMMIT;" });
             QVERIFY(autre.waitForStarted());

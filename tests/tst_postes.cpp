@@ -68,7 +68,7 @@ private slots:
             poste->setProcessEnvironment(env);
             poste->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             poste->start(QCoreApplication::applicationDirPath() + "/poste",
-                         { banc.nomBase, QString::number(numero), QString::number(nombre) });
+                         { banc.nom, QString::number(numero), QString::number(nombre) });
             postes << poste;
         }
         QList<Releve> releves;

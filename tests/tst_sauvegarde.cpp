@@ -159,8 +159,8 @@ private Q_SLOTS:
         const QString motDePasse = "p\"a\\ss #w'ord é ;";
         banc.sql("DROP USER IF EXISTS 'sauveur'@'localhost'");
         banc.sql("CREATE USER 'sauveur'@'localhost' IDENTIFIED BY ?", { motDePasse });
-        banc.sql("GRANT ALL ON " + banc.nomBase + ".* TO 'sauveur'@'localhost'");
-        QSqlDatabase db = connexionServeur("outils", banc.nomBase, "sauveur", motDePasse);
+        banc.sql("GRANT ALL ON " + banc.nom + ".* TO 'sauveur'@'localhost'");
+        QSqlDatabase db = connexionServeur("outils", banc.nom, "sauveur", motDePasse);
         const auto fin = qScopeGuard([&] {
             db = {};
             QSqlDatabase::removeDatabase("outils");

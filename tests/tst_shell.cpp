@@ -64,7 +64,7 @@ private Q_SLOTS:
         for (const auto &[projet, utilisateur, attendues] : cas) {
             Banc banc(projet, false);
             const QString dossier = banc.dossierTravail() + "/xdg-config/tabloran";
-            const QByteArray contenu = "localhost " + banc.nomBase.toUtf8() + " root ";
+            const QByteArray contenu = "localhost " + banc.nom.toUtf8() + " root ";
             QVERIFY(!utilisateur
                     || (QDir().mkpath(dossier) && ecrireFichier(dossier + "/base.sni", contenu)));
             if (!projet && !utilisateur)
@@ -76,7 +76,7 @@ private Q_SLOTS:
                     valeurs << nomme<QLineEdit>(d, nom)->text();
                 appuyer(d, "Fermer");
             });
-            QCOMPARE(valeurs, QStringList(attendues).replaceInStrings("%1", banc.nomBase));
+            QCOMPARE(valeurs, QStringList(attendues).replaceInStrings("%1", banc.nom));
             const QString manque = "W Fichier inexistant: Le fichier data.dat n'existe pas.\nLa "
                                    "base prend la configuration par défaut";
             vuesCommencent(banc.pilote,
@@ -166,13 +166,13 @@ private Q_SLOTS:
         const QString dossier = QFileInfo(qgetenv("MYSQL_UNIX_PORT")).absolutePath();
         for (const char *action : { "stop", "start" })
             QCOMPARE(QProcess::execute(TABLORAN_MARIADB_SCRIPT, { action, dossier }), 0);
-        QSqlDatabase::database("verification", false).close(); // the test's own
-        QVERIFY(QSqlDatabase::database("verification").isOpen());
+        QSqlDatabase::database(banc.connexionVerification(), false).close(); // the test's own
+        QVERIFY(QSqlDatabase::database(banc.connexionVerification()).isOpen());
         banc.lancer(panneauCompte, "Ajouter", [](QDialog *d) { d->reject(); });
         QCOMPARE(banc.pilote.anomalies(), QStringList());
         const QVariantList session =
             surLaSession("SELECT DATABASE(), DATE_FORMAT('2013-08-05', '%M'), @@sql_mode");
-        QCOMPARE(session.value(0).toString() + session.value(1).toString(), banc.nomBase + "août");
+        QCOMPARE(session.value(0).toString() + session.value(1).toString(), banc.nom + "août");
         QVERIFY(!session.value(2).toString().contains("ONLY_FULL_GROUP_BY"));
         QVERIFY(!QSqlQuery(programme())
                      .exec("INSERT INTO compte SET sujet='Gain', valeur=REPEAT('9', 21), "
@@ -185,7 +185,7 @@ private Q_SLOTS:
     void settingsDialogWritesTheFileAndAppliesAtOnce()
     {
         Banc banc;
-        const QString autre = banc.nomBase + "_b";
+        const QString autre = banc.nom + "_b";
         banc.sql("DROP DATABASE IF EXISTS " + autre);
         banc.sql("CREATE DATABASE " + autre);
         const QByteArray avant = lireFichier("config/base.sni");
@@ -208,7 +208,7 @@ private Q_SLOTS:
                 QCOMPARE(banc.pilote.vues().takeLast(), refuse + raison);
                 QCOMPARE(programme().hostName() + programme().databaseName()
                              + lireFichier("config/base.sni"),
-                         "localhost" + banc.nomBase + avant);
+                         "localhost" + banc.nom + avant);
                 edit->setText(juste);
             }
             QVERIFY(QDir("config").removeRecursively());
@@ -229,7 +229,7 @@ private Q_SLOTS:
 
         // A file where the folder should be: the values apply, the box says they were not written.
         QVERIFY(QDir("config").removeRecursively() && ecrireFichier("config", "pas un dossier"));
-        parametrer(banc, { { "baseEdit", banc.nomBase }, { "userEdit", "autre" } });
+        parametrer(banc, { { "baseEdit", banc.nom }, { "userEdit", "autre" } });
         QCOMPARE(banc.pilote.vues().value(3),
                  "W Erreur d'enregistrement: Les paramètres ont été appliqués pour cette session, "
                  "mais le fichier config/base.sni n'a pas pu être écrit");

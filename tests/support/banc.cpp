@@ -121,7 +121,6 @@ void Pilote::surveiller()
 }
 
 Banc::Banc(const char *parametres, bool demarrerMaintenant)
-    : nomBase(nomDeBaseDeTest())
 {
     ancienDossier = QDir::currentPath();
     QDir::setCurrent(dossier.path());
@@ -132,25 +131,11 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
     preparerApplication(*qApp);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dossier.filePath(QStringLiteral("xdg-config"))));
 
-    {
-        QSqlDatabase admin = connexionServeur(QStringLiteral("admin"));
-        if (!admin.isOpen())
-            qFatal("no test server: %s", qPrintable(admin.lastError().text()));
-        QSqlQuery q(admin);
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nomBase);
-        if (!q.exec(QStringLiteral("CREATE DATABASE ") + nomBase))
-            qFatal("cannot create the test database: %s", qPrintable(q.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("admin"));
-
-    verification = connexionServeur(QStringLiteral("verification"), nomBase);
-
     if (parametres) {
         QDir().mkdir(QStringLiteral("config"));
         QFile fichier(QStringLiteral("config/base.sni"));
         fichier.open(QIODevice::WriteOnly);
-        fichier.write(
-            QString::fromUtf8(parametres).replace(QStringLiteral("%1"), nomBase).toUtf8());
+        fichier.write(QString::fromUtf8(parametres).replace(QStringLiteral("%1"), nom).toUtf8());
     }
     if (demarrerMaintenant)
         demarrer();
@@ -159,10 +144,6 @@ Banc::Banc(const char *parametres, bool demarrerMaintenant)
 Banc::~Banc()
 {
     principale.reset();
-    QSqlQuery(verification).exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nomBase);
-    verification.close();
-    verification = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("verification"));
     QDir::setCurrent(ancienDossier);
 }
 
@@ -171,41 +152,6 @@ void Banc::demarrer()
     principale = std::make_unique<Entreprise>();
     principale->show();
     QVERIFY(QTest::qWaitForWindowExposed(principale.get()));
-}
-
-QSqlQuery Banc::sql(const QString &requete, const QVariantList &valeurs)
-{
-    QSqlQuery q(verification);
-    q.prepare(requete);
-    for (const QVariant &v : valeurs)
-        q.addBindValue(v);
-    if (!q.exec())
-        qWarning("test SQL failed: %s: %s", qPrintable(requete), qPrintable(q.lastError().text()));
-    return q;
-}
-
-QVariant Banc::valeur(const QString &requete, const QVariantList &valeurs)
-{
-    QSqlQuery q = sql(requete, valeurs);
-    return q.next() ? q.value(0) : QVariant();
-}
-
-QList<QVariantList> Banc::lignes(const QString &requete)
-{
-    QList<QVariantList> resultat;
-    QSqlQuery q = sql(requete);
-    while (q.next()) {
-        QVariantList ligne;
-        for (int c = 0; c < q.record().count(); ++c)
-            ligne << q.value(c);
-        resultat << ligne;
-    }
-    return resultat;
-}
-
-int Banc::compte(const QString &table)
-{
-    return valeur(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
 }
 
 Button *Banc::bouton(const QString &groupe, const QString &texte)

@@ -5,6 +5,7 @@
 // main window, a driver that answers modal windows, and finders for what the user sees.
 
 #include "app/entreprise.h"
+#include "base_de_test.h"
 #include "widgets/button.h"
 
 #include <QComboBox>
@@ -67,7 +68,9 @@ inline const QString panneauCompte = QStringLiteral("Faites le bilan de vos dép
 inline const QString panneauCommandes = QStringLiteral("gestion commandes/clients");
 inline const QString panneauEmployes = QStringLiteral("Gestions des employés et des stagiaires");
 
-class Banc
+// The program in a window over a fresh database (empty: each section's first
+// command creates its tables, as for a new user).
+class Banc : public BaseVide
 {
 public:
     // A fresh database named after the test, and the settings file's content (%1: the
@@ -76,12 +79,6 @@ public:
     ~Banc();
     Entreprise &fenetre() { return *principale; }
     Pilote pilote;
-    QString nomBase;
-    // SQL on a connection of the test's own, to set up and check the database.
-    QSqlQuery sql(const QString &requete, const QVariantList &valeurs = {});
-    QVariant valeur(const QString &requete, const QVariantList &valeurs = {});
-    QList<QVariantList> lignes(const QString &requete);
-    int compte(const QString &table);
     // A home-page button, in the group box of that title (empty: the window's own buttons).
     Button *bouton(const QString &groupe, const QString &texte);
     // Presses a button with the mouse, as the user does.
@@ -98,7 +95,6 @@ public:
 private:
     QTemporaryDir dossier;
     QString ancienDossier;
-    QSqlDatabase verification;
     std::unique_ptr<Entreprise> principale;
 };
 

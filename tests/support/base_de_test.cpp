@@ -34,7 +34,7 @@ QString nomDeBaseDeTest()
     return QStringLiteral("t%1_%2").arg(++numeroBase).arg(nom.left(50));
 }
 
-BaseDeTest::BaseDeTest()
+BaseVide::BaseVide()
     : nom(nomDeBaseDeTest())
 {
     {
@@ -45,7 +45,18 @@ BaseDeTest::BaseDeTest()
             qFatal("cannot create the test database: %s", qPrintable(q.lastError().text()));
     }
     QSqlDatabase::removeDatabase(nom + QStringLiteral("_admin"));
-    verification = connexionA(nom + QStringLiteral("_verification"), nom);
+    verification = connexionA(connexionVerification(), nom);
+}
+
+BaseVide::~BaseVide()
+{
+    QSqlQuery(verification).exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nom);
+    verification = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connexionVerification());
+}
+
+BaseDeTest::BaseDeTest()
+{
     db = ouvrir(nom + QStringLiteral("_programme"));
 }
 
@@ -54,14 +65,11 @@ BaseDeTest::~BaseDeTest()
     // The workstations' connections go first: a test that failed while
     // another workstation held rows would otherwise keep the database from
     // being dropped, and the run would wait for it.
-    for (const QString &connexion : std::as_const(connexions))
-        QSqlDatabase::database(connexion, false).close();
-    QSqlQuery(verification).exec(QStringLiteral("DROP DATABASE IF EXISTS ") + nom);
     db = QSqlDatabase();
-    verification = QSqlDatabase();
-    connexions << nom + QStringLiteral("_verification");
-    for (const QString &connexion : std::as_const(connexions))
+    for (const QString &connexion : std::as_const(connexions)) {
+        QSqlDatabase::database(connexion, false).close();
         QSqlDatabase::removeDatabase(connexion);
+    }
 }
 
 QSqlDatabase BaseDeTest::ouvrir(const QString &connexion)
@@ -79,7 +87,7 @@ QSqlDatabase BaseDeTest::autre()
     return ouvrir(nom + QStringLiteral("_autre%1").arg(connexions.size()));
 }
 
-QSqlQuery BaseDeTest::sql(const QString &requete, const QVariantList &valeurs)
+QSqlQuery BaseVide::sql(const QString &requete, const QVariantList &valeurs)
 {
     QSqlQuery q(verification);
     q.prepare(requete);
@@ -90,13 +98,13 @@ QSqlQuery BaseDeTest::sql(const QString &requete, const QVariantList &valeurs)
     return q;
 }
 
-QVariant BaseDeTest::valeur(const QString &requete, const QVariantList &valeurs)
+QVariant BaseVide::valeur(const QString &requete, const QVariantList &valeurs)
 {
     QSqlQuery q = sql(requete, valeurs);
     return q.next() ? q.value(0) : QVariant();
 }
 
-QList<QVariantList> BaseDeTest::lignes(const QString &requete, const QVariantList &valeurs)
+QList<QVariantList> BaseVide::lignes(const QString &requete, const QVariantList &valeurs)
 {
     QSqlQuery q = sql(requete, valeurs);
     QList<QVariantList> toutes;
@@ -109,7 +117,7 @@ QList<QVariantList> BaseDeTest::lignes(const QString &requete, const QVariantLis
     return toutes;
 }
 
-int BaseDeTest::compte(const QString &table)
+int BaseVide::compte(const QString &table)
 {
     return valeur(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
 }
