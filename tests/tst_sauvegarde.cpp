@@ -70,8 +70,10 @@ void seulesLesSauvegardesEntieres(const QString &chemin)
 QList<QList<QVariantList>> registres(Banc &banc)
 {
     QList<QList<QVariantList>> tout;
-    for (const QString &table : tablesRegistres())
-        tout << banc.lignes("SELECT * FROM " + table + " ORDER BY id");
+    for (const QString &table : tablesRegistres()) {
+        if (!schema::tablesJournal().contains(table))
+            tout << banc.lignes("SELECT * FROM " + table + " ORDER BY id");
+    }
     return tout;
 }
 
@@ -107,7 +109,7 @@ void fichier(Banc &banc, const QString &chemin, QString *propose = nullptr)
 
 const QString question = "Q Confirmation de la restauration: Voulez vous vraiment restaurer le "
                          "fichier %1 ?\nLes données actuelles des tables compte, commandes, "
-                         "clients, employes et absence seront";
+                         "clients, employes, absence, operations et historique seront";
 
 // Answers the next question: yes, then the box that follows; or Enter.
 void repondre(Banc &banc, bool oui)
@@ -242,6 +244,8 @@ private Q_SLOTS:
               "I Restauration réussie: Les données du fichier " + chemin + " ont été restaurées."
                   + lignes });
         QCOMPARE(registres(banc), avant);
+        QCOMPARE(banc.valeur("SELECT resume FROM operations ORDER BY id DESC LIMIT 1"),
+                 "Sauvegarde « ma <b>sauvegarde d'été.sql » restaurée");
         // The search fields offer the names now stored.
         for (const auto &[champ, nom] : { std::pair("rechercheEdit", "<b>x</b>"),
                                           std::pair("employeRechercheEdit", "Nom Prénom") })

@@ -32,16 +32,18 @@ bool Entreprise::connexionEmploye()
 
 namespace {
 
-// The tables each section works on.
+// The tables each section works on, and the journal every change is written to.
 QStringList tablesDe(int section)
 {
     switch (section) {
     case 0:
-        return { QStringLiteral("compte") };
+        return QStringList { QStringLiteral("compte") } + schema::tablesJournal();
     case 1:
-        return { QStringLiteral("commandes"), QStringLiteral("clients") };
+        return QStringList { QStringLiteral("commandes"), QStringLiteral("clients") }
+        + schema::tablesJournal();
     default:
-        return { QStringLiteral("employes"), QStringLiteral("absence") };
+        return QStringList { QStringLiteral("employes"), QStringLiteral("absence") }
+        + schema::tablesJournal();
     }
 }
 

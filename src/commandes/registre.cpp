@@ -1,8 +1,11 @@
 #include "commandes/registre.h"
+#include "commun/historique.h"
 
 #include "commun/grilles.h"
 #include "commun/saisie.h"
 
+#include <QJsonObject>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,6 +15,16 @@
 #include <initializer_list>
 
 namespace commandes {
+
+namespace {
+// The register as the journal names it.
+const QString registre = QStringLiteral("commandes");
+
+QString enNombre(int n)
+{
+    return QLocale(QLocale::French).toString(n);
+}
+} // namespace
 
 namespace {
 
@@ -135,7 +148,7 @@ private:
 };
 
 // The number of the customer the order belongs to, found or created.
-Issue numeroDuClient(const QSqlDatabase &db, const Client &client)
+Issue numeroDuClient(const QSqlDatabase &db, const Client &client, historique::Operation &operation)
 {
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT id, nom, entreprise FROM clients WHERE nom = BINARY :nom "
@@ -158,7 +171,29 @@ Issue numeroDuClient(const QSqlDatabase &db, const Client &client)
     if (!q.lastInsertId().isValid())
         return duClient(
             Issue::erreur(QStringLiteral("Le serveur n'a pas donné de numéro au client")));
-    return Issue::ecrit(q.lastInsertId());
+    const Issue journal = operation.ajout(QStringLiteral("clients"), q.lastInsertId());
+    return journal.ok() ? Issue::ecrit(q.lastInsertId()) : duClient(journal);
+}
+
+// An order as the history names it: "(Alpha, 3 × riz)".
+QString enClair(const QString &client, const QJsonValue &quantite, const QJsonValue &produit)
+{
+    return QStringLiteral("(%1, %2 × %3)")
+        .arg(client, quantite.toVariant().toString(), produit.toString());
+}
+
+// The added order (and its customer, when it was new) in the journal.
+Issue journaliserAjout(historique::Operation &operation, const Commande &commande,
+                       const QVariant &id)
+{
+    Issue issue = operation.ajout(QStringLiteral("commandes"), id);
+    if (!issue.ok())
+        return issue;
+    issue = operation.clore(
+        QStringLiteral("ajout"),
+        QStringLiteral("Commande n°%1 ajoutée %2")
+            .arg(id.toString(), enClair(commande.client.nom, commande.quantite, commande.nom)));
+    return issue.ok() ? Issue::ecrit(id) : issue;
 }
 
 Issue insererCommande(const QSqlDatabase &db, const Commande &c, const QVariant &clientId,
@@ -243,18 +278,19 @@ Issue ajouter(const QSqlDatabase &db, const Commande &commande)
     // workstation looking up the same customer waits until it is stored.
     // Should another workstation get in the way, the whole attempt runs once
     // more: it then finds the customer that workstation may have created.
+    historique::Operation operation(db, registre);
     return ecrire(Changement::Ajout, [&] {
         const VerrouClients verrou(db);
         Transaction transaction(db);
         if (!transaction.ouverte())
             return duClient(transaction.issue());
-        const Issue client = numeroDuClient(db, commande.client);
+        const Issue client = numeroDuClient(db, commande.client, operation);
         if (!client.ok())
             return client;
-        const Issue issue = insererCommande(db, commande, client.id, prix, total);
-        if (!issue.ok())
-            return issue;
-        return transaction.valider() ? issue : transaction.issue();
+        Issue issue = insererCommande(db, commande, client.id, prix, total);
+        if (issue.ok())
+            issue = journaliserAjout(operation, commande, issue.id);
+        return issue.ok() ? operation.valider(transaction, issue) : issue;
     });
 }
 
@@ -306,46 +342,118 @@ Issue clients(const QSqlDatabase &db, QList<Client> *clients)
 
 Issue supprimerCommande(const QSqlDatabase &db, const QVariant &id)
 {
-    return ecrireEnTransaction(db, Changement::Suppression, [&] {
-        return executerTout(db, { QStringLiteral("DELETE FROM commandes WHERE id=:id") }, id);
-    });
+    return historique::ecrire(
+        db, Changement::Suppression, registre, [&](historique::Operation &operation) {
+            Issue issue =
+                operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
+                                QStringLiteral("id = ?"), { id });
+            if (!issue.ok())
+                return issue;
+            const QJsonObject commande = operation.ligne(QStringLiteral("commandes"), false);
+            issue = executerTout(db, { QStringLiteral("DELETE FROM commandes WHERE id=:id") }, id);
+            if (!issue.ok())
+                return issue;
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("SELECT nom FROM clients WHERE id = ?"));
+            q.addBindValue(commande.value(QLatin1String("client_id")).toVariant());
+            const QString client =
+                executer(q) && q.next() ? q.value(0).toString() : QStringLiteral("?");
+            return operation.clore(
+                QStringLiteral("suppression"),
+                QStringLiteral("Commande n°%1 supprimée %2")
+                    .arg(id.toString(),
+                         enClair(client, commande.value(QLatin1String("quantite")),
+                                 commande.value(QLatin1String("nom")))));
+        });
 }
 
 Issue supprimerClient(const QSqlDatabase &db, const QVariant &id)
 {
     // A customer goes with all its orders, or not at all.
-    return ecrireEnTransaction(db, Changement::Suppression, [&] {
-        return executerTout(db,
-                            { QStringLiteral("DELETE FROM clients WHERE id=:id"),
-                              QStringLiteral("DELETE FROM commandes WHERE client_id=:id") },
-                            id);
-    });
+    return historique::ecrire(
+        db, Changement::Suppression, registre, [&](historique::Operation &operation) {
+            int commandes = 0;
+            Issue issue =
+                operation.avant(QStringLiteral("clients"), historique::Action::Suppression,
+                                QStringLiteral("id = ?"), { id });
+            if (issue.ok()) {
+                issue =
+                    operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
+                                    QStringLiteral("client_id = ?"), { id }, &commandes);
+            }
+            if (issue.ok()) {
+                issue =
+                    executerTout(db,
+                                 { QStringLiteral("DELETE FROM clients WHERE id=:id"),
+                                   QStringLiteral("DELETE FROM commandes WHERE client_id=:id") },
+                                 id);
+            }
+            if (!issue.ok())
+                return issue;
+            const QString nom = operation.ligne(QStringLiteral("clients"), false)
+                                    .value(QLatin1String("nom"))
+                                    .toString();
+            return operation.clore(QStringLiteral("suppression"),
+                                   QStringLiteral("Client %1 supprimé avec %2 commande%3")
+                                       .arg(nom)
+                                       .arg(commandes)
+                                       .arg(commandes > 1 ? QStringLiteral("s") : QString()));
+        });
 }
 
 Issue viderCommandes(const QSqlDatabase &db, const schema::Bornes &bornes)
 {
-    return ecrireEnTransaction(db, Changement::Vidage, [&] {
-        return executerTout(db,
-                            { QStringLiteral("DELETE FROM commandes WHERE ")
-                              + schema::dansBorne(bornes, QStringLiteral("commandes")) },
-                            QVariant());
-    });
+    return historique::ecrire(
+        db, Changement::Vidage, registre, [&](historique::Operation &operation) {
+            const QString condition = schema::dansBorne(bornes, QStringLiteral("commandes"));
+            int lignes = 0;
+            Issue issue = operation.avant(QStringLiteral("commandes"),
+                                          historique::Action::Suppression, condition, {}, &lignes);
+            if (issue.ok()) {
+                issue = executerTout(
+                    db, { QStringLiteral("DELETE FROM commandes WHERE ") + condition }, QVariant());
+            }
+            return issue.ok() ? operation.clore(
+                       QStringLiteral("vidage"),
+                       QStringLiteral("Commandes vidées (%1 commandes)").arg(enNombre(lignes)))
+                              : issue;
+        });
 }
 
 Issue viderClients(const QSqlDatabase &db, const schema::Bornes &bornes)
 {
     // Emptying the customers empties the orders too: both tables or neither.
     // A customer keeps only the orders added after the bound, and stays with them.
-    return ecrireEnTransaction(db, Changement::Vidage, [&] {
-        return executerTout(db,
-                            { QStringLiteral("DELETE FROM commandes WHERE ")
-                                  + schema::dansBorne(bornes, QStringLiteral("commandes")),
-                              QStringLiteral("DELETE FROM clients WHERE ")
-                                  + schema::dansBorne(bornes, QStringLiteral("clients"))
-                                  + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM commandes "
-                                                   "WHERE commandes.client_id = clients.id)") },
-                            QVariant());
-    });
+    const QString commandes = schema::dansBorne(bornes, QStringLiteral("commandes"));
+    const QString clients = schema::dansBorne(bornes, QStringLiteral("clients"))
+        + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM commandes WHERE commandes.client_id = "
+                         "clients.id AND NOT (")
+        + commandes + QStringLiteral("))");
+    return historique::ecrire(
+        db, Changement::Vidage, registre, [&](historique::Operation &operation) {
+            int nombreCommandes = 0;
+            int nombreClients = 0;
+            Issue issue =
+                operation.avant(QStringLiteral("clients"), historique::Action::Suppression, clients,
+                                {}, &nombreClients);
+            if (issue.ok()) {
+                issue =
+                    operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
+                                    commandes, {}, &nombreCommandes);
+            }
+            if (issue.ok()) {
+                issue = executerTout(db,
+                                     { QStringLiteral("DELETE FROM commandes WHERE ") + commandes,
+                                       QStringLiteral("DELETE FROM clients WHERE ") + clients },
+                                     QVariant());
+            }
+            return issue.ok()
+                ? operation.clore(QStringLiteral("vidage"),
+                                  QStringLiteral("Clients et commandes vidés (%1 "
+                                                 "clients, %2 commandes)")
+                                      .arg(enNombre(nombreClients), enNombre(nombreCommandes)))
+                : issue;
+        });
 }
 
 Issue charger(const QSqlDatabase &db, Vue vue, std::unique_ptr<QSqlQueryModel> *modele)

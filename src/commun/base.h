@@ -110,6 +110,7 @@ enum class Changement {
     Suppression, // removes what the user chose, by its number
     Vidage, // empties a table
     Grille, // writes edits typed over values another workstation may have changed
+    Annulation, // puts rows back as they were, after checking nobody changed them since
 };
 
 // Whether a write refused with `codeServeur` after `essais` attempts is run

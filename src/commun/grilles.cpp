@@ -1,6 +1,7 @@
 #include "commun/grilles.h"
 #include "commun/base.h"
 #include "commun/exports.h"
+#include "commun/historique.h"
 #include "commun/progression.h"
 #include "commun/saisie.h"
 #include "commun/schema.h"
@@ -469,6 +470,72 @@ static bool preparerModifications(QSqlTableModel &modele, QString *raison)
     return true;
 }
 
+namespace {
+
+// The edited rows as they are, in the operation that journals the grid's
+// save, before the edits are sent.
+Issue journaliserAvant(historique::Operation &operation, const QSqlTableModel &modele,
+                       const Attente &attente)
+{
+    QStringList marques;
+    QVariantList cles;
+    for (const LigneChargee &ligne : attente.lignes) {
+        marques << QStringLiteral("?");
+        cles << ligne.cle;
+    }
+    if (cles.isEmpty())
+        return Issue::ecrit();
+    return operation.avant(
+        modele.tableName(), historique::Action::Modification,
+        QStringLiteral("id IN (") + marques.join(QLatin1Char(',')) + QLatin1Char(')'), cles);
+}
+
+// The edited rows as stored once the edits are sent; a row given another
+// number counts as deleted under its old one and added under its new one.
+Issue journaliserApres(historique::Operation &operation, const QSqlTableModel &modele,
+                       const Attente &attente)
+{
+    const QString table = modele.tableName();
+    Issue issue = operation.apres(table);
+    const int cle = colonneCle(modele);
+    for (const Modification &m : attente.modifications) {
+        if (issue.ok() && m.colonne == cle && m.valeur != m.cle)
+            issue = operation.ajout(table, m.valeur);
+    }
+    return issue.ok()
+        ? operation.clore(QStringLiteral("modification"), operation.modifications(table))
+        : issue;
+}
+
+// One attempt at writing the edits: `conflit` gets the rows changed
+// elsewhere, when there are some.
+Issue ecrireModifications(QSqlTableModel &modele, const Attente &attente, Conflit *conflit)
+{
+    historique::Operation operation(modele.database(), historique::registreDe(modele.tableName()));
+    Transaction transaction(modele.database());
+    QString code;
+    if (!transaction.ouverte())
+        return transaction.issue();
+    if (!changeesAilleurs(modele, attente.lignes, true, conflit, &code))
+        return Issue::erreur(QStringLiteral("la vérification des lignes a été refusée"), code);
+    // Nothing is written over a change the user has not seen.
+    if (!conflit->vide())
+        return Issue::conflit();
+    Issue issue = journaliserAvant(operation, modele, attente);
+    if (!issue.ok())
+        return issue;
+    if (!modele.submitAll()) {
+        issue = Issue::erreur(modele.lastError().text(), modele.lastError().nativeErrorCode());
+        qWarning("La base de donnée a refusé les modifications de %s : %s",
+                 qPrintable(modele.tableName()), qPrintable(issue.raison));
+        return issue;
+    }
+    issue = journaliserApres(operation, modele, attente);
+    return issue.ok() ? operation.valider(transaction, issue) : issue;
+}
+
+} // namespace
+
 Issue enregistrerGrille(QSqlTableModel &modele)
 {
     QString refus;
@@ -476,32 +543,16 @@ Issue enregistrerGrille(QSqlTableModel &modele)
         return Issue::refus(QString(), refus);
     const Attente attente = enAttente(modele);
     Conflit conflit;
-    Issue issue;
-    {
-        Transaction transaction(modele.database());
-        QString code;
-        if (!transaction.ouverte()) {
-            issue = transaction.issue();
-        } else if (!changeesAilleurs(modele, attente.lignes, true, &conflit, &code)) {
-            issue = Issue::erreur(QStringLiteral("la vérification des lignes a été refusée"), code);
-        } else if (!conflit.vide()) {
-            // Nothing is written over a change the user has not seen.
-        } else if (!modele.submitAll()) {
-            issue = Issue::erreur(modele.lastError().text(), modele.lastError().nativeErrorCode());
-            qWarning("La base de donnée a refusé les modifications de %s : %s",
-                     qPrintable(modele.tableName()), qPrintable(issue.raison));
-        } else if (transaction.valider()) {
-            return Issue::ecrit();
-        } else {
-            issue = transaction.issue();
-        }
-    }
+    const Issue issue = ecrireModifications(modele, attente, &conflit);
+    if (issue.ok())
+        return issue;
     // The model counts the rows it sent before the failure as written: once
     // they are undone, they are reloaded as stored and the edits made pending
     // again, except on the rows another workstation changed meanwhile.
     if (!connexionRepond(modele)) {
         reprendre(modele, attente.modifications, Conflit(), false);
-        return Issue::erreur(connexionPerdue, issue.code);
+        return Issue::erreur(historique::incertain(issue) ? issue.raison : connexionPerdue,
+                             issue.code);
     }
     QString ignore;
     if (conflit.vide() && !changeesAilleurs(modele, attente.lignes, false, &conflit, &ignore))
@@ -509,7 +560,7 @@ Issue enregistrerGrille(QSqlTableModel &modele)
     reprendre(modele, attente.modifications, conflit, true);
     if (!conflit.vide())
         return Issue::conflit(conflit.texte());
-    if (conflitEntrePostes(issue.code))
+    if (conflitEntrePostes(issue.code) || issue == Issue::Conflit)
         return Issue::conflit();
     return issue;
 }

@@ -12,8 +12,9 @@ struct Table
     QString nom;
     QString creation;
     // Orders are joined to their customer, and absences to their person, by
-    // columns that the tables themselves do not index.
-    QString index;
+    // columns that the tables themselves do not index; the journal is read
+    // by operation and by row.
+    QStringList index;
     QHash<QString, int> textes;
 };
 
@@ -26,7 +27,7 @@ const QList<Table> &registres()
               "sujet ENUM('Dépense', 'Gain') NOT NULL, valeur VARCHAR(20) NOT NULL, commentaire "
               "TEXT, date_insert DATETIME NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
               "CHARSET=utf8;"),
-          QString(),
+          {},
           { { QStringLiteral("commentaire"), 0 } } },
         { QStringLiteral("commandes"),
           QStringLiteral(
@@ -36,7 +37,8 @@ const QList<Table> &registres()
               "prix_unitaire VARCHAR(20) NOT NULL, prix_total VARCHAR(20) NOT NULL, commentaire "
               "TEXT, date_command DATETIME NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
               "CHARSET=utf8;"),
-          QStringLiteral("CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)"),
+          { QStringLiteral(
+              "CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)") },
           { { QStringLiteral("nom"), largeurs::nom },
             { QStringLiteral("poids_unite"), largeurs::unite },
             { QStringLiteral("commentaire"), 0 } } },
@@ -45,7 +47,7 @@ const QList<Table> &registres()
               "CREATE TABLE IF NOT EXISTS clients (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
               "nom VARCHAR(60) NOT NULL, entreprise VARCHAR(60), email VARCHAR(60) NOT NULL, tel "
               "VARCHAR(60) NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
-          QString(),
+          {},
           { { QStringLiteral("nom"), largeurs::nom },
             { QStringLiteral("entreprise"), largeurs::nom },
             { QStringLiteral("email"), largeurs::nom },
@@ -58,7 +60,7 @@ const QList<Table> &registres()
               "domaine VARCHAR(255) NOT NULL, date_naissance DATE NOT NULL, date_embouche DATE "
               "NOT NULL, duree TINYINT UNSIGNED, date_fin DATE, commentaire TEXT, PRIMARY KEY "
               "(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
-          QString(),
+          {},
           { { QStringLiteral("nom"), largeurs::nom },
             { QStringLiteral("prenom"), largeurs::nom },
             { QStringLiteral("nom_prenom"), largeurs::nomPrenom },
@@ -69,7 +71,39 @@ const QList<Table> &registres()
               "CREATE TABLE IF NOT EXISTS absence (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
               "employe_id SMALLINT UNSIGNED NOT NULL, date_absence DATE NOT NULL, nbre_heure "
               "SMALLINT UNSIGNED NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
-          QStringLiteral("CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)"),
+          { QStringLiteral(
+              "CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)") },
+          {} },
+        // The journal: one row per command that changed the registers (the
+        // history page lists them), and one row per register row it changed,
+        // with the row before and after as JSON text (undo puts them back).
+        { QStringLiteral("operations"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS operations (id BIGINT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, numero BIGINT UNSIGNED NOT NULL, quand DATETIME(3) NOT NULL, "
+              "poste VARCHAR(255) NOT NULL, utilisateur VARCHAR(255) NOT NULL, registre "
+              "VARCHAR(20) NOT NULL, genre VARCHAR(20) NOT NULL, resume TEXT NOT NULL, annulee "
+              "BIGINT UNSIGNED, fichier TEXT, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8mb4;"),
+          { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS operations_numero ON operations "
+                           "(numero)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS operations_registre ON operations "
+                           "(registre, id)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS operations_poste ON operations (poste, "
+                           "id)") },
+          {} },
+        { QStringLiteral("historique"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS historique (id BIGINT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, operation BIGINT UNSIGNED NOT NULL, quand DATETIME(3) NOT NULL, "
+              "poste VARCHAR(255) NOT NULL, utilisateur VARCHAR(255) NOT NULL, table_nom "
+              "VARCHAR(20) NOT NULL, cle BIGINT UNSIGNED NOT NULL, action VARCHAR(20) NOT NULL, "
+              "avant LONGTEXT, apres LONGTEXT, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8mb4;"),
+          { QStringLiteral("CREATE INDEX IF NOT EXISTS historique_operation ON historique "
+                           "(operation, table_nom)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS historique_ligne ON historique "
+                           "(table_nom, cle, id)") },
           {} },
     };
     return tables;
@@ -105,6 +139,12 @@ const QStringList &tablesRegistres()
     return noms;
 }
 
+const QStringList &tablesJournal()
+{
+    static const QStringList noms = { QStringLiteral("operations"), QStringLiteral("historique") };
+    return noms;
+}
+
 QStringList creation(const QStringList &tables)
 {
     QStringList instructions;
@@ -113,8 +153,7 @@ QStringList creation(const QStringList &tables)
             instructions << table->creation;
     }
     for (const QString &nom : tables) {
-        const Table *table = tableNommee(nom);
-        if (table && !table->index.isEmpty())
+        if (const Table *table = tableNommee(nom))
             instructions << table->index;
     }
     return instructions;

@@ -28,8 +28,12 @@ inline constexpr int octetsCommentaire = 65535;
 
 namespace schema {
 
-// The program's register tables, in the order a backup writes them.
+// The program's tables, the journal's last, in the order a backup writes them.
 const QStringList &tablesRegistres();
+
+// The journal's tables (every change of a register is written there too):
+// each section's gate creates them with its own.
+const QStringList &tablesJournal();
 
 // The statements that create the given tables when they are missing, with
 // their indexes.

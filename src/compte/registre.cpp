@@ -1,7 +1,10 @@
 #include "compte/registre.h"
 #include "commun/grilles.h"
+#include "commun/historique.h"
 #include "commun/saisie.h"
 
+#include <QJsonObject>
+#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlTableModel>
 
@@ -110,7 +113,7 @@ Issue ajouter(const QSqlDatabase &db, const Ecriture &ecriture)
 
     // In a transaction: should the server stop answering, the entry it may
     // still write is undone with the lost connection.
-    return ecrireEnTransaction(db, Changement::Ajout, [&] {
+    return historique::ecrire(db, Changement::Ajout, table, [&](historique::Operation &operation) {
         QSqlQuery requete(db);
         requete.prepare(QStringLiteral("INSERT INTO compte SET sujet = :sujet, valeur = :valeur, "
                                        "commentaire = :commentaire, date_insert = :date_insert;"));
@@ -120,8 +123,16 @@ Issue ajouter(const QSqlDatabase &db, const Ecriture &ecriture)
         requete.bindValue(QStringLiteral(":commentaire"), saisie(ecriture.commentaire));
         requete.bindValue(QStringLiteral(":date_insert"),
                           date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
-        return executer(requete) ? Issue::ecrit(requete.lastInsertId())
-                                 : Issue::erreur(requete, table);
+        if (!executer(requete))
+            return Issue::erreur(requete, table);
+        const QVariant id = requete.lastInsertId();
+        Issue issue = operation.ajout(table, id);
+        if (issue.ok()) {
+            issue = operation.clore(QStringLiteral("ajout"),
+                                    QStringLiteral("Écriture n°%1 ajoutée (%2, %3)")
+                                        .arg(id.toString(), ecriture.sujet, montant));
+        }
+        return issue.ok() ? Issue::ecrit(id) : issue;
     });
 }
 
@@ -145,26 +156,45 @@ Issue entrees(const QSqlDatabase &db, QList<Ecriture> *liste)
 
 Issue supprimer(const QSqlDatabase &db, const QVariant &id)
 {
-    return ecrireEnTransaction(db, Changement::Suppression, [&] {
-        QSqlQuery requete(db);
-        requete.prepare(QStringLiteral("DELETE FROM compte WHERE id = :id"));
-        requete.bindValue(QStringLiteral(":id"), id);
-        if (!executer(requete))
-            return Issue::erreur(requete, table);
-        return requete.numRowsAffected() > 0 ? Issue::ecrit() : Issue::dejaSupprime();
-    });
+    return historique::ecrire(
+        db, Changement::Suppression, table, [&](historique::Operation &operation) {
+            Issue issue = operation.avant(table, historique::Action::Suppression,
+                                          QStringLiteral("id = ?"), { id });
+            if (!issue.ok())
+                return issue;
+            const QJsonObject ligne = operation.ligne(table, false);
+            QSqlQuery requete(db);
+            requete.prepare(QStringLiteral("DELETE FROM compte WHERE id = :id"));
+            requete.bindValue(QStringLiteral(":id"), id);
+            if (!executer(requete))
+                return Issue::erreur(requete, table);
+            if (requete.numRowsAffected() == 0)
+                return Issue::dejaSupprime();
+            return operation.clore(QStringLiteral("suppression"),
+                                   QStringLiteral("Écriture n°%1 supprimée (%2, %3)")
+                                       .arg(id.toString(),
+                                            ligne.value(QLatin1String("sujet")).toString(),
+                                            ligne.value(QLatin1String("valeur")).toString()));
+        });
 }
 
 Issue vider(const QSqlDatabase &db, const schema::Bornes &bornes)
 {
-    const Issue issue = ecrireEnTransaction(db, Changement::Vidage, [&] {
-        QSqlQuery requete(db);
-        return executer(requete,
-                        QStringLiteral("DELETE FROM compte WHERE ")
-                            + schema::dansBorne(bornes, table))
-            ? Issue::ecrit()
-            : Issue::erreur(requete, table);
-    });
+    const Issue issue =
+        historique::ecrire(db, Changement::Vidage, table, [&](historique::Operation &operation) {
+            const QString condition = schema::dansBorne(bornes, table);
+            int lignes = 0;
+            const Issue journal =
+                operation.avant(table, historique::Action::Suppression, condition, {}, &lignes);
+            if (!journal.ok())
+                return journal;
+            QSqlQuery requete(db);
+            if (!executer(requete, QStringLiteral("DELETE FROM compte WHERE ") + condition))
+                return Issue::erreur(requete, table);
+            return operation.clore(QStringLiteral("vidage"),
+                                   QStringLiteral("Compte vidé (%1 entrées)")
+                                       .arg(QLocale(QLocale::French).toString(lignes)));
+        });
     if (!issue.ok())
         return issue;
     // Numbering starts again at 1: the key stops at 65,535, and a book emptied

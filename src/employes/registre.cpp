@@ -1,8 +1,11 @@
 #include "employes/registre.h"
+#include "commun/historique.h"
 
 #include "commun/grilles.h"
 #include "commun/saisie.h"
 
+#include <QJsonObject>
+#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlTableModel>
 
@@ -64,6 +67,21 @@ Issue lu(QSqlQuery &requete)
     return executer(requete) ? Issue::ecrit() : Issue::erreur(requete);
 }
 
+// The register as the journal names it.
+const QString registre = QStringLiteral("employes");
+
+QString nomDuType(int type)
+{
+    return type == stagiaire ? QStringLiteral("Stagiaire") : QStringLiteral("Employé");
+}
+
+// "3 absences", "1 absence".
+QString combien(int n, const QString &nom)
+{
+    return QStringLiteral("%1 %2%3").arg(QLocale(QLocale::French).toString(n), nom,
+                                         n > 1 ? QStringLiteral("s") : QString());
+}
+
 } // namespace
 
 Issue ajouterPersonne(const QSqlDatabase &db, Personne &personne, const Jour &naissance,
@@ -93,24 +111,34 @@ Issue ajouterPersonne(const QSqlDatabase &db, Personne &personne, const Jour &na
 
     // In a transaction: should the server stop answering, the row it may still
     // write is undone with the lost connection.
-    const Issue issue = ecrireEnTransaction(db, Changement::Ajout, [&] {
-        QSqlQuery requete(db);
-        requete.prepare(texte);
-        requete.bindValue(QStringLiteral(":type"), estStagiaire ? stagiaire : employe);
-        requete.bindValue(QStringLiteral(":nom"), p.nom);
-        requete.bindValue(QStringLiteral(":prenom"), p.prenom);
-        requete.bindValue(QStringLiteral(":domaine"), p.domaine);
-        requete.bindValue(QStringLiteral(":nom_prenom"), p.nom + QLatin1Char(' ') + p.prenom);
-        requete.bindValue(QStringLiteral(":sexe"), p.sexe);
-        requete.bindValue(QStringLiteral(":date_naissance"), p.naissance);
-        requete.bindValue(QStringLiteral(":date_embouche"), p.debut);
-        requete.bindValue(QStringLiteral(":commentaire"), p.commentaire);
-        if (estStagiaire) {
-            requete.bindValue(QStringLiteral(":date_fin"), p.fin);
-            requete.bindValue(QStringLiteral(":duree"), p.duree);
-        }
-        return ecrit(requete, tablePersonnes);
-    });
+    const Issue issue =
+        historique::ecrire(db, Changement::Ajout, registre, [&](historique::Operation &operation) {
+            QSqlQuery requete(db);
+            requete.prepare(texte);
+            requete.bindValue(QStringLiteral(":type"), estStagiaire ? stagiaire : employe);
+            requete.bindValue(QStringLiteral(":nom"), p.nom);
+            requete.bindValue(QStringLiteral(":prenom"), p.prenom);
+            requete.bindValue(QStringLiteral(":domaine"), p.domaine);
+            requete.bindValue(QStringLiteral(":nom_prenom"), p.nom + QLatin1Char(' ') + p.prenom);
+            requete.bindValue(QStringLiteral(":sexe"), p.sexe);
+            requete.bindValue(QStringLiteral(":date_naissance"), p.naissance);
+            requete.bindValue(QStringLiteral(":date_embouche"), p.debut);
+            requete.bindValue(QStringLiteral(":commentaire"), p.commentaire);
+            if (estStagiaire) {
+                requete.bindValue(QStringLiteral(":date_fin"), p.fin);
+                requete.bindValue(QStringLiteral(":duree"), p.duree);
+            }
+            Issue issue = ecrit(requete, tablePersonnes);
+            if (issue.ok())
+                issue = operation.ajout(tablePersonnes, requete.lastInsertId());
+            if (issue.ok()) {
+                issue = operation.clore(QStringLiteral("ajout"),
+                                        QStringLiteral("%1 %2 %3 ajouté (n°%4)")
+                                            .arg(nomDuType(p.type), p.nom, p.prenom,
+                                                 requete.lastInsertId().toString()));
+            }
+            return issue.ok() ? Issue::ecrit(requete.lastInsertId()) : issue;
+        });
     if (issue.ok()) {
         p.id = issue.id;
         personne = p;
@@ -141,18 +169,35 @@ Issue personnes(const QSqlDatabase &db, int type, QList<Personne> *liste)
 Issue supprimerPersonne(const QSqlDatabase &db, const QVariant &id)
 {
     // The person goes with their absences, or neither goes.
-    return ecrireEnTransaction(db, Changement::Suppression, [&] {
-        QSqlQuery requete(db);
-        requete.prepare(QStringLiteral("DELETE FROM employes WHERE id=:id"));
-        requete.bindValue(QStringLiteral(":id"), id);
-        if (!executer(requete))
-            return Issue::erreur(requete, tablePersonnes);
-        if (requete.numRowsAffected() == 0)
-            return Issue::dejaSupprime();
-        requete.prepare(QStringLiteral("DELETE FROM absence WHERE employe_id=:id"));
-        requete.bindValue(QStringLiteral(":id"), id);
-        return executer(requete) ? Issue::ecrit() : Issue::erreur(requete, tableAbsences);
-    });
+    return historique::ecrire(
+        db, Changement::Suppression, registre, [&](historique::Operation &operation) {
+            int heures = 0;
+            Issue issue = operation.avant(tablePersonnes, historique::Action::Suppression,
+                                          QStringLiteral("id = ?"), { id });
+            if (issue.ok()) {
+                issue = operation.avant(tableAbsences, historique::Action::Suppression,
+                                        QStringLiteral("employe_id = ?"), { id }, &heures);
+            }
+            if (!issue.ok())
+                return issue;
+            QSqlQuery requete(db);
+            requete.prepare(QStringLiteral("DELETE FROM employes WHERE id=:id"));
+            requete.bindValue(QStringLiteral(":id"), id);
+            if (!executer(requete))
+                return Issue::erreur(requete, tablePersonnes);
+            if (requete.numRowsAffected() == 0)
+                return Issue::dejaSupprime();
+            requete.prepare(QStringLiteral("DELETE FROM absence WHERE employe_id=:id"));
+            requete.bindValue(QStringLiteral(":id"), id);
+            if (!executer(requete))
+                return Issue::erreur(requete, tableAbsences);
+            const QJsonObject p = operation.ligne(tablePersonnes, false);
+            return operation.clore(QStringLiteral("suppression"),
+                                   QStringLiteral("%1 %2 supprimé avec %3")
+                                       .arg(nomDuType(p.value(QLatin1String("type")).toInt()),
+                                            p.value(QLatin1String("nom_prenom")).toString(),
+                                            combien(heures, QStringLiteral("absence"))));
+        });
 }
 
 Issue viderType(const QSqlDatabase &db, int type, const schema::Bornes &bornes)
@@ -160,21 +205,50 @@ Issue viderType(const QSqlDatabase &db, int type, const schema::Bornes &bornes)
     // The absences of the type's persons go first, and with the persons or not
     // at all. A person keeps only the absences added after the bound, and
     // stays with them.
-    return ecrireEnTransaction(db, Changement::Vidage, [&] {
-        QSqlQuery requete(db);
-        requete.prepare(QStringLiteral("DELETE absence FROM absence INNER JOIN employes ON "
-                                       "employes.id=absence.employe_id WHERE type=:type AND ")
-                        + schema::dansBorne(bornes, tableAbsences));
-        requete.bindValue(QStringLiteral(":type"), type);
-        if (!executer(requete))
-            return Issue::erreur(requete, tableAbsences);
-        requete.prepare(QStringLiteral("DELETE FROM employes WHERE type=:type AND ")
-                        + schema::dansBorne(bornes, tablePersonnes)
-                        + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM absence WHERE "
-                                         "absence.employe_id = employes.id)"));
-        requete.bindValue(QStringLiteral(":type"), type);
-        return executer(requete) ? Issue::ecrit() : Issue::erreur(requete, tablePersonnes);
-    });
+    const QString absences = schema::dansBorne(bornes, tableAbsences);
+    // The persons that keep no absence once the type's absences are gone.
+    const QString personnes = QStringLiteral("type = ? AND ")
+        + schema::dansBorne(bornes, tablePersonnes)
+        + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM absence WHERE absence.employe_id = "
+                         "employes.id AND NOT (")
+        + absences + QStringLiteral("))");
+    return historique::ecrire(
+        db, Changement::Vidage, registre, [&](historique::Operation &operation) {
+            int nombrePersonnes = 0;
+            int nombreAbsences = 0;
+            Issue issue = operation.avant(tablePersonnes, historique::Action::Suppression,
+                                          personnes, { type }, &nombrePersonnes);
+            if (issue.ok()) {
+                issue =
+                    operation.avant(tableAbsences, historique::Action::Suppression,
+                                    QStringLiteral("EXISTS (SELECT 1 FROM employes WHERE "
+                                                   "employes.id = absence.employe_id AND type = "
+                                                   "?) AND ")
+                                        + absences,
+                                    { type }, &nombreAbsences);
+            }
+            if (!issue.ok())
+                return issue;
+            QSqlQuery requete(db);
+            requete.prepare(QStringLiteral("DELETE absence FROM absence INNER JOIN employes ON "
+                                           "employes.id=absence.employe_id WHERE type=:type AND ")
+                            + absences);
+            requete.bindValue(QStringLiteral(":type"), type);
+            if (!executer(requete))
+                return Issue::erreur(requete, tableAbsences);
+            requete.prepare(QStringLiteral("DELETE FROM employes WHERE type=:type AND ")
+                            + schema::dansBorne(bornes, tablePersonnes)
+                            + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM absence WHERE "
+                                             "absence.employe_id = employes.id)"));
+            requete.bindValue(QStringLiteral(":type"), type);
+            if (!executer(requete))
+                return Issue::erreur(requete, tablePersonnes);
+            return operation.clore(QStringLiteral("vidage"),
+                                   QStringLiteral("%1s vidés (%2, %3)")
+                                       .arg(nomDuType(type),
+                                            combien(nombrePersonnes, QStringLiteral("personne")),
+                                            combien(nombreAbsences, QStringLiteral("absence"))));
+        });
 }
 
 std::unique_ptr<QSqlTableModel> grille(const QSqlDatabase &db, int type)
@@ -199,23 +273,37 @@ Issue ajouterAbsence(const QSqlDatabase &db, Absence &absence, const Jour &jour)
         return Issue::refus(champ, raison);
     // In a transaction: should the server stop answering, the row it may still
     // write is undone with the lost connection.
-    const Issue issue = ecrireEnTransaction(db, Changement::Ajout, [&] {
-        // A person another workstation deleted meanwhile gets no absence: it
-        // would be listed nowhere. The person is held until the commit.
-        QSqlQuery requete(db);
-        requete.prepare(QStringLiteral("SELECT id FROM employes WHERE id=:id LOCK IN SHARE MODE"));
-        requete.bindValue(QStringLiteral(":id"), absence.personneId);
-        if (!executer(requete))
-            return Issue::erreur(requete);
-        if (!requete.next())
-            return Issue::refus(QStringLiteral("La personne"), personneSupprimee);
-        requete.prepare(QStringLiteral("INSERT INTO absence SET employe_id=:employe_id, "
-                                       "date_absence=:date_absence, nbre_heure=:nbre_heure"));
-        requete.bindValue(QStringLiteral(":employe_id"), absence.personneId);
-        requete.bindValue(QStringLiteral(":date_absence"), jour.date());
-        requete.bindValue(QStringLiteral(":nbre_heure"), absence.heures);
-        return ecrit(requete, tableAbsences);
-    });
+    const Issue issue =
+        historique::ecrire(db, Changement::Ajout, registre, [&](historique::Operation &operation) {
+            // A person another workstation deleted meanwhile gets no absence: it
+            // would be listed nowhere. The person is held until the commit.
+            QSqlQuery requete(db);
+            requete.prepare(QStringLiteral(
+                "SELECT id, nom_prenom FROM employes WHERE id=:id LOCK IN SHARE MODE"));
+            requete.bindValue(QStringLiteral(":id"), absence.personneId);
+            if (!executer(requete))
+                return Issue::erreur(requete);
+            if (!requete.next())
+                return Issue::refus(QStringLiteral("La personne"), personneSupprimee);
+            const QString nom = requete.value(1).toString();
+            requete.prepare(QStringLiteral("INSERT INTO absence SET employe_id=:employe_id, "
+                                           "date_absence=:date_absence, nbre_heure=:nbre_heure"));
+            requete.bindValue(QStringLiteral(":employe_id"), absence.personneId);
+            requete.bindValue(QStringLiteral(":date_absence"), jour.date());
+            requete.bindValue(QStringLiteral(":nbre_heure"), absence.heures);
+            Issue issue = ecrit(requete, tableAbsences);
+            const QVariant id = issue.id;
+            if (issue.ok())
+                issue = operation.ajout(tableAbsences, id);
+            if (issue.ok()) {
+                issue = operation.clore(
+                    QStringLiteral("ajout"),
+                    QStringLiteral("Absence n°%1 de %2 ajoutée (%3, %4 h)")
+                        .arg(id.toString(), nom, jour.date().toString(QStringLiteral("dd/MM/yyyy")))
+                        .arg(absence.heures));
+            }
+            return issue.ok() ? Issue::ecrit(id) : issue;
+        });
     if (issue.ok()) {
         absence.id = issue.id;
         absence.date = jour.date();
@@ -248,14 +336,26 @@ Issue absences(const QSqlDatabase &db, int type, QList<Absence> *liste)
 
 Issue supprimerAbsence(const QSqlDatabase &db, const QVariant &id)
 {
-    return ecrireEnTransaction(db, Changement::Suppression, [&] {
-        QSqlQuery requete(db);
-        requete.prepare(QStringLiteral("DELETE FROM absence WHERE id=:id"));
-        requete.bindValue(QStringLiteral(":id"), id);
-        if (!executer(requete))
-            return Issue::erreur(requete, tableAbsences);
-        return requete.numRowsAffected() > 0 ? Issue::ecrit() : Issue::dejaSupprime();
-    });
+    return historique::ecrire(
+        db, Changement::Suppression, registre, [&](historique::Operation &operation) {
+            Issue issue = operation.avant(tableAbsences, historique::Action::Suppression,
+                                          QStringLiteral("id = ?"), { id });
+            if (!issue.ok())
+                return issue;
+            QSqlQuery requete(db);
+            requete.prepare(QStringLiteral("DELETE FROM absence WHERE id=:id"));
+            requete.bindValue(QStringLiteral(":id"), id);
+            if (!executer(requete))
+                return Issue::erreur(requete, tableAbsences);
+            if (requete.numRowsAffected() == 0)
+                return Issue::dejaSupprime();
+            const QJsonObject a = operation.ligne(tableAbsences, false);
+            return operation.clore(
+                QStringLiteral("suppression"),
+                QStringLiteral("Absence n°%1 supprimée (%2, %3 h)")
+                    .arg(id.toString(), a.value(QLatin1String("date_absence")).toString(),
+                         a.value(QLatin1String("nbre_heure")).toVariant().toString()));
+        });
 }
 
 Issue chercher(const QSqlDatabase &db, int type, const QString &texte, Curseur<Personne> *trouves)

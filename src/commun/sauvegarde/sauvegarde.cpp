@@ -1,5 +1,6 @@
 #include "commun/sauvegarde/sauvegarde.h"
 #include "commun/base.h"
+#include "commun/historique.h"
 #include "commun/progression.h"
 #include "commun/sauvegarde/outils.h"
 
@@ -267,8 +268,26 @@ void elaguer(const QString &dossier, int garder, const QString &epargne)
     }
 }
 
+namespace {
+
+// The restoration as one operation of the history: undoing it loads the
+// backup taken just before it. Tables replaced wholesale are not journaled
+// row by row.
+void journaliser(const QSqlDatabase &db, const QString &resume, const QString &securite)
+{
+    historique::Operation operation(db, QStringLiteral("base"));
+    Transaction transaction(db);
+    const Issue issue = transaction.ouverte()
+        ? operation.clore(QStringLiteral("restauration"), resume, QVariant(), securite)
+        : transaction.issue();
+    if (!issue.ok() || !operation.valider(transaction, issue).ok())
+        qWarning("La restauration n'a pas pu être inscrite dans l'historique");
+}
+
+} // namespace
+
 Restauration restaurer(const QSqlDatabase &db, const QString &chemin, const Examen &examen,
-                       Progression *progression)
+                       Progression *progression, const QString &resume)
 {
     Restauration resultat;
     // Tables that cannot be listed cannot be saved: nothing is done.
@@ -293,6 +312,12 @@ Restauration restaurer(const QSqlDatabase &db, const QString &chemin, const Exam
     if (echec.isEmpty()) {
         resultat.issue = Restauration::Reussie;
         resultat.rangs = compter(db, examen.tables);
+        journaliser(
+            db,
+            resume.isEmpty()
+                ? QStringLiteral("Sauvegarde « %1 » restaurée").arg(QFileInfo(chemin).fileName())
+                : resume,
+            resultat.securite);
         return resultat;
     }
 

@@ -103,8 +103,10 @@ struct Restauration
 // in the program's own folder, and nothing happens if they cannot be; should
 // the file fail part-way, or a table then hold other than the rows the file
 // holds, that backup is loaded back the same way.
+// The restoration is then one operation of the history, named `resume`
+// ("Sauvegarde « x.sql » restaurée" when empty), whose undo loads that backup.
 Restauration restaurer(const QSqlDatabase &db, const QString &chemin, const Examen &examen,
-                       Progression *progression = nullptr);
+                       Progression *progression = nullptr, const QString &resume = {});
 
 } // namespace sauvegarde
 

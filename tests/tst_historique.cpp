@@ -1,0 +1,167 @@
+#include "commandes/registre.h"
+#include "commun/grilles.h"
+#include "commun/historique.h"
+#include "compte/registre.h"
+#include "employes/registre.h"
+#include "support/base_de_test.h"
+
+#include <QSqlError>
+#include <QSqlTableModel>
+#include <QtTest>
+
+#include <functional>
+
+using Lignes = QList<QList<QVariantList>>;
+
+namespace {
+
+const QStringList tables = { "compte", "commandes", "clients", "employes", "absence" };
+
+// Every register table as stored, keys included.
+Lignes registres(BaseDeTest &base)
+{
+    Lignes toutes;
+    for (const QString &table : tables)
+        toutes << base.lignes("SELECT * FROM " + table + " ORDER BY id");
+    return toutes;
+}
+
+commandes::Commande commande(const QString &client, const QString &produit, int quantite)
+{
+    return {
+        {}, {}, produit, 2.5, "kg", quantite, "100", {}, "", {}, { {}, client, "", "a@b", "1" }
+    };
+}
+
+// Two entries, two customers with three orders, two persons, three absences.
+void remplir(BaseDeTest &base)
+{
+    QVERIFY(compte::ajouter(base.db, { {}, "Gain", "1500", "vente", {} }).ok());
+    QVERIFY(compte::ajouter(base.db, { {}, "Dépense", "12,50", "l'été \"x\"", {} }).ok());
+    for (const auto &[client, produit] :
+         { std::pair("Alpha", "riz"), std::pair("Alpha", "mil"), std::pair("Beta", "sel") })
+        QVERIFY(commandes::ajouter(base.db, commande(client, produit, 3)).ok());
+    for (int type : { employes::employe, employes::stagiaire }) {
+        employes::Personne p { {}, type, "Diallo", "Awa", "F", "Vente", "", {}, {}, 6, {} };
+        QVERIFY(employes::ajouterPersonne(base.db, p, { 1990, 1, 2 }, { 2024, 3, 4 }).ok());
+    }
+    for (int jour : { 5, 6, 7 }) {
+        employes::Absence a { {}, jour == 7 ? 2 : 1, {}, 4, {}, {} };
+        QVERIFY(employes::ajouterAbsence(base.db, a, { 2025, 1, jour }).ok());
+    }
+}
+
+// Edits one cell of a table's grid, on the row of that number, and saves.
+Issue modifierGrille(QSqlTableModel &grille, int id, const QString &colonne, const QVariant &v)
+{
+    grille.setEditStrategy(QSqlTableModel::OnManualSubmit);
+    if (!grille.select())
+        return Issue::erreur(grille.lastError().text());
+    for (int ligne = 0; ligne < grille.rowCount(); ++ligne) {
+        if (grille.index(ligne, grille.fieldIndex("id")).data().toInt() == id)
+            grille.setData(grille.index(ligne, grille.fieldIndex(colonne)), v);
+    }
+    return enregistrerGrille(grille);
+}
+
+Issue modifierTable(BaseDeTest &base, const QString &table, int id, const QString &colonne,
+                    const QVariant &v)
+{
+    QSqlTableModel grille(nullptr, base.db);
+    grille.setTable(table);
+    return modifierGrille(grille, id, colonne, v);
+}
+
+qint64 derniere(BaseDeTest &base)
+{
+    historique::Entree entree;
+    return historique::derniere(base.db, &entree).ok() ? entree.numero : 0;
+}
+
+QString resumeDernier(BaseDeTest &base)
+{
+    return base.valeur("SELECT resume FROM operations ORDER BY id DESC LIMIT 1").toString();
+}
+
+struct Cas
+{
+    const char *nom;
+    std::function<Issue(BaseDeTest &)> changer;
+    const char *resume;
+};
+
+} // namespace
+
+class TestHistorique : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyChangeIsUndoneAndRedoneRowForRow()
+    {
+        const QList<Cas> cas = {
+            { "écriture ajoutée",
+              [](BaseDeTest &b) {
+                  return compte::ajouter(b.db, { {}, "Gain", "7", "", {} });
+              },
+              "Écriture n°3 ajoutée (Gain, 7)" },
+            { "écriture modifiée",
+              [](BaseDeTest &b) { return modifierTable(b, "compte", 1, "valeur", "1600"); },
+              "Écriture n°1 modifiée : valeur 1500 → 1600" },
+            { "écriture supprimée", [](BaseDeTest &b) { return compte::supprimer(b.db, 2); },
+              "Écriture n°2 supprimée (Dépense, 12.50)" },
+            { "compte vidé", [](BaseDeTest &b) { return compte::vider(b.db); },
+              "Compte vidé (2 entrées)" },
+            { "commande d'un nouveau client",
+              [](BaseDeTest &b) { return commandes::ajouter(b.db, commande("Gamma", "blé", 2)); },
+              "Commande n°4 ajoutée (Gamma, 2 × blé)" },
+            { "client modifié",
+              [](BaseDeTest &b) { return modifierTable(b, "clients", 2, "nom", "beta"); },
+              "Client n°2 modifié : nom Beta → beta" },
+            { "commande supprimée",
+              [](BaseDeTest &b) { return commandes::supprimerCommande(b.db, 2); },
+              "Commande n°2 supprimée (Alpha, 3 × mil)" },
+            { "client supprimé avec ses commandes",
+              [](BaseDeTest &b) { return commandes::supprimerClient(b.db, 1); },
+              "Client Alpha supprimé avec 2 commandes" },
+            { "clients vidés", [](BaseDeTest &b) { return commandes::viderClients(b.db); },
+              "Clients et commandes vidés (2 clients, 3 commandes)" },
+            { "absence ajoutée",
+              [](BaseDeTest &b) {
+                  employes::Absence a { {}, 2, {}, 8, {}, {} };
+                  return employes::ajouterAbsence(b.db, a, { 2025, 2, 1 });
+              },
+              "Absence n°4 de Diallo Awa ajoutée (01/02/2025, 8 h)" },
+            { "personne modifiée",
+              [](BaseDeTest &b) { return modifierTable(b, "employes", 2, "id", 9); },
+              "2 personnes modifiées (n°2, n°9)" },
+            { "personne supprimée avec ses absences",
+              [](BaseDeTest &b) { return employes::supprimerPersonne(b.db, 1); },
+              "Employé Diallo Awa supprimé avec 2 absences" },
+            { "stagiaires vidés",
+              [](BaseDeTest &b) { return employes::viderType(b.db, employes::stagiaire); },
+              "Stagiaires vidés (1 personne, 1 absence)" },
+        };
+        for (const Cas &c : cas) {
+            BaseDeTest base;
+            remplir(base);
+            const Lignes avant = registres(base);
+            QVERIFY2(c.changer(base).ok(), c.nom);
+            QCOMPARE(resumeDernier(base), QString::fromUtf8(c.resume));
+            const Lignes apres = registres(base);
+            QVERIFY2(apres != avant, c.nom);
+
+            historique::Annulation annulation;
+            QVERIFY2(historique::annuler(base.db, derniere(base), &annulation).ok(), c.nom);
+            QVERIFY2(registres(base) == avant, c.nom);
+            QCOMPARE(annulation.resume, "Annulé : " + QString::fromUtf8(c.resume));
+            // The undo is an operation of its own: undoing it makes the change again.
+            QVERIFY2(historique::annuler(base.db, derniere(base), &annulation).ok(), c.nom);
+            QVERIFY2(registres(base) == apres, c.nom);
+            QCOMPARE(annulation.resume, "Rétabli : " + QString::fromUtf8(c.resume));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistorique)
+#include "tst_historique.moc"
