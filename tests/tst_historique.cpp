@@ -5,8 +5,10 @@
 #include "employes/registre.h"
 #include "support/base_de_test.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlTableModel>
+#include <QSysInfo>
 #include <QtTest>
 
 #include <functional>
@@ -64,10 +66,10 @@ Issue modifierGrille(QSqlTableModel &grille, int id, const QString &colonne, con
     return enregistrerGrille(grille);
 }
 
-Issue modifierTable(BaseDeTest &base, const QString &table, int id, const QString &colonne,
+Issue modifierTable(const QSqlDatabase &db, const QString &table, int id, const QString &colonne,
                     const QVariant &v)
 {
-    QSqlTableModel grille(nullptr, base.db);
+    QSqlTableModel grille(nullptr, db);
     grille.setTable(table);
     return modifierGrille(grille, id, colonne, v);
 }
@@ -106,7 +108,7 @@ private Q_SLOTS:
               },
               "Écriture n°3 ajoutée (Gain, 7)" },
             { "écriture modifiée",
-              [](BaseDeTest &b) { return modifierTable(b, "compte", 1, "valeur", "1600"); },
+              [](BaseDeTest &b) { return modifierTable(b.db, "compte", 1, "valeur", "1600"); },
               "Écriture n°1 modifiée : valeur 1500 → 1600" },
             { "écriture supprimée", [](BaseDeTest &b) { return compte::supprimer(b.db, 2); },
               "Écriture n°2 supprimée (Dépense, 12.50)" },
@@ -116,7 +118,7 @@ private Q_SLOTS:
               [](BaseDeTest &b) { return commandes::ajouter(b.db, commande("Gamma", "blé", 2)); },
               "Commande n°4 ajoutée (Gamma, 2 × blé)" },
             { "client modifié",
-              [](BaseDeTest &b) { return modifierTable(b, "clients", 2, "nom", "beta"); },
+              [](BaseDeTest &b) { return modifierTable(b.db, "clients", 2, "nom", "beta"); },
               "Client n°2 modifié : nom Beta → beta" },
             { "commande supprimée",
               [](BaseDeTest &b) { return commandes::supprimerCommande(b.db, 2); },
@@ -133,7 +135,7 @@ private Q_SLOTS:
               },
               "Absence n°4 de Diallo Awa ajoutée (01/02/2025, 8 h)" },
             { "personne modifiée",
-              [](BaseDeTest &b) { return modifierTable(b, "employes", 2, "id", 9); },
+              [](BaseDeTest &b) { return modifierTable(b.db, "employes", 2, "id", 9); },
               "2 personnes modifiées (n°2, n°9)" },
             { "personne supprimée avec ses absences",
               [](BaseDeTest &b) { return employes::supprimerPersonne(b.db, 1); },
@@ -160,6 +162,82 @@ private Q_SLOTS:
             QVERIFY2(registres(base) == apres, c.nom);
             QCOMPARE(annulation.resume, "Rétabli : " + QString::fromUtf8(c.resume));
         }
+    }
+
+    // An undo never writes over later work, on this workstation or another: the box names
+    // the row and the operation that changed it since.
+    void undoRefusedOverLaterWork()
+    {
+        BaseDeTest base;
+        remplir(base);
+        QVERIFY(commandes::supprimerClient(base.db, 1).ok());
+        const qint64 suppression = derniere(base);
+        QVERIFY(compte::supprimer(base.db, 1).ok());
+        const qint64 ecriture = derniere(base);
+        // Another workstation gives the deleted customer's number to another customer; the
+        // deleted entry's number is taken again outside the program.
+        historique::nommerPoste("caisse-2");
+        QVERIFY(modifierTable(base.autre(), "clients", 2, "id", 1).ok());
+        historique::nommerPoste(QSysInfo::machineHostName());
+        base.sql("INSERT INTO compte VALUES (1, 'Gain', '9', '', NOW())");
+        const Lignes avant = registres(base);
+        const int operations = base.compte("operations");
+
+        historique::Annulation annulation;
+        const Issue client = historique::annuler(base.db, suppression, &annulation);
+        QCOMPARE(client.genre, Issue::Conflit);
+        QVERIFY2(QRegularExpression("Client n°1 : « 2 clients modifiés \\(n°1, n°2\\) », le "
+                                    "\\d\\d/\\d\\d/\\d{4} à [0-9:]{8}, poste caisse-2")
+                     .match(client.raison)
+                     .hasMatch(),
+                 qPrintable(client.raison));
+        const Issue entree = historique::annuler(base.db, ecriture, &annulation);
+        QCOMPARE(entree.genre, Issue::Conflit);
+        QVERIFY2(entree.raison.contains("Écriture n°1 : changé hors du programme"),
+                 qPrintable(entree.raison));
+        QCOMPARE(registres(base), avant);
+        QCOMPARE(base.compte("operations"), operations);
+        // Undone once, an operation cannot be undone again over its own undo.
+        QVERIFY(compte::supprimer(base.db, 2).ok());
+        const qint64 seconde = derniere(base);
+        QVERIFY(historique::annuler(base.db, seconde, &annulation).ok());
+        QCOMPARE(historique::annuler(base.db, seconde, &annulation).genre, Issue::Conflit);
+        QCOMPARE(historique::annuler(base.db, 12345, &annulation).genre, Issue::DejaSupprime);
+    }
+
+    // A write the server refuses half-way leaves neither its change nor any entry.
+    void refusedWriteLeavesNoEntry()
+    {
+        BaseDeTest base;
+        remplir(base);
+        const Lignes avant = registres(base);
+        const int entrees = base.compte("historique");
+        base.sql("CREATE TRIGGER refus BEFORE DELETE ON commandes FOR EACH ROW SIGNAL SQLSTATE "
+                 "'45000' SET MESSAGE_TEXT = 'refusé'");
+        QCOMPARE(commandes::supprimerClient(base.db, 1).genre, Issue::Erreur);
+        QCOMPARE(commandes::viderClients(base.db).genre, Issue::Erreur);
+        base.sql("CREATE TRIGGER refus2 BEFORE INSERT ON operations FOR EACH ROW SIGNAL SQLSTATE "
+                 "'45000' SET MESSAGE_TEXT = 'refusé'");
+        QCOMPARE(compte::ajouter(base.db, { {}, "Gain", "7", "", {} }).genre, Issue::Erreur);
+        QCOMPARE(modifierTable(base.db, "compte", 1, "valeur", "9").genre, Issue::Erreur);
+        QCOMPARE(registres(base), avant);
+        QCOMPARE(base.compte("historique"), entrees);
+    }
+
+    // Emptying a full book and undoing it: the table comes back row for row, keys included.
+    void fullBookEmptiedAndPutBack()
+    {
+        BaseDeTest base;
+        base.sql("INSERT INTO compte SELECT seq, IF(seq % 2, 'Gain', 'Dépense'), seq, "
+                 "REPEAT('é', seq % 50), '2013-03-05' + INTERVAL seq MINUTE FROM seq_1_to_65535");
+        const Lignes avant = registres(base);
+        QVERIFY(compte::vider(base.db).ok());
+        QCOMPARE(resumeDernier(base), "Compte vidé (65 535 entrées)");
+        QCOMPARE(base.compte("compte"), 0);
+        historique::Annulation annulation;
+        QVERIFY(historique::annuler(base.db, derniere(base), &annulation).ok());
+        QCOMPARE(annulation.remises, 65535);
+        QVERIFY(registres(base) == avant);
     }
 };
 

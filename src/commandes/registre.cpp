@@ -5,7 +5,6 @@
 #include "commun/saisie.h"
 
 #include <QJsonObject>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,10 +19,6 @@ namespace {
 // The register as the journal names it.
 const QString registre = QStringLiteral("commandes");
 
-QString enNombre(int n)
-{
-    return QLocale(QLocale::French).toString(n);
-}
 } // namespace
 
 namespace {
@@ -413,9 +408,9 @@ Issue viderCommandes(const QSqlDatabase &db, const schema::Bornes &bornes)
                 issue = executerTout(
                     db, { QStringLiteral("DELETE FROM commandes WHERE ") + condition }, QVariant());
             }
-            return issue.ok() ? operation.clore(
-                       QStringLiteral("vidage"),
-                       QStringLiteral("Commandes vidées (%1 commandes)").arg(enNombre(lignes)))
+            return issue.ok() ? operation.clore(QStringLiteral("vidage"),
+                                                QStringLiteral("Commandes vidées (%1 commandes)")
+                                                    .arg(historique::enNombre(lignes)))
                               : issue;
         });
 }
@@ -447,12 +442,12 @@ Issue viderClients(const QSqlDatabase &db, const schema::Bornes &bornes)
                                        QStringLiteral("DELETE FROM clients WHERE ") + clients },
                                      QVariant());
             }
-            return issue.ok()
-                ? operation.clore(QStringLiteral("vidage"),
-                                  QStringLiteral("Clients et commandes vidés (%1 "
-                                                 "clients, %2 commandes)")
-                                      .arg(enNombre(nombreClients), enNombre(nombreCommandes)))
-                : issue;
+            return issue.ok() ? operation.clore(QStringLiteral("vidage"),
+                                                QStringLiteral("Clients et commandes vidés (%1 "
+                                                               "clients, %2 commandes)")
+                                                    .arg(historique::enNombre(nombreClients),
+                                                         historique::enNombre(nombreCommandes)))
+                              : issue;
         });
 }
 

@@ -186,15 +186,14 @@ Issue essaiAnnulation(const QSqlDatabase &db, const Entree &entree, Operation &o
 
 QString Annulation::texte() const
 {
-    const QLocale francais(QLocale::French);
     QStringList parties;
     if (remises > 0)
-        parties << QStringLiteral("%1 ligne(s) remise(s)").arg(francais.toString(remises));
+        parties << QStringLiteral("%1 ligne(s) remise(s)").arg(enNombre(remises));
     if (retablies > 0)
         parties << QStringLiteral("%1 ligne(s) remise(s) dans leur état précédent")
-                       .arg(francais.toString(retablies));
+                       .arg(enNombre(retablies));
     if (retirees > 0)
-        parties << QStringLiteral("%1 ligne(s) retirée(s)").arg(francais.toString(retirees));
+        parties << QStringLiteral("%1 ligne(s) retirée(s)").arg(enNombre(retirees));
     if (parties.isEmpty())
         parties << QStringLiteral("aucune ligne à changer");
     return resume + QStringLiteral("\n") + parties.join(QStringLiteral(", ")) + QLatin1Char('.');

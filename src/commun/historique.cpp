@@ -32,6 +32,12 @@ const char *texteAction(Action action)
 
 } // namespace
 
+QString enNombre(qint64 n)
+{
+    QString texte = QLocale(QLocale::French).toString(n);
+    return texte.replace(QChar(0x202F), QLatin1Char(' ')).replace(QChar(0xA0), QLatin1Char(' '));
+}
+
 QString valeursJson(const QString &table, const QString &prefixe)
 {
     QStringList paires;

@@ -37,6 +37,9 @@ QString nomRegistre(const QString &registre);
 // The registers in the order the history page lists them.
 QStringList registres();
 
+// A count as the history writes it: "1 250", a plain space between thousands.
+QString enNombre(qint64 n);
+
 // What a row of a table is called in the history ("Écriture", "écritures"),
 // and the ending its participles take ("e", or nothing for a customer).
 QString nomLigne(const QString &table, bool pluriel = false);

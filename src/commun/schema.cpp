@@ -100,10 +100,10 @@ const QList<Table> &registres()
               "VARCHAR(20) NOT NULL, cle BIGINT UNSIGNED NOT NULL, action VARCHAR(20) NOT NULL, "
               "avant LONGTEXT, apres LONGTEXT, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
               "CHARSET=utf8mb4;"),
+          // One index only: an emptying writes an entry per row. The later
+          // changes of a row are looked for after the entry, by its number.
           { QStringLiteral("CREATE INDEX IF NOT EXISTS historique_operation ON historique "
-                           "(operation, table_nom)"),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS historique_ligne ON historique "
-                           "(table_nom, cle, id)") },
+                           "(operation, table_nom)") },
           {} },
     };
     return tables;

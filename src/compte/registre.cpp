@@ -4,7 +4,6 @@
 #include "commun/saisie.h"
 
 #include <QJsonObject>
-#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlTableModel>
 
@@ -191,9 +190,9 @@ Issue vider(const QSqlDatabase &db, const schema::Bornes &bornes)
             QSqlQuery requete(db);
             if (!executer(requete, QStringLiteral("DELETE FROM compte WHERE ") + condition))
                 return Issue::erreur(requete, table);
-            return operation.clore(QStringLiteral("vidage"),
-                                   QStringLiteral("Compte vidé (%1 entrées)")
-                                       .arg(QLocale(QLocale::French).toString(lignes)));
+            return operation.clore(
+                QStringLiteral("vidage"),
+                QStringLiteral("Compte vidé (%1 entrées)").arg(historique::enNombre(lignes)));
         });
     if (!issue.ok())
         return issue;

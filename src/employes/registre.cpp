@@ -5,7 +5,6 @@
 #include "commun/saisie.h"
 
 #include <QJsonObject>
-#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlTableModel>
 
@@ -78,7 +77,7 @@ QString nomDuType(int type)
 // "3 absences", "1 absence".
 QString combien(int n, const QString &nom)
 {
-    return QStringLiteral("%1 %2%3").arg(QLocale(QLocale::French).toString(n), nom,
+    return QStringLiteral("%1 %2%3").arg(historique::enNombre(n), nom,
                                          n > 1 ? QStringLiteral("s") : QString());
 }
 
