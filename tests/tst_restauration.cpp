@@ -1,4 +1,6 @@
+#include "commun/historique.h"
 #include "commun/sauvegarde/sauvegarde.h"
+#include "compte/registre.h"
 #include "support/base_de_test.h"
 
 #include <QDir>
@@ -161,6 +163,33 @@ private Q_SLOTS:
         QVERIFY2(r.message.contains("server", Qt::CaseInsensitive), qPrintable(r.message));
         QCOMPARE(livre(base), avant);
         QCOMPARE(QDir(dossierAutomatique()).entryList(QDir::Files), ecrites);
+    }
+
+    // A backup holds the journal and a restoration brings it back, as one operation more whose
+    // undo is loading the backup taken just before it.
+    void theJournalGoesWithTheBackups()
+    {
+        BaseDeTest base;
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath("tout.sql");
+        QVERIFY(compte::ajouter(base.db, { {}, "Gain", "5", "", {} }).ok());
+        QVERIFY(sauvegarder(base.db, tablesRegistres(), chemin).reussi());
+        const auto journal = base.lignes("SELECT * FROM historique ORDER BY id");
+        QVERIFY(compte::vider(base.db).ok());
+        const Examen examen = examiner(chemin);
+        QVERIFY(examen.tables.contains("operations") && examen.tables.contains("historique"));
+        const Restauration r = restaurer(base.db, chemin, examen);
+        QCOMPARE(r.issue, Restauration::Reussie);
+        QCOMPARE(base.lignes("SELECT * FROM historique ORDER BY id"), journal);
+        QCOMPARE(base.lignes("SELECT genre, resume, fichier FROM operations ORDER BY id"),
+                 (QList<QVariantList> {
+                     { "ajout", "Écriture n°1 ajoutée (Gain, 5)", QString() },
+                     { "restauration", "Sauvegarde « tout.sql » restaurée", r.securite } }));
+        QVERIFY(restaurer(base.db, r.securite, examiner(r.securite), nullptr, "annulée").issue
+                == Restauration::Reussie);
+        QCOMPARE(base.compte("compte"), 0);
+        QCOMPARE(base.valeur("SELECT GROUP_CONCAT(genre ORDER BY id) FROM operations"),
+                 "ajout,vidage,restauration");
     }
 
     void restoringTheOldestAutomaticBackupKeepsItAndTheOtherPool()
