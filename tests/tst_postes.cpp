@@ -4,6 +4,7 @@
 // two nodes of a cluster (TABLORAN_GRAPPE set; TABLORAN_POSTE_A and
 // TABLORAN_POSTE_B give the sockets of the two workstations' nodes).
 
+#include "commun/historique.h"
 #include "support/banc.h"
 
 #include <QElapsedTimer>
@@ -117,6 +118,23 @@ private slots:
         // No lost update: each counter went up once per save that succeeded.
         QCOMPARE(banc.lignes("SELECT DISTINCT tel FROM clients WHERE nom LIKE 'Compteur %'"),
                  (QList<QVariantList> { { QString::number(grilles) } }));
+
+        // The journal holds each change once, and no entry without its change; an order's
+        // add is undone there like anywhere else.
+        QCOMPARE(banc.lignes("SELECT genre, COUNT(*) FROM operations GROUP BY genre"),
+                 (QList<QVariantList> { { "ajout", 2 * nombre }, { "modification", grilles } }));
+        QCOMPARE(banc.valeur("SELECT COUNT(*) FROM historique LEFT JOIN commandes ON commandes.id "
+                             "= cle WHERE table_nom = 'commandes' AND commandes.id IS NULL")
+                     .toInt(),
+                 0);
+        historique::Annulation annulation;
+        QVERIFY(historique::annuler(QSqlDatabase::database(banc.connexionVerification()),
+                                    banc.valeur("SELECT MAX(numero) FROM operations WHERE genre "
+                                                "= 'ajout'")
+                                        .toLongLong(),
+                                    &annulation)
+                    .ok());
+        QCOMPARE(banc.compte("commandes"), 2 * nombre - 1);
 
         qInfo("%s: %d commandes enregistrées, %d clients en double, %d conflits rejoués, "
               "%d conflits signalés (dont %d sur la grille), %d enregistrements de grille, "
