@@ -26,7 +26,7 @@ while getopts "l:b:" option; do
     esac
 done
 shift $((OPTIND - 1))
-tests=${1:-"mariadb|tst_registre_%s|tst_fuzz|tst_concurrence"}
+tests=${1:-"mariadb|tst_registre_%s|tst_historique|tst_fuzz|tst_concurrence"}
 
 # The test programs an expression names (the server's fixture is no program).
 cibles=()

@@ -180,6 +180,11 @@ private Q_SLOTS:
         QVERIFY(modifierTable(base.autre(), "clients", 2, "id", 1).ok());
         historique::nommerPoste(QSysInfo::machineHostName());
         base.sql("INSERT INTO compte VALUES (1, 'Gain', '9', '', NOW())");
+        // A change of case is a change.
+        base.sql("UPDATE compte SET commentaire = 'L''été \"x\"' WHERE id = 2");
+        const qint64 ajout2 = base.valeur("SELECT numero FROM operations WHERE resume LIKE "
+                                          "'Écriture n°2 ajoutée%'")
+                                  .toLongLong();
         const Lignes avant = registres(base);
         const int operations = base.compte("operations");
 
@@ -195,10 +200,11 @@ private Q_SLOTS:
         QCOMPARE(entree.genre, Issue::Conflit);
         QVERIFY2(entree.raison.contains("Écriture n°1 : changé hors du programme"),
                  qPrintable(entree.raison));
+        QCOMPARE(historique::annuler(base.db, ajout2, &annulation).genre, Issue::Conflit);
         QCOMPARE(registres(base), avant);
         QCOMPARE(base.compte("operations"), operations);
         // Undone once, an operation cannot be undone again over its own undo.
-        QVERIFY(compte::supprimer(base.db, 2).ok());
+        QVERIFY(compte::supprimer(base.db, 1).ok());
         const qint64 seconde = derniere(base);
         QVERIFY(historique::annuler(base.db, seconde, &annulation).ok());
         QCOMPARE(historique::annuler(base.db, seconde, &annulation).genre, Issue::Conflit);
