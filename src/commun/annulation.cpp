@@ -186,17 +186,23 @@ Issue essaiAnnulation(const QSqlDatabase &db, const Entree &entree, Operation &o
 
 QString Annulation::texte() const
 {
+    // "1 ligne remise", "3 lignes remises".
+    const auto lignes = [](int n, const char *participe) {
+        const QString s = n > 1 ? QStringLiteral("s") : QString();
+        return QStringLiteral("%1 ligne%2 %3%2").arg(enNombre(n), s, QLatin1String(participe));
+    };
     QStringList parties;
     if (remises > 0)
-        parties << QStringLiteral("%1 ligne(s) remise(s)").arg(enNombre(remises));
+        parties << lignes(remises, "remise");
     if (retablies > 0)
-        parties << QStringLiteral("%1 ligne(s) remise(s) dans leur état précédent")
-                       .arg(enNombre(retablies));
+        parties << lignes(retablies, "remise")
+                + (retablies > 1 ? QStringLiteral(" à leurs valeurs d'avant")
+                                 : QStringLiteral(" à ses valeurs d'avant"));
     if (retirees > 0)
-        parties << QStringLiteral("%1 ligne(s) retirée(s)").arg(enNombre(retirees));
+        parties << lignes(retirees, "retirée");
     if (parties.isEmpty())
         parties << QStringLiteral("aucune ligne à changer");
-    return resume + QStringLiteral("\n") + parties.join(QStringLiteral(", ")) + QLatin1Char('.');
+    return resume + QLatin1Char('\n') + parties.join(QStringLiteral(", ")) + QLatin1Char('.');
 }
 
 Issue entrees(const QSqlDatabase &db, const QString &registre, qint64 apres, int nombre,
