@@ -110,6 +110,44 @@ private Q_SLOTS:
             QCOMPARE(r.base.compte("operations"), c.operations);
         }
     }
+
+    // A connection killed inside the transaction, while an order waits to be
+    // journaled: nothing of it is stored, and the user is told it failed.
+    void aWriteKilledHalfwayLeavesNothing()
+    {
+        BaseDeTest base;
+        QSqlQuery programme("SELECT CONNECTION_ID()", base.db);
+        QVERIFY(programme.next());
+        const QString id = programme.value(0).toString();
+        // The checking connection holds the journal's end: the operation's row waits.
+        base.sql("START TRANSACTION");
+        base.sql("SELECT * FROM operations FOR UPDATE");
+        std::thread tueur([nom = base.nom + "_tueur", id] {
+            {
+                QSqlDatabase k = QSqlDatabase::addDatabase("QMYSQL", nom);
+                k.setHostName("localhost");
+                k.setUserName("root");
+                QSqlQuery q(k.open() ? k : QSqlDatabase());
+                for (int i = 0; i < 300; ++i) {
+                    q.exec("SELECT 1 FROM information_schema.processlist WHERE info LIKE "
+                           "'INSERT INTO operations%' AND id = "
+                           + id);
+                    if (q.next())
+                        break;
+                    QThread::msleep(10);
+                }
+                q.exec("KILL " + id);
+            }
+            QSqlDatabase::removeDatabase(nom);
+        });
+        const Issue issue = commandes::ajouter(base.db, commande());
+        tueur.join();
+        base.sql("ROLLBACK");
+        QCOMPARE(issue.genre, Issue::Erreur);
+        QVERIFY(!historique::incertain(issue));
+        for (const char *table : { "clients", "commandes", "operations", "historique" })
+            QCOMPARE(base.compte(table), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReponsePerdue)
