@@ -1,5 +1,6 @@
 #include "commun/grilles.h"
 #include "support/banc.h"
+#include "support/proxy.h"
 
 #include <QSpinBox>
 #include <QSqlTableModel>
@@ -176,6 +177,41 @@ private Q_SLOTS:
         banc.commande(99, "orphelin");
         for (const char *bouton : { "Vider", "Supprimer", "Afficher et/ou modifier" })
             banc.lancer(bouton, { "I Pas de données: " });
+    }
+
+    // The answer to the commit lost with the connection: the journal, when the
+    // server can be asked, shows the order stored, and the user is told so;
+    // otherwise neither a success nor a failure is told. The next command
+    // connects again.
+    void addWhileTheAnswerIsLost()
+    {
+        Proxy proxy;
+        Banc banc("127.0.0.1 %1 root ");
+        QSqlDatabase::database(QSqlDatabase::defaultConnection, false).setPort(proxy.port());
+        QVERIFY(banc.fenetre().connexionCommande());
+        auto ajouter = [](QDialog *d) {
+            for (const auto &[champ, texte] :
+                 { std::pair("produitEdit", "lait"), std::pair("prixEdit", "12,50"),
+                   std::pair("clientNomEdit", "Alpha"), std::pair("emailEdit", "a@b.fr"),
+                   std::pair("telEdit", "01") })
+                nomme<QLineEdit>(d, champ)->setText(texte);
+            appuyer(d, "Enregistrer");
+            if (d->isVisible())
+                appuyer(d, "Fermer");
+        };
+        for (bool injoignable : { true, false }) {
+            proxy.perdreReponseAuCommit();
+            proxy.refuserConnexions(injoignable);
+            banc.lancer(panneauCommandes, "Ajouter", ajouter, { QMessageBox::Ok });
+            QVERIFY(!proxy.arme());
+        }
+        proxy.refuserConnexions(false);
+        banc.lancer(panneauCommandes, "Ajouter", ajouter, { QMessageBox::Ok });
+        vuesCommencent(banc.pilote,
+                       { "W Enregistrement incertain: La connexion au serveur a été perdue",
+                         "I Enregistrement reussie: Votre commande a été",
+                         "I Enregistrement reussie: " });
+        QCOMPARE(banc.compte("commandes"), 3);
     }
 
     void searchAndSummary()

@@ -157,7 +157,7 @@ void Entreprise::modifierCommand()
         QMessageBox::information(
             dialog, QStringLiteral("Modification reussie"),
             QStringLiteral("Vos modifications ont été effectuées avec succes"));
-    } else if (!issue.ok() && issue != Issue::Conflit) {
+    } else if (!issue.ok() && issue != Issue::Conflit && !issueIncertaineSignalee(dialog, issue)) {
         QMessageBox::warning(dialog, QStringLiteral("Modification échouée"),
                              QStringLiteral("Vos modifications n'ont pas pu être effectuées avec "
                                             "succes\nVérifier si vos modifications sont "

@@ -161,6 +161,8 @@ void Entreprise::validerCommand()
         QMessageBox::information(dialog, QStringLiteral("Champs mal remplis"), issue.raison);
         return;
     }
+    if (issueIncertaineSignalee(dialog, issue))
+        return;
     if (!issue.ok() && commandes::clientEnCause(issue)) {
         QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
                              QStringLiteral("Le client n'a pas pu être enregistré sur la base "

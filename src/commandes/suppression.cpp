@@ -120,6 +120,8 @@ void Entreprise::supprimeProCl()
         conflitSignale(dialog);
         return;
     }
+    if (issueIncertaineSignalee(dialog, issue))
+        return;
     if (issue != Issue::Ecrit && issue != Issue::DejaSupprime) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Votre requête n'a pas pu être executée avec succes."));

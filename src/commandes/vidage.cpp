@@ -61,7 +61,7 @@ void Entreprise::produitVider()
         QMessageBox::information(dialog, QStringLiteral("Opération reussie"),
                                  QStringLiteral("Vos ") + mot
                                      + QStringLiteral(" ont été vidés avec succes"));
-    } else {
+    } else if (!issueIncertaineSignalee(dialog, issue)) {
         QMessageBox::information(dialog, QStringLiteral("Opération échouée"),
                                  QStringLiteral("Vos ") + mot
                                      + QStringLiteral(" n'ont pas pu être vidés"));

@@ -1,4 +1,5 @@
 #include "commun/dialogues.h"
+#include "commun/historique.h"
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
@@ -269,6 +270,14 @@ void dejaSupprimeSignale(QWidget *parent)
     QMessageBox::information(parent, QStringLiteral("Déjà supprimé"),
                              QStringLiteral("Cet élément avait déjà été supprimé par un autre "
                                             "poste : il n'y avait plus rien à supprimer."));
+}
+
+bool issueIncertaineSignalee(QWidget *parent, const Issue &issue)
+{
+    if (!historique::incertain(issue))
+        return false;
+    QMessageBox::warning(parent, QStringLiteral("Enregistrement incertain"), issue.raison);
+    return true;
 }
 
 void conflitSignale(QWidget *parent, const QString &texte)

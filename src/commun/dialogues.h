@@ -79,6 +79,11 @@ void conflitSignale(QWidget *parent, const QString &texte = QString());
 // already by another workstation: nothing was left to delete.
 void dejaSupprimeSignale(QWidget *parent);
 
+// Tells the user, over `parent`, that the outcome of a write cannot be known
+// yet (historique::incertain): neither a success nor a failure is told over
+// it. True when it was told; the failure box is not shown then.
+bool issueIncertaineSignalee(QWidget *parent, const Issue &issue);
+
 // Tells the user, over `parent`, that a read a register made was refused: the
 // box of a refused read. True when `issue` is a success (nothing to tell).
 bool lectureReussie(QWidget *parent, const Issue &issue);

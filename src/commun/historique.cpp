@@ -237,6 +237,10 @@ Issue Operation::valider(Transaction &transaction, const Issue &issue) const
         return issue;
     if (!connexionPerdue(transaction.code()))
         return transaction.issue();
+    // The connection that lost the answer is dead: closed, nothing more is
+    // read on it (a read that fails would tell a failure over a success), and
+    // the next command connects again.
+    QSqlDatabase(db).close();
     switch (retrouver(db, n)) {
     case 1:
         qWarning("La réponse du serveur à l'enregistrement a été perdue ; le journal montre "

@@ -74,7 +74,7 @@ void Entreprise::changementEtat()
                                      QStringLiteral("Modifications reussies"));
         } else if (issue == Issue::Conflit) {
             conflitSignale(dialog, issue.raison);
-        } else {
+        } else if (!issueIncertaineSignalee(dialog, issue)) {
             QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                                  QStringLiteral("Modifications échouées\nUn ou plusieurs des "
                                                 "éléments ont été mal modifiées\n")

@@ -68,7 +68,7 @@ void Entreprise::ajoutValeur()
                               QStringLiteral("Veuillez specifier la valeur numerique valide "
                                              "attribuée à votre élément\n")
                                   + issue.raison);
-    } else {
+    } else if (!issueIncertaineSignalee(dialog, issue)) {
         QMessageBox::warning(dialog, QStringLiteral("Erreur d'enregistrement"),
                              QStringLiteral("Une erreur est survenue lors de l'enregistrement de "
                                             "votre requête.\nL'enregistrement n'a pas été "

@@ -78,7 +78,7 @@ void Entreprise::supprimeValeur()
         dialog->accept();
     } else if (issue == Issue::Conflit) {
         conflitSignale(dialog, issue.raison);
-    } else {
+    } else if (!issueIncertaineSignalee(this, issue)) {
         QMessageBox::warning(this, QStringLiteral("Requête échouée"),
                              QStringLiteral("La suppression de l'élément n'a pas été effectuée "
                                             "avec succes "));
@@ -103,7 +103,7 @@ void Entreprise::viderTable()
                                  QStringLiteral("Vos données ont été vidé avec succes"));
     } else if (issue == Issue::Conflit) {
         conflitSignale(this, issue.raison);
-    } else {
+    } else if (!issueIncertaineSignalee(this, issue)) {
         QMessageBox::warning(this, QStringLiteral("Vidage échoué"),
                              QStringLiteral("La tentative de vidage de vos données a échoué"));
     }

@@ -73,6 +73,8 @@ void Entreprise::employeAbscValide()
         conflitSignale(dialog);
         return;
     }
+    if (issueIncertaineSignalee(dialog, issue))
+        return;
     if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Erreur"),
                              QStringLiteral("L'ajout de l'absence a été échoué\n") + issue.raison);
@@ -132,6 +134,8 @@ void Entreprise::employeSAbsValide()
         conflitSignale(dialog);
         return;
     }
+    if (issueIncertaineSignalee(dialog, issue))
+        return;
     if (!issue.ok() && issue != Issue::DejaSupprime) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Impossible de supprimer l'élément choisi"));

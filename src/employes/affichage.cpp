@@ -83,6 +83,8 @@ void Entreprise::employeModValide()
         conflitSignale(dialog, issue.raison);
         return;
     }
+    if (issueIncertaineSignalee(dialog, issue))
+        return;
     if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Modifications échouées"),
                              QStringLiteral("Vos avez mal modifié les données\n") + issue.raison);

@@ -138,6 +138,8 @@ void Entreprise::employeAjoutValide()
         conflitSignale(dialog);
         return;
     }
+    if (issueIncertaineSignalee(dialog, issue))
+        return;
     if (!issue.ok()) {
         QMessageBox::warning(dialog, QStringLiteral("Ajout échoué"),
                              QStringLiteral("La tentative d'enregistrement des données a "

@@ -52,6 +52,8 @@ void Entreprise::employeSuppValide()
         conflitSignale(dialog);
         return;
     }
+    if (issueIncertaineSignalee(dialog, issue))
+        return;
     if (!issue.ok() && issue != Issue::DejaSupprime) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Impossible de supprimer l'élément choisi"));
@@ -84,6 +86,8 @@ void Entreprise::employeVide()
         conflitSignale(this);
         return;
     }
+    if (issueIncertaineSignalee(this, issue))
+        return;
     if (!issue.ok()) {
         QMessageBox::warning(this, QStringLiteral("Vidage échoué"),
                              QStringLiteral("La resuête n'a pas été effectuée avec succes"));
