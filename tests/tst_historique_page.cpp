@@ -1,0 +1,130 @@
+#include "commandes/registre.h"
+#include "commun/historique.h"
+#include "commun/sauvegarde/sauvegarde.h"
+#include "compte/registre.h"
+#include "employes/registre.h"
+#include "support/banc.h"
+
+#include <QTableView>
+
+namespace {
+
+// This workstation's changes in the three registers: an entry, an order, a
+// person, an entry.
+QSqlDatabase remplir(Banc &banc)
+{
+    Entreprise &f = banc.fenetre();
+    if (!(f.connexionCompte() && f.connexionCommande() && f.connexionEmploye()))
+        qFatal("gates refused");
+    QSqlDatabase db = QSqlDatabase::database();
+    employes::Personne p {
+        {}, employes::employe, "Diallo", "Awa", "F", "Vente", "", {}, {}, 6, {}
+    };
+    const bool faits = compte::ajouter(db, { {}, "Gain", "1500", "vente", {} }).ok()
+        && commandes::ajouter(
+               db,
+               { {}, {}, "riz", 2.5, "kg", 3, "100", {}, "", {}, { {}, "Alpha", "", "a@b", "1" } })
+               .ok()
+        && employes::ajouterPersonne(db, p, { 1990, 1, 2 }, { 2024, 3, 4 }).ok()
+        && compte::ajouter(db, { {}, "Dépense", "12,50", "", {} }).ok();
+    if (!faits)
+        qFatal("register changes refused");
+    return db;
+}
+
+// A change made from another workstation, on a connection of its own.
+void ailleurs(const std::function<bool(const QSqlDatabase &)> &changer, const QString &base)
+{
+    const QString ici = historique::poste();
+    historique::nommerPoste("autre-poste");
+    QVERIFY(changer(connexionServeur("autre", base)));
+    historique::nommerPoste(ici);
+}
+
+// Opens the history page; `surLaPage` gets its list and its register choice, then it is closed.
+void page(Banc &banc, const std::function<void(QDialog *, QTableView *, QComboBox *)> &surLaPage)
+{
+    banc.pilote.dialogue([&](QDialog *d) {
+        QCOMPARE(d->windowTitle(), "Historique des modifications");
+        surLaPage(d, nomme<QTableView>(d, "historique"), nomme<QComboBox>(d, "registre"));
+        Banc::clic(boutonTexte(d, "Fermer la page"));
+    });
+    Banc::clic(nomme<Button>(&banc.fenetre(), "historiqueBouton"));
+}
+
+QStringList colonne(QTableView *vue, int c)
+{
+    QStringList textes;
+    for (int ligne = 0; ligne < vue->model()->rowCount(); ++ligne)
+        textes << vue->model()->index(ligne, c).data().toString();
+    return textes;
+}
+
+// Chooses the row of that sentence and presses "Annuler la modification", answering yes.
+void annuler(Banc &banc, QDialog *d, QTableView *vue, const QString &resume)
+{
+    vue->selectRow(int(colonne(vue, 3).indexOf(resume)));
+    banc.pilote.boite(QMessageBox::Yes);
+    banc.pilote.boite();
+    Banc::clic(boutonTexte(d, "Annuler la modification"));
+}
+
+void ctrlZ(Banc &banc, const QList<QMessageBox::StandardButton> &reponses)
+{
+    for (QMessageBox::StandardButton reponse : reponses)
+        banc.pilote.boite(reponse);
+    QTest::keyClick(&banc.fenetre(), Qt::Key_Z, Qt::ControlModifier);
+}
+
+const QString suppression = "Écriture n°1 supprimée (Gain, 1500)";
+const QString question =
+    "Q Annuler la modification: Voulez-vous annuler la modification « %1 » du ";
+
+} // namespace
+
+class TestHistoriquePage : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir maison; // where the safety backups of restorations go
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("HOME", QFile::encodeName(maison.path())); }
+
+    void thePageListsFiltersAndUndoes()
+    {
+        Banc banc;
+        const QSqlDatabase db = remplir(banc);
+        const auto avant = banc.lignes("SELECT * FROM compte ORDER BY id");
+        QVERIFY(compte::supprimer(db, 1).ok());
+        const QStringList resumes = { suppression, "Écriture n°2 ajoutée (Dépense, 12.50)",
+                                      "Employé Diallo Awa ajouté (n°1)",
+                                      "Commande n°1 ajoutée (Alpha, 3 × riz)",
+                                      "Écriture n°1 ajoutée (Gain, 1500)" };
+        page(banc, [&](QDialog *d, QTableView *vue, QComboBox *registre) {
+            QCOMPARE(elements(registre),
+                     QStringList({ "Tous les registres", "Comptes", "Commandes", "Personnel",
+                                   "Base entière" }));
+            QCOMPARE(colonne(vue, 3), resumes);
+            QCOMPARE(colonne(vue, 2),
+                     QStringList({ "Comptes", "Comptes", "Personnel", "Commandes", "Comptes" }));
+            QCOMPARE(colonne(vue, 1), QStringList(5, historique::poste()));
+            registre->setCurrentIndex(2);
+            QCOMPARE(colonne(vue, 3), QStringList({ resumes.at(3) }));
+            registre->setCurrentIndex(0);
+            banc.pilote.boite();
+            Banc::clic(boutonTexte(d, "Annuler la modification")); // nothing chosen yet
+            annuler(banc, d, vue, suppression);
+            QCOMPARE(colonne(vue, 3).value(0), "Annulé : " + suppression);
+        });
+        vuesCommencent(
+            banc.pilote,
+            { "I Annuler la modification: Choisissez d'abord", question.arg(suppression),
+              "I Modification annulée: Annulé : " + suppression + "\n1 ligne(s) remise(s)." });
+        QCOMPARE(banc.lignes("SELECT * FROM compte ORDER BY id"), avant);
+    }
+};
+
+QTEST_MAIN(TestHistoriquePage)
+#include "tst_historique_page.moc"
