@@ -73,6 +73,8 @@ void ctrlZ(Banc &banc, const QList<QMessageBox::StandardButton> &reponses)
 {
     for (QMessageBox::StandardButton reponse : reponses)
         banc.pilote.boite(reponse);
+    banc.fenetre().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&banc.fenetre()));
     QTest::keyClick(&banc.fenetre(), Qt::Key_Z, Qt::ControlModifier);
 }
 
@@ -123,6 +125,73 @@ private Q_SLOTS:
             { "I Annuler la modification: Choisissez d'abord", question.arg(suppression),
               "I Modification annulée: Annulé : " + suppression + "\n1 ligne(s) remise(s)." });
         QCOMPARE(banc.lignes("SELECT * FROM compte ORDER BY id"), avant);
+    }
+
+    // The order was deleted since by another workstation: its addition is not undone.
+    void anUndoOverALaterChangeIsRefused()
+    {
+        Banc banc;
+        remplir(banc);
+        ailleurs(
+            [](const QSqlDatabase &autre) { return commandes::supprimerCommande(autre, 1).ok(); },
+            banc.nom);
+        const QVariantList avant = { banc.compte("operations"), banc.compte("commandes") };
+        const QString ajout = "Commande n°1 ajoutée (Alpha, 3 × riz)";
+        page(banc, [&](QDialog *d, QTableView *vue, QComboBox *) {
+            QCOMPARE(colonne(vue, 1).value(0), "autre-poste");
+            annuler(banc, d, vue, ajout);
+        });
+        vuesCommencent(banc.pilote,
+                       { question.arg(ajout),
+                         "W Annulation impossible: Ces lignes ont changé depuis :\n"
+                         "Commande n°1 : « Commande n°1 supprimée" });
+        QVERIFY(banc.pilote.boites.value(1).texte.contains(", poste autre-poste\nRien n'a été"));
+        QCOMPARE(QVariantList({ banc.compte("operations"), banc.compte("commandes") }), avant);
+    }
+
+    // Ctrl+Z undoes this workstation's newest change, not a newer one made elsewhere; then
+    // a restoration, from its safety backup, once that file is found.
+    void ctrlZUndoesThisWorkstationsNewestChangeARestorationIncluded()
+    {
+        Banc banc;
+        ctrlZ(banc, { QMessageBox::Ok });
+        const QSqlDatabase db = remplir(banc);
+        ailleurs(
+            [](const QSqlDatabase &autre) {
+                return compte::ajouter(autre, { {}, "Gain", "7", "", {} }).ok();
+            },
+            banc.nom);
+        ctrlZ(banc, { QMessageBox::Yes, QMessageBox::Ok });
+        const QString depense = "Écriture n°2 ajoutée (Dépense, 12.50)";
+        QCOMPARE(banc.lignes("SELECT id FROM compte ORDER BY id"),
+                 QList<QVariantList>({ { 1 }, { 3 } }));
+
+        const QString fichier = banc.dossierTravail() + "/avant.sql";
+        QVERIFY(sauvegarde::sauvegarder(db, sauvegarde::tablesRegistres(), fichier).reussi());
+        QVERIFY(compte::supprimer(db, 3).ok());
+        const auto avant = banc.lignes("SELECT * FROM compte ORDER BY id");
+        const auto restauration = sauvegarde::restaurer(db, fichier, sauvegarde::examiner(fichier));
+        QCOMPARE(banc.compte("compte"), 2);
+        historique::Entree entree; // the journal alone does not undo it
+        historique::Annulation rien;
+        QVERIFY(historique::derniere(db, &entree).ok());
+        QCOMPARE(historique::annuler(db, entree.numero, &rien).genre, Issue::Refuse);
+        QVERIFY(QFile::rename(restauration.securite, fichier + ".x"));
+        banc.pilote.laisserProgression();
+        ctrlZ(banc, { QMessageBox::Yes, QMessageBox::Ok });
+        QVERIFY(QFile::rename(fichier + ".x", restauration.securite));
+        ctrlZ(banc, { QMessageBox::Yes, QMessageBox::Ok });
+        const QString annulee = "Q Annuler la modification: Voulez-vous annuler la restauration "
+                                "« Sauvegarde « avant.sql » restaurée » du ";
+        vuesCommencent(
+            banc.pilote,
+            { "I Annuler la modification: Aucune modification faite depuis ce poste",
+              question.arg(depense), "I Modification annulée: Annulé : " + depense, annulee,
+              "W Restauration refusée: Le fichier " + restauration.securite, annulee,
+              "I Restauration réussie: Les données du fichier " + restauration.securite });
+        QCOMPARE(banc.lignes("SELECT * FROM compte ORDER BY id"), avant);
+        QCOMPARE(banc.valeur("SELECT resume FROM operations ORDER BY id DESC LIMIT 1"),
+                 "Restauration annulée : Sauvegarde « avant.sql » restaurée");
     }
 };
 
