@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QShortcut>
 #include <QSqlQuery>
 #include <QTimer>
 
@@ -75,6 +76,12 @@ PanneauCompte panneauCompte(Entreprise *f)
     QObject::connect(p.affiche, &Button::clicked, f, &Entreprise::afficheDonne);
     QObject::connect(p.bilan, &Button::clicked, f, &Entreprise::bilan);
     QObject::connect(p.vider, &Button::clicked, f, &Entreprise::viderTable);
+    // Under the panel, as wide as its buttons: the history of every register.
+    auto *historique =
+        new Button(Couleurs::bleu(), true, 13, 10, QStringLiteral("Historique"), 260, 25, f);
+    historique->setObjectName(QStringLiteral("historiqueBouton"));
+    historique->move(20, 247);
+    QObject::connect(historique, &Button::clicked, f, &Entreprise::afficherHistorique);
     return p;
 }
 
@@ -259,6 +266,10 @@ void Entreprise::pageAccueil()
     dateLabel->setStyleSheet(QString::fromLatin1(styleDate));
     dateLabel->setText(texteDate(QDate::currentDate()));
     dateLabel->setAlignment(Qt::AlignCenter);
+    // Ctrl+Z undoes the newest change made from this workstation; an open
+    // dialog, being a window of its own, keeps the keys.
+    auto *annuler = new QShortcut(QKeySequence::Undo, this);
+    connect(annuler, &QShortcut::activated, this, &Entreprise::annulerDerniere);
     auto *minuterie = new QTimer(this);
     connect(minuterie, &QTimer::timeout, this, &Entreprise::updateDate);
     minuterie->start(1000);

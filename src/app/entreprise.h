@@ -17,10 +17,17 @@ class QDialog;
 class QLabel;
 class QLCDNumber;
 class QLineEdit;
+class QTableView;
 struct EtatParametres;
 struct EtatCompte;
 struct EtatCommandes;
 struct EtatEmployes;
+namespace historique {
+struct Entree;
+}
+namespace sauvegarde {
+struct Examen;
+}
 
 // The main window: the home page with its three sections, and every command of
 // the program as a slot. Each section keeps its slots, and the state of its
@@ -49,6 +56,12 @@ public Q_SLOTS:
     // Backups of the registers (src/app/sauvegardes.cpp)
     void sauvegarderBase();
     void restaurerBase();
+    // The history of the changes, and undo (src/app/historique.cpp): the
+    // page, its button, and Ctrl+Z on the home page (the newest change made
+    // from this workstation).
+    void afficherHistorique();
+    void annulerModification();
+    void annulerDerniere();
 
     // Account book (src/compte)
     void ajoutSujet();
@@ -127,6 +140,14 @@ private:
     // InnoDB, after a backup of them, and tells the user once.
     void convertirMoteurs(const QStringList &tables);
 
+    // Undo: asks, undoes and tells the user, over `parent`. A restoration is
+    // undone by loading the backup taken just before it (src/app/sauvegardes.cpp).
+    void annulerEntree(QWidget *parent, const historique::Entree &entree);
+    void annulerRestauration(QWidget *parent, const historique::Entree &entree);
+    // Loads an examined backup file, with its progress window, and tells how it went.
+    void chargerSauvegarde(QWidget *parent, const QString &chemin, const sauvegarde::Examen &examen,
+                           const QString &resume = {});
+
     QSqlDatabase db;
     // The settings file read at start, where the settings dialog writes them back.
     QString fichierReglages;
@@ -158,6 +179,8 @@ private:
 
     // The dialog open now; the validating slots speak over it and close it.
     QPointer<QDialog> dialog;
+    // The history page's list, while it is open.
+    QPointer<QTableView> vueHistorique;
 
     // What each section's open dialog holds, for its validating slots.
     std::unique_ptr<EtatParametres> etatParametres;

@@ -1,4 +1,6 @@
 #include "app/entreprise.h"
+#include "commun/dialogues.h"
+#include "commun/historique.h"
 #include "commun/progression.h"
 #include "commun/sauvegarde/sauvegarde.h"
 
@@ -17,20 +19,6 @@ const QString filtre = QStringLiteral("Sauvegardes SQL (*.sql);;Tous les fichier
 
 // The title of the progress windows of backups and restorations.
 const QString patienter = QStringLiteral("Veuillez patienter");
-
-// A message box whose text is shown as written: file names and the server's
-// messages are no markup.
-QMessageBox::StandardButton boite(QWidget *parent, QMessageBox::Icon icone, const QString &titre,
-                                  const QString &texte,
-                                  QMessageBox::StandardButtons boutons = QMessageBox::Ok,
-                                  QMessageBox::StandardButton defaut = QMessageBox::NoButton)
-{
-    QMessageBox box(icone, titre, texte, boutons, parent);
-    box.setTextFormat(Qt::PlainText);
-    if (defaut != QMessageBox::NoButton)
-        box.setDefaultButton(defaut);
-    return QMessageBox::StandardButton(box.exec());
-}
 
 // "compte, clients et commandes"
 QString enumeration(const QStringList &mots)
@@ -82,6 +70,19 @@ void direRestauration(QWidget *parent, const QString &chemin, const Restauration
                         .arg(chemin, restauration.securite, restauration.message));
         break;
     }
+}
+
+// The file examined; false, after telling the user why it cannot be restored.
+bool examinerFichier(QWidget *parent, const QString &chemin, Examen *examen)
+{
+    *examen = examiner(chemin);
+    if (examen->refus.isEmpty())
+        return true;
+    boite(parent, QMessageBox::Warning, QStringLiteral("Restauration refusée"),
+          QStringLiteral("Le fichier %1 ne peut pas être restauré : %2.\nAucune donnée n'a "
+                         "été modifiée.")
+              .arg(chemin, examen->refus));
+    return false;
 }
 
 } // namespace
@@ -150,14 +151,9 @@ void Entreprise::restaurerBase()
     if (chemin.isEmpty())
         return;
 
-    const Examen examen = examiner(chemin);
-    if (!examen.refus.isEmpty()) {
-        boite(parent, QMessageBox::Warning, QStringLiteral("Restauration refusée"),
-              QStringLiteral("Le fichier %1 ne peut pas être restauré : %2.\nAucune donnée n'a "
-                             "été modifiée.")
-                  .arg(chemin, examen.refus));
+    Examen examen;
+    if (!examinerFichier(parent, chemin, &examen))
         return;
-    }
     if (boite(parent, QMessageBox::Question, QStringLiteral("Confirmation de la restauration"),
               QStringLiteral("Voulez vous vraiment restaurer le fichier %1 ?\nLes données "
                              "actuelles des tables %2 seront remplacées par celles du fichier.")
@@ -165,17 +161,48 @@ void Entreprise::restaurerBase()
               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
+    chargerSauvegarde(parent, chemin, examen);
+}
 
+void Entreprise::chargerSauvegarde(QWidget *parent, const QString &chemin, const Examen &examen,
+                                   const QString &resume)
+{
     Restauration restauration;
     {
         Progression progression(parent, patienter,
                                 QStringLiteral("Restauration des données en cours…\nElle ne peut "
                                                "pas être interrompue."),
                                 false);
-        restauration = restaurer(db, chemin, examen, &progression);
+        restauration = restaurer(db, chemin, examen, &progression, resume);
     }
     rafraichirCompleteurs();
     direRestauration(parent, chemin, restauration);
+}
+
+void Entreprise::annulerRestauration(QWidget *parent, const historique::Entree &entree)
+{
+    // No backup was taken when none of the file's tables existed yet.
+    if (entree.fichier.isEmpty()) {
+        boite(parent, QMessageBox::Warning, QStringLiteral("Annulation impossible"),
+              QStringLiteral("Aucune sauvegarde n'a été faite avant la restauration « %1 » : "
+                             "les tables n'existaient pas encore.\nAucune donnée n'a été "
+                             "modifiée.")
+                  .arg(entree.resume));
+        return;
+    }
+    if (boite(parent, QMessageBox::Question, QStringLiteral("Annuler la modification"),
+              QStringLiteral("Voulez-vous annuler la restauration « %1 » du %2, poste %3 ?\nLes "
+                             "données seront remises comme elles étaient avant elle, depuis la "
+                             "sauvegarde %4 : toute modification faite après la restauration "
+                             "sera perdue.")
+                  .arg(entree.resume, entree.quand, entree.poste, entree.fichier),
+              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    Examen examen;
+    if (examinerFichier(parent, entree.fichier, &examen))
+        chargerSauvegarde(parent, entree.fichier, examen,
+                          QStringLiteral("Restauration annulée : ") + entree.resume);
 }
 
 bool Entreprise::sauvegardeAvantVider(QWidget *parent, const QStringList &tables,

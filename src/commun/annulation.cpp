@@ -266,6 +266,12 @@ Issue annuler(const QSqlDatabase &db, qint64 numero, Annulation *annulation)
     const Issue lue = entree(db, numero, &annulee);
     if (!lue.ok())
         return lue;
+    // Its tables were replaced wholesale, not journaled row by row: undoing
+    // it here would change nothing and say it was undone.
+    if (annulee.genre == QLatin1String("restauration"))
+        return Issue::refus(QString(),
+                            QStringLiteral("Une restauration s'annule en rechargeant la "
+                                           "sauvegarde faite juste avant elle."));
     Operation operation(db, annulee.registre);
     return ::ecrire(Changement::Annulation, [&] {
         Transaction transaction(db);

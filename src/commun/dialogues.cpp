@@ -223,6 +223,17 @@ QList<Button *> rangee(QWidget *parent, const StyleBouton &style, const QStringL
     return boutons;
 }
 
+QMessageBox::StandardButton boite(QWidget *parent, QMessageBox::Icon icone, const QString &titre,
+                                  const QString &texte, QMessageBox::StandardButtons boutons,
+                                  QMessageBox::StandardButton defaut)
+{
+    QMessageBox box(icone, titre, texte, boutons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (defaut != QMessageBox::NoButton)
+        box.setDefaultButton(defaut);
+    return QMessageBox::StandardButton(box.exec());
+}
+
 bool confirmer(QWidget *parent, const QString &titre, const QString &texte)
 {
     return QMessageBox::question(parent, titre, texte, QMessageBox::Yes | QMessageBox::No,

@@ -7,6 +7,7 @@
 #include "widgets/button.h"
 
 #include <QList>
+#include <QMessageBox>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -60,6 +61,13 @@ QList<Button *> rangee(QWidget *parent, const StyleBouton &style, const QStringL
 // Asks before something that deletes or empties. "Non" is the default answer,
 // so that Enter never erases anything.
 bool confirmer(QWidget *parent, const QString &titre, const QString &texte);
+
+// A message box whose text is shown as written (file names, the server's
+// messages and what users typed are no markup), and the button pressed.
+QMessageBox::StandardButton boite(QWidget *parent, QMessageBox::Icon icone, const QString &titre,
+                                  const QString &texte,
+                                  QMessageBox::StandardButtons boutons = QMessageBox::Ok,
+                                  QMessageBox::StandardButton defaut = QMessageBox::NoButton);
 
 // Tells the user that the server refused to read what the command needs, over
 // the window they are on.

@@ -149,7 +149,7 @@ struct Annulation
 // - Conflit: a row it touched changed since; nothing is written, and
 //   `raison` names those rows and the later operation that changed them;
 // - DejaSupprime: the journal no longer holds that operation.
-// A restoration is not undone here: its backup is loaded instead.
+// A restoration is not undone here (Refuse): its backup is loaded instead.
 Issue annuler(const QSqlDatabase &db, qint64 numero, Annulation *annulation);
 
 } // namespace historique
