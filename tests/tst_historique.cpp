@@ -54,8 +54,11 @@ void remplir(BaseDeTest &base)
 }
 
 // Edits one cell of a table's grid, on the row of that number, and saves.
-Issue modifierGrille(QSqlTableModel &grille, int id, const QString &colonne, const QVariant &v)
+Issue modifierTable(const QSqlDatabase &db, const QString &table, int id, const QString &colonne,
+                    const QVariant &v)
 {
+    QSqlTableModel grille(nullptr, db);
+    grille.setTable(table);
     grille.setEditStrategy(QSqlTableModel::OnManualSubmit);
     if (!grille.select())
         return Issue::erreur(grille.lastError().text());
@@ -64,14 +67,6 @@ Issue modifierGrille(QSqlTableModel &grille, int id, const QString &colonne, con
             grille.setData(grille.index(ligne, grille.fieldIndex(colonne)), v);
     }
     return enregistrerGrille(grille);
-}
-
-Issue modifierTable(const QSqlDatabase &db, const QString &table, int id, const QString &colonne,
-                    const QVariant &v)
-{
-    QSqlTableModel grille(nullptr, db);
-    grille.setTable(table);
-    return modifierGrille(grille, id, colonne, v);
 }
 
 qint64 derniere(BaseDeTest &base)

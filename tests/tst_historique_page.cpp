@@ -116,13 +116,12 @@ private Q_SLOTS:
             Banc::clic(boutonTexte(d, "Fermer la page"));
         });
         Banc::clic(nomme<Button>(&banc.fenetre(), "historiqueBouton"));
-        vuesCommencent(
-            banc.pilote,
-            { "I Annuler la modification: Choisissez d'abord", question.arg(resumes[0]),
-              "I Modification annulée: Annulé : " + resumes.at(0) + "\n1 ligne(s) remise(s).",
-              question.arg(resumes[3]),
-              "W Annulation impossible: Ces lignes ont changé depuis :\nCommande "
-              "n°1 : « Commande n°1 supprimée" });
+        vuesCommencent(banc.pilote,
+                       { "I Annuler la modification: Choisissez d'abord", question.arg(resumes[0]),
+                         "I Modification annulée: Annulé : " + resumes.at(0) + "\n1 ligne remise.",
+                         question.arg(resumes[3]),
+                         "W Annulation impossible: Ces lignes ont changé depuis :\nCommande "
+                         "n°1 : « Commande n°1 supprimée" });
         QVERIFY(banc.pilote.boites.value(4).texte.contains(", poste autre-poste\nRien n'a été"));
         QCOMPARE(banc.compte("commandes"), 0);
     }
@@ -148,9 +147,6 @@ private Q_SLOTS:
         const auto avant = banc.lignes("SELECT * FROM compte ORDER BY id");
         const auto restauration = sauvegarde::restaurer(db, fichier, sauvegarde::examiner(fichier));
         QCOMPARE(banc.compte("compte"), 2);
-        historique::Entree entree; // the journal alone does not undo it
-        QVERIFY(historique::derniere(db, &entree).ok());
-        QCOMPARE(historique::annuler(db, entree.numero, nullptr).genre, Issue::Refuse);
         QVERIFY(QFile::rename(restauration.securite, fichier + ".x"));
         banc.pilote.laisserProgression();
         ctrlZ(banc, { QMessageBox::Yes, QMessageBox::Ok });

@@ -1,9 +1,9 @@
 #include "app/entreprise.h"
 #include "app/reglages.h"
 
-#include "commun/dialogues.h"
 #include "app/parametres.h"
 #include "commandes/etat.h"
+#include "commun/dialogues.h"
 #include "compte/etat.h"
 #include "employes/etat.h"
 

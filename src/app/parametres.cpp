@@ -1,6 +1,6 @@
 #include "app/parametres.h"
-#include "commun/dialogues.h"
 #include "app/entreprise.h"
+#include "commun/dialogues.h"
 #include "widgets/button.h"
 
 #include <QDialog>
