@@ -18,9 +18,46 @@ struct Table
     QHash<QString, int> textes;
 };
 
+QList<Table> journal()
+{
+    return {
+        // The journal: one row per command that changed the registers (the
+        // history page lists them), and one row per register row it changed,
+        // with the row before and after as JSON text (undo puts them back).
+        { QStringLiteral("operations"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS operations (id BIGINT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, numero BIGINT UNSIGNED NOT NULL, quand DATETIME(3) NOT NULL, "
+              "poste VARCHAR(255) NOT NULL, utilisateur VARCHAR(255) NOT NULL, registre "
+              "VARCHAR(20) NOT NULL, genre VARCHAR(20) NOT NULL, resume TEXT NOT NULL, annulee "
+              "BIGINT UNSIGNED, fichier TEXT, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8mb4;"),
+          { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS operations_numero ON operations "
+                           "(numero)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS operations_registre ON operations "
+                           "(registre, id)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS operations_poste ON operations (poste, "
+                           "id)") },
+          {} },
+        { QStringLiteral("historique"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS historique (id BIGINT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, operation BIGINT UNSIGNED NOT NULL, quand DATETIME(3) NOT NULL, "
+              "poste VARCHAR(255) NOT NULL, utilisateur VARCHAR(255) NOT NULL, table_nom "
+              "VARCHAR(20) NOT NULL, cle BIGINT UNSIGNED NOT NULL, action VARCHAR(20) NOT NULL, "
+              "avant LONGTEXT, apres LONGTEXT, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8mb4;"),
+          // One index only: an emptying writes an entry per row. The later
+          // changes of a row are looked for after the entry, by its number.
+          { QStringLiteral("CREATE INDEX IF NOT EXISTS historique_operation ON historique "
+                           "(operation, table_nom)") },
+          {} },
+    };
+}
+
 const QList<Table> &registres()
 {
-    static const QList<Table> tables = {
+    static const QList<Table> tables = QList<Table> {
         { QStringLiteral("compte"),
           QStringLiteral(
               "CREATE TABLE IF NOT EXISTS compte (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
@@ -74,38 +111,7 @@ const QList<Table> &registres()
           { QStringLiteral(
               "CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)") },
           {} },
-        // The journal: one row per command that changed the registers (the
-        // history page lists them), and one row per register row it changed,
-        // with the row before and after as JSON text (undo puts them back).
-        { QStringLiteral("operations"),
-          QStringLiteral(
-              "CREATE TABLE IF NOT EXISTS operations (id BIGINT UNSIGNED NOT NULL "
-              "AUTO_INCREMENT, numero BIGINT UNSIGNED NOT NULL, quand DATETIME(3) NOT NULL, "
-              "poste VARCHAR(255) NOT NULL, utilisateur VARCHAR(255) NOT NULL, registre "
-              "VARCHAR(20) NOT NULL, genre VARCHAR(20) NOT NULL, resume TEXT NOT NULL, annulee "
-              "BIGINT UNSIGNED, fichier TEXT, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
-              "CHARSET=utf8mb4;"),
-          { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS operations_numero ON operations "
-                           "(numero)"),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS operations_registre ON operations "
-                           "(registre, id)"),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS operations_poste ON operations (poste, "
-                           "id)") },
-          {} },
-        { QStringLiteral("historique"),
-          QStringLiteral(
-              "CREATE TABLE IF NOT EXISTS historique (id BIGINT UNSIGNED NOT NULL "
-              "AUTO_INCREMENT, operation BIGINT UNSIGNED NOT NULL, quand DATETIME(3) NOT NULL, "
-              "poste VARCHAR(255) NOT NULL, utilisateur VARCHAR(255) NOT NULL, table_nom "
-              "VARCHAR(20) NOT NULL, cle BIGINT UNSIGNED NOT NULL, action VARCHAR(20) NOT NULL, "
-              "avant LONGTEXT, apres LONGTEXT, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
-              "CHARSET=utf8mb4;"),
-          // One index only: an emptying writes an entry per row. The later
-          // changes of a row are looked for after the entry, by its number.
-          { QStringLiteral("CREATE INDEX IF NOT EXISTS historique_operation ON historique "
-                           "(operation, table_nom)") },
-          {} },
-    };
+    } + journal();
     return tables;
 }
 
