@@ -279,6 +279,9 @@ Issue ajouter(const QSqlDatabase &db, const Commande &commande)
         Transaction transaction(db);
         if (!transaction.ouverte())
             return duClient(transaction.issue());
+        const Issue debut = operation.commencer();
+        if (!debut.ok())
+            return debut;
         const Issue client = numeroDuClient(db, commande.client, operation);
         if (!client.ok())
             return client;
@@ -344,15 +347,20 @@ Issue supprimerCommande(const QSqlDatabase &db, const QVariant &id)
                                 QStringLiteral("id = ?"), { id });
             if (!issue.ok())
                 return issue;
-            const QJsonObject commande = operation.ligne(QStringLiteral("commandes"), false);
-            issue = executerTout(db, { QStringLiteral("DELETE FROM commandes WHERE id=:id") }, id);
+            QJsonObject commande;
+            issue = operation.ligne(QStringLiteral("commandes"), false, &commande);
+            if (issue.ok()) {
+                issue =
+                    executerTout(db, { QStringLiteral("DELETE FROM commandes WHERE id=:id") }, id);
+            }
             if (!issue.ok())
                 return issue;
             QSqlQuery q(db);
             q.prepare(QStringLiteral("SELECT nom FROM clients WHERE id = ?"));
             q.addBindValue(commande.value(QLatin1String("client_id")).toVariant());
-            const QString client =
-                executer(q) && q.next() ? q.value(0).toString() : QStringLiteral("?");
+            if (!executer(q))
+                return Issue::erreur(q);
+            const QString client = q.next() ? q.value(0).toString() : QStringLiteral("?");
             return operation.clore(
                 QStringLiteral("suppression"),
                 QStringLiteral("Commande n°%1 supprimée %2")
@@ -385,9 +393,11 @@ Issue supprimerClient(const QSqlDatabase &db, const QVariant &id)
             }
             if (!issue.ok())
                 return issue;
-            const QString nom = operation.ligne(QStringLiteral("clients"), false)
-                                    .value(QLatin1String("nom"))
-                                    .toString();
+            QJsonObject client;
+            issue = operation.ligne(QStringLiteral("clients"), false, &client);
+            if (!issue.ok())
+                return issue;
+            const QString nom = client.value(QLatin1String("nom")).toString();
             return operation.clore(QStringLiteral("suppression"),
                                    QStringLiteral("Client %1 supprimé avec %2 commande%3")
                                        .arg(nom)

@@ -277,7 +277,9 @@ Issue annuler(const QSqlDatabase &db, qint64 numero, Annulation *annulation)
         Transaction transaction(db);
         if (!transaction.ouverte())
             return transaction.issue();
-        const Issue issue = essaiAnnulation(db, annulee, operation, annulation);
+        Issue issue = operation.commencer();
+        if (issue.ok())
+            issue = essaiAnnulation(db, annulee, operation, annulation);
         return issue.ok() ? operation.valider(transaction, issue) : issue;
     });
 }

@@ -161,7 +161,10 @@ Issue supprimer(const QSqlDatabase &db, const QVariant &id)
                                           QStringLiteral("id = ?"), { id });
             if (!issue.ok())
                 return issue;
-            const QJsonObject ligne = operation.ligne(table, false);
+            QJsonObject ligne;
+            issue = operation.ligne(table, false, &ligne);
+            if (!issue.ok())
+                return issue;
             QSqlQuery requete(db);
             requete.prepare(QStringLiteral("DELETE FROM compte WHERE id = :id"));
             requete.bindValue(QStringLiteral(":id"), id);
