@@ -158,8 +158,12 @@ void Import::lireChoix()
     lecture.mode = ModeMontant(std::max(0, modeMontant->currentIndex()));
     int *cibles[] = { &lecture.colonneDate, &lecture.colonneLibelle, &lecture.colonneMontant,
                       &lecture.colonneDebit, &lecture.colonneCredit };
-    for (int i = 0; i < colonnes.size(); ++i)
-        *cibles[i] = colonnes.at(i)->currentIndex();
+    // A column that this reading does not have shows no choice, and keeps
+    // the one made for when it comes back.
+    for (int i = 0; i < colonnes.size(); ++i) {
+        if (colonnes.at(i)->currentIndex() >= 0)
+            *cibles[i] = colonnes.at(i)->currentIndex();
+    }
 }
 
 // The column lists name the columns as the file does, each kept on its choice.
