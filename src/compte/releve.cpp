@@ -132,6 +132,8 @@ void Import::construire()
     apercu->setObjectName(QStringLiteral("apercu"));
     apercu->setModel(modele);
     apercu->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // What becomes of each line takes the width left.
+    apercu->horizontalHeader()->setStretchLastSection(true);
     apercu->setGeometry(10, 240, 760, 310);
 }
 
