@@ -134,6 +134,25 @@ private Q_SLOTS:
                                "1500 ou 12,50" }));
     }
 
+    void headerlessStatementsReadByTheirContent()
+    {
+        // No names: the date, the amounts and the longest text are found by what they hold.
+        const QList<std::tuple<QByteArray, QString, int>> cas = {
+            { "05/03/2026;-12,50;CB BOULANGERIE\n06/03/2026;100,00;VIR\n", "0 ; 0 dd/MM/yyyy 0 2 1",
+              2 },
+            { "2026-03-05\tCB X\t12,50\t\n2026-03-06\tVIR Y\t\t100\n2026-03-07\tZ\t1\t\n",
+              "0 tab 0 yyyy-MM-dd 0 1 2,3", 3 },
+            // A year the book cannot hold, a character it cannot store.
+            { "05/03/2026;2;c\n05/03/0999;1;a\n05/03/2026;1;b\U0001F600\n",
+              "0 ; 0 dd/MM/yyyy 0 2 1", 1 },
+        };
+        for (const auto &[octets, reglage, nombre] : cas) {
+            const Lecture lecture = detecter(octets);
+            QCOMPARE(reglages(lecture), reglage);
+            QCOMPARE(lues(lireReleve(octets, lecture)).size(), nombre);
+        }
+    }
+
     void importingTwiceAddsNothingAndIdenticalLinesCount()
     {
         BaseDeTest base;

@@ -105,6 +105,9 @@ QDate dateLue(const QString &texte, const QString &format)
     int annee = m.captured(anneeEnTete ? 1 : 3).toInt();
     if (annee < 100)
         annee += 2000;
+    // The book's dates start at year 1000: an earlier one would not be stored as read.
+    if (annee < 1000)
+        return {};
     return QDate(annee, m.captured(2).toInt(), m.captured(anneeEnTete ? 3 : 1).toInt());
 }
 
@@ -255,14 +258,15 @@ bool contientDate(const LigneReleve &ligne)
     return std::any_of(ligne.cellules.cbegin(), ligne.cellules.cend(), estDate);
 }
 
-// The line of the column names: the first with several cells that are
+// The line of the column names: the first with several cells of words,
 // neither numbers nor dates, followed by a line with a date; 0 when none is.
 int enteteDe(const QList<LigneReleve> &lignes)
 {
     for (int i = 0; i + 1 < lignes.size(); ++i) {
         const QStringList &c = lignes.at(i).cellules;
         const auto noms = std::count_if(c.cbegin(), c.cend(), [](const QString &t) {
-            return !t.isEmpty() && !estMontant(t) && !estDate(t);
+            return std::any_of(t.cbegin(), t.cend(), [](QChar c) { return c.isLetter(); })
+                && !estMontant(t) && !estDate(t);
         });
         if (noms >= 2 && !contientDate(lignes.at(i)) && contientDate(lignes.at(i + 1)))
             return lignes.at(i).numero;
