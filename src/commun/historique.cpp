@@ -200,6 +200,31 @@ Issue Operation::ajout(const QString &table, const QVariant &id)
     return executer(q) ? Issue::ecrit() : Issue::erreur(q);
 }
 
+Issue Operation::ajouts(const QString &table, const QVariantList &ids)
+{
+    // A thousand rows a statement: keys listed, as a cluster may number
+    // rows added together with gaps that other workstations fill.
+    for (qsizetype debut = 0; debut < ids.size(); debut += 1000) {
+        const QVariantList lot = ids.mid(debut, 1000);
+        QStringList marques;
+        marques.fill(QStringLiteral("?"), lot.size());
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO historique (operation, quand, poste, utilisateur, "
+                                 "table_nom, cle, action, avant, apres) SELECT ?, NOW(3), ?, "
+                                 "CURRENT_USER(), ?, id, 'ajout', NULL, %2 FROM %1 WHERE id IN "
+                                 "(%3) ORDER BY id")
+                      .arg(table, valeursJson(table, QString()), marques.join(QLatin1Char(','))));
+        q.addBindValue(n);
+        q.addBindValue(poste());
+        q.addBindValue(table);
+        for (const QVariant &id : lot)
+            q.addBindValue(id);
+        if (!executer(q))
+            return Issue::erreur(q);
+    }
+    return Issue::ecrit();
+}
+
 Issue Operation::apres(const QString &table)
 {
     QSqlQuery q(db);

@@ -70,6 +70,8 @@ public:
                 const QVariantList &valeurs = {}, int *lignes = nullptr);
     // After a row was added: its values as stored.
     Issue ajout(const QString &table, const QVariant &id);
+    // The same for many rows added at once.
+    Issue ajouts(const QString &table, const QVariantList &ids);
     // After the rows journaled by avant(…, Modification, …) were edited: their
     // values now. A row no longer under its key was deleted.
     Issue apres(const QString &table);
