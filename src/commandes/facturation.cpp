@@ -150,9 +150,10 @@ void dialogueIdentite(QWidget *parent, const QSqlDatabase &db)
     apercu->setGeometry(190, 466, 120, 50);
     montrerLogo(apercu, *logo);
     const StyleBouton style { Couleurs::bleu(), true, 5.0, 5.0 };
-    const QList<Button *> logos =
-        rangee(d, style, { QStringLiteral("Choisir un logo"), QStringLiteral("Retirer le logo") },
-               QPoint(320, 466), QSize(190, 22), 6);
+    const QList<Button *> logos = {
+        bouton(d, style, QStringLiteral("Choisir un logo"), QRect(320, 466, 190, 22)),
+        bouton(d, style, QStringLiteral("Retirer le logo"), QRect(320, 494, 190, 22))
+    };
     QObject::connect(logos.at(0), &Button::clicked, d,
                      [d, logo, apercu] { choisirLogo(d, logo.get(), apercu); });
     QObject::connect(logos.at(1), &Button::clicked, d, [logo, apercu] {
