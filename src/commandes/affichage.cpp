@@ -96,6 +96,18 @@ void facturerChoisies(QDialog *fenetre, const QSqlDatabase &db, QTableView *vue,
     facturation::nouvelleFacture(fenetre, db, ids);
 }
 
+// Orders are invoiced from the orders' grid and from the joined view, where
+// the order's number is the last column, hidden.
+void boutonFacturer(QDialog *fenetre, const QSqlDatabase &db, QTableView *vue, int colonne)
+{
+    Button *facturer = bouton(fenetre, { Couleurs::bleu(), true, 5.0, 5.0 },
+                              QStringLiteral("Facturer"), QRect(634, 560, 146, 30));
+    if (colonne > 0)
+        vue->hideColumn(colonne);
+    QObject::connect(facturer, &Button::clicked, fenetre,
+                     [fenetre, db, vue, colonne] { facturerChoisies(fenetre, db, vue, colonne); });
+}
+
 } // namespace
 
 bool Entreprise::clientsEnregistres()
@@ -150,18 +162,8 @@ void Entreprise::commandAfficheClick()
     etatCommandes->commandModel = qobject_cast<QSqlTableModel *>(vueModele);
 
     QTableView *vue = grilleDe(fenetre, vueModele, colonnes);
-    if (choix != 1) {
-        // Orders are invoiced from the orders' grid and from the joined view,
-        // where the order's number is the last column, hidden.
-        Button *facturer = bouton(fenetre, { Couleurs::bleu(), true, 5.0, 5.0 },
-                                  QStringLiteral("Facturer"), QRect(634, 560, 146, 30));
-        const int colonne = choix == 0 ? 0 : vueModele->columnCount() - 1;
-        if (choix == 2)
-            vue->hideColumn(colonne);
-        const QSqlDatabase base = db;
-        connect(facturer, &Button::clicked, fenetre,
-                [fenetre, base, vue, colonne] { facturerChoisies(fenetre, base, vue, colonne); });
-    }
+    if (choix != 1)
+        boutonFacturer(fenetre, db, vue, choix == 0 ? 0 : vueModele->columnCount() - 1);
     if (choix == 2) {
         // The joined view can only be read.
         boutons.at(0)->hide();
