@@ -15,6 +15,9 @@ namespace {
 QList<QVariant> commander(BaseDeTest &b, const QString &client, int n,
                           const QString &prix = "1 500 F")
 {
+    b.sql("INSERT IGNORE INTO entreprise (id, nom, forme, adresse, tel, email, registre_commerce, "
+          "identifiant_fiscal, taux_taxe, sans_taxe, devise, conditions) VALUES (1, 'Tabloran', "
+          "'', '', '', '', '', '', 0, '', 'F', '')");
     QList<QVariant> ids;
     for (int i = 0; i < n; ++i) {
         const Issue issue = ajouter(
@@ -93,6 +96,9 @@ private Q_SLOTS:
                  "Ces commandes sont celles de 2 clients différents : une facture ne concerne "
                  "qu'un seul client.");
         QCOMPARE(b.compte("factures"), 0);
+        b.sql("UPDATE entreprise SET nom = ''");
+        QVERIFY(emettre(b, alpha, { 2026, 3, 1 }).startsWith("L'entreprise n'a pas encore de nom"));
+        b.sql("UPDATE entreprise SET nom = 'Tabloran'");
         QCOMPARE(emettre(b, alpha.mid(0, 2), { 2026, 3, 1 }), "2026-0001");
         QCOMPARE(emettre(b, beta, { 2026, 5, 1 }), "2026-0002");
         QVERIFY(emettre(b, alpha.mid(1), { 2026, 5, 1 }, &issue).contains("facture n° 2026-0001"));

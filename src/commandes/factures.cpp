@@ -327,6 +327,19 @@ Issue lireCommandes(const QSqlDatabase &db, const QList<QVariant> &ids, bool ver
     return Issue::ecrit();
 }
 
+// The business that issues the invoice: it must have been named first, since
+// an issued invoice never changes.
+Issue emetteur(const QSqlDatabase &db, Identite *identite)
+{
+    const Issue issue = commandes::identite(db, identite);
+    if (issue.ok() && identite->nom.isEmpty())
+        return Issue::refus(QStringLiteral("L'identité de l'entreprise"),
+                            QStringLiteral("L'entreprise n'a pas encore de nom : saisissez d'abord "
+                                           "son identité (bouton « Identité de l'entreprise » de "
+                                           "la page « Infos sur la base de donnée »)."));
+    return issue;
+}
+
 // The next number of a series and year, taken: the counter's row is held
 // until the transaction ends, so that another workstation waits for it.
 Issue prochainNumero(const QSqlDatabase &db, const QString &serieLue, int annee, int *numero)
@@ -481,7 +494,7 @@ Issue preparerFacture(const QSqlDatabase &db, const QList<QVariant> &commandes, 
                                    + QLatin1Char(')'),
                                QVariantList(commandes.cbegin(), commandes.cend()));
     if (issue.ok())
-        issue = identite(db, &facture->emetteur);
+        issue = emetteur(db, &facture->emetteur);
     if (issue.ok() && !calculerTotaux(facture))
         return Issue::refus(QStringLiteral("Le total"),
                             QStringLiteral("Le total de cette facture est trop grand."));
@@ -507,7 +520,7 @@ Issue facturer(const QSqlDatabase &db, const QList<QVariant> &commandes, const Q
                                        + QLatin1Char(')'),
                                    QVariantList(commandes.cbegin(), commandes.cend()), true);
         if (etape.ok())
-            etape = identite(db, &f.emetteur);
+            etape = emetteur(db, &f.emetteur);
         if (!etape.ok())
             return etape;
         if (!calculerTotaux(&f))

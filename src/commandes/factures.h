@@ -89,8 +89,8 @@ struct Facture
 
 // What the invoice of these orders would hold, read now (the dialog shows
 // it): Refuse, with the reason, when they belong to several customers, when
-// one is invoiced already or no longer exists, or when a price cannot be
-// invoiced.
+// one is invoiced already or no longer exists, when a price cannot be
+// invoiced, or before the business's identity was typed.
 Issue preparerFacture(const QSqlDatabase &db, const QList<QVariant> &commandes, Facture *facture);
 
 // Issues the invoice of these orders, dated `date`, for the customer at

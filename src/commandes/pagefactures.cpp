@@ -35,7 +35,9 @@ QString enTete(const Facture &f, const QByteArray &logo)
     QStringList identite = {
         QStringLiteral("<b style='font-size:16px;'>%1</b>").arg(texte(e.nom))
     };
-    for (const QString &ligne : { e.forme, e.adresse, e.tel, e.email }) {
+    for (const QString &ligne :
+         { e.forme, e.adresse, e.tel.isEmpty() ? QString() : QStringLiteral("Tél. ") + e.tel,
+           e.email }) {
         if (!ligne.isEmpty())
             identite << texte(ligne);
     }
