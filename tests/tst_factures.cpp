@@ -1,4 +1,4 @@
-#include "commandes/factures.h"
+#include "commandes/facturation.h"
 #include "commun/historique.h"
 #include "support/base_de_test.h"
 
@@ -210,6 +210,10 @@ private Q_SLOTS:
         QCOMPARE(avoir.numeroTexte(), numeroAvoir);
         QCOMPARE(QList<qint64>({ avoir.lignes.at(0).total, avoir.total }),
                  QList<qint64>({ -450000, -900000 }));
+        avoir.client.nom = "<i>Alpha</i>";
+        QVERIFY(facturation::htmlFacture(avoir, {}).contains("AVOIR n° " + numeroAvoir
+                                                             + ", annule la facture n° 2026-0001"));
+        QVERIFY(facturation::htmlFacture(avoir, {}).contains("&lt;i&gt;Alpha&lt;/i&gt;"));
         Facture annulee;
         QVERIFY(facture(b.db, 1, &annulee).ok());
         QCOMPARE(annulee.annuleePar, numeroAvoir);

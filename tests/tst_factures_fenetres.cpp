@@ -122,9 +122,10 @@ private Q_SLOTS:
         logo.fill(Qt::darkGreen);
         QBuffer octets;
         logo.save(&octets, "PNG");
-        banc.sql("INSERT INTO entreprise VALUES (1, 'Tabloran', 'SARL', 'Dakar', '1', 'x@y', "
-                 "'RC 7', 'NIF 42', 0, 'Exonéré de taxe', 'F', 'Payable à 30 jours', ?)",
-                 { QString::fromLatin1(octets.data().toBase64()) });
+        banc.sql(
+            "INSERT INTO entreprise VALUES (1, 'Tabloran <b>&</b>', 'SARL', 'Dakar', '1', 'x@y', "
+            "'RC 7', 'NIF 42', 0, 'Exonéré de taxe', 'F', 'Payable à 30 jours', ?)",
+            { QString::fromLatin1(octets.data().toBase64()) });
         banc.sql("INSERT INTO clients VALUES (1, 'Alpha', '', 'a@b.c', '77')");
         banc.sql("INSERT INTO commandes (client_id, nom, poids, poids_unite, quantite, "
                  "prix_unitaire, prix_total, date_command) SELECT 1, CONCAT('produit ', seq), 1, "
@@ -164,7 +165,7 @@ private Q_SLOTS:
             QFile::copy(pdf, qEnvironmentVariable("TABLORAN_CAPTURES") + "/facture.pdf");
         const QString texte = textePdf(pdf);
         dansLOrdre(texte,
-                   { "Tabloran", "FACTURE n° 2026-0001", "01/03/2026", "Alpha", "Dakar",
+                   { "Tabloran <b>&</b>", "FACTURE n° 2026-0001", "01/03/2026", "Alpha", "Dakar",
                      "produit 1", "1 500 F", "4 500 F", "Page 1 sur", "produit 300",
                      "Total hors taxe : 1 350 000 F", "Exonéré de taxe", "Total : 1 350 000 F",
                      "Payable à 30 jours", "NIF 42" });
