@@ -68,7 +68,7 @@ private Q_SLOTS:
                 for (const auto &[nom, texte] : champs)
                     nomme<QLineEdit>(d, nom)->setText(texte);
                 nomme<QPlainTextEdit>(d, "conditions")->setPlainText("Payable à 30 jours");
-                capture(d, "identite.png");
+                capture(d, "factures-identite.png");
                 banc.pilote.boite();
                 appuyer(d, "Enregistrer");
                 appuyer(d, "Fermer la page");
@@ -143,7 +143,7 @@ private Q_SLOTS:
             QCOMPARE(liste->rowCount(), 0);
             nomme<QLineEdit>(page, "recherche")->setText("2026-00");
             QCOMPARE(liste->index(0, 4).data(), "émise");
-            capture(page, "factures.png");
+            capture(page, "factures-page.png");
             banc.pilote.dialogue([&](QDialog *d) {
                 enregistrerSous(banc, pdf, "facture-2026-0001.pdf");
                 appuyer(d, "Exporter en PDF");
@@ -159,10 +159,10 @@ private Q_SLOTS:
                      "annulée par " + liste->index(0, 0).data().toString());
             appuyer(page, "Fermer la page");
         });
-        capture(&banc.fenetre(), "accueil.png");
+        capture(&banc.fenetre(), "factures-accueil.png");
         Banc::clic(banc.bouton(QString(), "Factures"));
         if (qEnvironmentVariableIsSet("TABLORAN_CAPTURES"))
-            QFile::copy(pdf, qEnvironmentVariable("TABLORAN_CAPTURES") + "/facture.pdf");
+            QFile::copy(pdf, qEnvironmentVariable("TABLORAN_CAPTURES") + "/factures-exemple.pdf");
         const QString texte = textePdf(pdf);
         dansLOrdre(texte,
                    { "Tabloran <b>&</b>", "FACTURE n° 2026-0001", "01/03/2026", "Alpha", "Dakar",
