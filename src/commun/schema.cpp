@@ -134,72 +134,69 @@ QList<Table> factures()
     };
 }
 
+// The invoices' tables, then the journal's, after the registers'.
+QList<Table> facturesEtJournal()
+{
+    return factures() + journal();
+}
+
 const QList<Table> &registres()
 {
-    static const QList<Table> tables =
-        QList<Table> {
-            { QStringLiteral("compte"),
-              QStringLiteral(
-                  "CREATE TABLE IF NOT EXISTS compte (id SMALLINT UNSIGNED NOT NULL "
-                  "AUTO_INCREMENT, "
-                  "sujet ENUM('Dépense', 'Gain') NOT NULL, valeur VARCHAR(20) NOT NULL, "
-                  "commentaire "
-                  "TEXT, date_insert DATETIME NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
-                  "CHARSET=utf8;"),
-              {},
-              { { QStringLiteral("commentaire"), 0 } } },
-            { QStringLiteral("commandes"),
-              QStringLiteral(
-                  "CREATE TABLE IF NOT EXISTS commandes (id SMALLINT UNSIGNED NOT NULL "
-                  "AUTO_INCREMENT, client_id SMALLINT UNSIGNED NOT NULL, nom VARCHAR(60) NOT NULL, "
-                  "poids FLOAT, poids_unite VARCHAR(10) NOT NULL, quantite INT NOT NULL, "
-                  "prix_unitaire VARCHAR(20) NOT NULL, prix_total VARCHAR(20) NOT NULL, "
-                  "commentaire "
-                  "TEXT, date_command DATETIME NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
-                  "CHARSET=utf8;"),
-              { QStringLiteral(
-                  "CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)") },
-              { { QStringLiteral("nom"), largeurs::nom },
-                { QStringLiteral("poids_unite"), largeurs::unite },
-                { QStringLiteral("commentaire"), 0 } } },
-            { QStringLiteral("clients"),
-              QStringLiteral(
-                  "CREATE TABLE IF NOT EXISTS clients (id SMALLINT UNSIGNED NOT NULL "
-                  "AUTO_INCREMENT, "
-                  "nom VARCHAR(60) NOT NULL, entreprise VARCHAR(60), email VARCHAR(60) NOT NULL, "
-                  "tel "
-                  "VARCHAR(60) NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
-              {},
-              { { QStringLiteral("nom"), largeurs::nom },
-                { QStringLiteral("entreprise"), largeurs::nom },
-                { QStringLiteral("email"), largeurs::nom },
-                { QStringLiteral("tel"), largeurs::nom } } },
-            { QStringLiteral("employes"),
-              QStringLiteral(
-                  "CREATE TABLE IF NOT EXISTS employes (id SMALLINT UNSIGNED NOT NULL "
-                  "AUTO_INCREMENT, type TINYINT NOT NULL, nom VARCHAR(60) NOT NULL, prenom "
-                  "VARCHAR(60) NOT NULL, nom_prenom VARCHAR(120) NOT NULL, sexe CHAR(1) NOT NULL, "
-                  "domaine VARCHAR(255) NOT NULL, date_naissance DATE NOT NULL, date_embouche DATE "
-                  "NOT NULL, duree TINYINT UNSIGNED, date_fin DATE, commentaire TEXT, PRIMARY KEY "
-                  "(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
-              {},
-              { { QStringLiteral("nom"), largeurs::nom },
-                { QStringLiteral("prenom"), largeurs::nom },
-                { QStringLiteral("nom_prenom"), largeurs::nomPrenom },
-                { QStringLiteral("domaine"), largeurs::domaine },
-                { QStringLiteral("commentaire"), 0 } } },
-            { QStringLiteral("absence"),
-              QStringLiteral(
-                  "CREATE TABLE IF NOT EXISTS absence (id SMALLINT UNSIGNED NOT NULL "
-                  "AUTO_INCREMENT, "
-                  "employe_id SMALLINT UNSIGNED NOT NULL, date_absence DATE NOT NULL, nbre_heure "
-                  "SMALLINT UNSIGNED NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
-                  "CHARSET=utf8;"),
-              { QStringLiteral(
-                  "CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)") },
-              {} },
-        }
-        + factures() + journal();
+    static const QList<Table> tables = QList<Table> {
+        { QStringLiteral("compte"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS compte (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
+              "sujet ENUM('Dépense', 'Gain') NOT NULL, valeur VARCHAR(20) NOT NULL, commentaire "
+              "TEXT, date_insert DATETIME NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8;"),
+          {},
+          { { QStringLiteral("commentaire"), 0 } } },
+        { QStringLiteral("commandes"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS commandes (id SMALLINT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, client_id SMALLINT UNSIGNED NOT NULL, nom VARCHAR(60) NOT NULL, "
+              "poids FLOAT, poids_unite VARCHAR(10) NOT NULL, quantite INT NOT NULL, "
+              "prix_unitaire VARCHAR(20) NOT NULL, prix_total VARCHAR(20) NOT NULL, commentaire "
+              "TEXT, date_command DATETIME NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8;"),
+          { QStringLiteral(
+              "CREATE INDEX IF NOT EXISTS commandes_client_id ON commandes (client_id)") },
+          { { QStringLiteral("nom"), largeurs::nom },
+            { QStringLiteral("poids_unite"), largeurs::unite },
+            { QStringLiteral("commentaire"), 0 } } },
+        { QStringLiteral("clients"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS clients (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
+              "nom VARCHAR(60) NOT NULL, entreprise VARCHAR(60), email VARCHAR(60) NOT NULL, tel "
+              "VARCHAR(60) NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
+          {},
+          { { QStringLiteral("nom"), largeurs::nom },
+            { QStringLiteral("entreprise"), largeurs::nom },
+            { QStringLiteral("email"), largeurs::nom },
+            { QStringLiteral("tel"), largeurs::nom } } },
+        { QStringLiteral("employes"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS employes (id SMALLINT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, type TINYINT NOT NULL, nom VARCHAR(60) NOT NULL, prenom "
+              "VARCHAR(60) NOT NULL, nom_prenom VARCHAR(120) NOT NULL, sexe CHAR(1) NOT NULL, "
+              "domaine VARCHAR(255) NOT NULL, date_naissance DATE NOT NULL, date_embouche DATE "
+              "NOT NULL, duree TINYINT UNSIGNED, date_fin DATE, commentaire TEXT, PRIMARY KEY "
+              "(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
+          {},
+          { { QStringLiteral("nom"), largeurs::nom },
+            { QStringLiteral("prenom"), largeurs::nom },
+            { QStringLiteral("nom_prenom"), largeurs::nomPrenom },
+            { QStringLiteral("domaine"), largeurs::domaine },
+            { QStringLiteral("commentaire"), 0 } } },
+        { QStringLiteral("absence"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS absence (id SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT, "
+              "employe_id SMALLINT UNSIGNED NOT NULL, date_absence DATE NOT NULL, nbre_heure "
+              "SMALLINT UNSIGNED NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8;"),
+          { QStringLiteral(
+              "CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)") },
+          {} },
+    } + facturesEtJournal();
     return tables;
 }
 
