@@ -1,4 +1,5 @@
 #include "commandes/registre.h"
+#include "commandes/factures.h"
 #include "commun/historique.h"
 
 #include "commun/grilles.h"
@@ -342,9 +343,11 @@ Issue supprimerCommande(const QSqlDatabase &db, const QVariant &id)
 {
     return historique::ecrire(
         db, Changement::Suppression, registre, [&](historique::Operation &operation) {
-            Issue issue =
-                operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
-                                QStringLiteral("id = ?"), { id });
+            Issue issue = refusFacturees(db, QStringLiteral("cf.commande_id = ?"), { id }, true);
+            if (issue.ok())
+                issue =
+                    operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
+                                    QStringLiteral("id = ?"), { id });
             if (!issue.ok())
                 return issue;
             QJsonObject commande;
@@ -376,9 +379,13 @@ Issue supprimerClient(const QSqlDatabase &db, const QVariant &id)
     return historique::ecrire(
         db, Changement::Suppression, registre, [&](historique::Operation &operation) {
             int commandes = 0;
-            Issue issue =
-                operation.avant(QStringLiteral("clients"), historique::Action::Suppression,
-                                QStringLiteral("id = ?"), { id });
+            Issue issue = refusFacturees(db,
+                                         QStringLiteral("cf.commande_id IN (SELECT id FROM "
+                                                        "commandes WHERE client_id = ?)"),
+                                         { id }, true);
+            if (issue.ok())
+                issue = operation.avant(QStringLiteral("clients"), historique::Action::Suppression,
+                                        QStringLiteral("id = ?"), { id });
             if (issue.ok()) {
                 issue =
                     operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
@@ -412,8 +419,10 @@ Issue viderCommandes(const QSqlDatabase &db, const schema::Bornes &bornes)
         db, Changement::Vidage, registre, [&](historique::Operation &operation) {
             const QString condition = schema::dansBorne(bornes, QStringLiteral("commandes"));
             int lignes = 0;
-            Issue issue = operation.avant(QStringLiteral("commandes"),
-                                          historique::Action::Suppression, condition, {}, &lignes);
+            Issue issue = refusVidage(db);
+            if (issue.ok())
+                issue = operation.avant(QStringLiteral("commandes"),
+                                        historique::Action::Suppression, condition, {}, &lignes);
             if (issue.ok()) {
                 issue = executerTout(
                     db, { QStringLiteral("DELETE FROM commandes WHERE ") + condition }, QVariant());
@@ -438,9 +447,10 @@ Issue viderClients(const QSqlDatabase &db, const schema::Bornes &bornes)
         db, Changement::Vidage, registre, [&](historique::Operation &operation) {
             int nombreCommandes = 0;
             int nombreClients = 0;
-            Issue issue =
-                operation.avant(QStringLiteral("clients"), historique::Action::Suppression, clients,
-                                {}, &nombreClients);
+            Issue issue = refusVidage(db);
+            if (issue.ok())
+                issue = operation.avant(QStringLiteral("clients"), historique::Action::Suppression,
+                                        clients, {}, &nombreClients);
             if (issue.ok()) {
                 issue =
                     operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
@@ -468,7 +478,8 @@ Issue charger(const QSqlDatabase &db, Vue vue, std::unique_ptr<QSqlQueryModel> *
         jointure->setQuery(
             QStringLiteral("SELECT commandes.nom, poids, poids_unite, quantite, "
                            "prix_unitaire, prix_total, commentaire, date_command, clients.nom, "
-                           "clients.entreprise, clients.email, clients.tel FROM commandes "
+                           "clients.entreprise, clients.email, clients.tel, commandes.id FROM "
+                           "commandes "
                            "RIGHT JOIN clients ON commandes.client_id = clients.id"),
             db);
         if (jointure->lastError().isValid()) {
@@ -492,6 +503,29 @@ Issue charger(const QSqlDatabase &db, Vue vue, std::unique_ptr<QSqlQueryModel> *
 
 Issue enregistrer(QSqlTableModel &modele)
 {
+    // An order on an issued invoice is neither edited nor deleted.
+    if (modele.tableName() == QLatin1String("commandes")) {
+        const int colonne = modele.fieldIndex(QStringLiteral("id"));
+        QVariantList ids;
+        for (int rang = 0; rang < modele.rowCount(); ++rang) {
+            for (int c = 0; c < modele.columnCount(); ++c) {
+                if (modele.isDirty(modele.index(rang, c))) {
+                    ids << modele.data(modele.index(rang, colonne));
+                    break;
+                }
+            }
+        }
+        if (!ids.isEmpty()) {
+            const Issue issue = refusFacturees(
+                modele.database(),
+                QStringLiteral("cf.commande_id IN (")
+                    + QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','))
+                    + QLatin1Char(')'),
+                ids);
+            if (!issue.ok())
+                return issue;
+        }
+    }
     return enregistrerGrille(modele);
 }
 
