@@ -139,10 +139,14 @@ private Q_SLOTS:
         QCOMPARE(banc.valeur(tables).toString(), "");
         const QStringList sections = { panneauCompte, panneauCommandes, panneauEmployes };
         // The journal comes with the first section's tables.
-        const QStringList creees = { "compte historique operations",
-                                     "clients commandes compte historique operations",
-                                     "absence clients commandes compte employes historique "
-                                     "operations" };
+        // The orders' gate creates the invoices' tables too.
+        const QStringList creees = {
+            "compte historique operations",
+            "clients commandes commandes_facturees compte compteurs_factures entreprise factures "
+            "historique lignes_facture operations",
+            "absence clients commandes commandes_facturees compte compteurs_factures employes "
+            "entreprise factures historique lignes_facture operations"
+        };
         for (int i = 0; i < 3; ++i) {
             banc.lancer(sections[i], "Ajouter", [](QDialog *d) { d->reject(); });
             QCOMPARE(banc.valeur(tables).toString(), creees[i]);

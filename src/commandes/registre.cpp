@@ -503,30 +503,18 @@ Issue charger(const QSqlDatabase &db, Vue vue, std::unique_ptr<QSqlQueryModel> *
 
 Issue enregistrer(QSqlTableModel &modele)
 {
-    // An order on an issued invoice is neither edited nor deleted.
-    if (modele.tableName() == QLatin1String("commandes")) {
-        const int colonne = modele.fieldIndex(QStringLiteral("id"));
-        QVariantList ids;
-        for (int rang = 0; rang < modele.rowCount(); ++rang) {
-            for (int c = 0; c < modele.columnCount(); ++c) {
-                if (modele.isDirty(modele.index(rang, c))) {
-                    ids << modele.data(modele.index(rang, colonne));
-                    break;
-                }
-            }
-        }
-        if (!ids.isEmpty()) {
-            const Issue issue = refusFacturees(
-                modele.database(),
-                QStringLiteral("cf.commande_id IN (")
-                    + QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','))
-                    + QLatin1Char(')'),
-                ids);
-            if (!issue.ok())
-                return issue;
-        }
-    }
-    return enregistrerGrille(modele);
+    // An order on an issued invoice is neither edited nor deleted: checked
+    // with the edited rows held, inside the save's transaction.
+    if (modele.tableName() != QLatin1String("commandes"))
+        return enregistrerGrille(modele);
+    return enregistrerGrille(modele, [&](const QVariantList &ids) {
+        return refusFacturees(
+            modele.database(),
+            QStringLiteral("cf.commande_id IN (")
+                + QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','))
+                + QLatin1Char(')'),
+            ids, true);
+    });
 }
 
 Curseur<Commande> rechercherProduits(const QSqlDatabase &db, const QString &texte, Issue *issue)

@@ -510,7 +510,8 @@ Issue journaliserApres(historique::Operation &operation, const QSqlTableModel &m
 
 // One attempt at writing the edits: `conflit` gets the rows changed
 // elsewhere, when there are some.
-Issue ecrireModifications(QSqlTableModel &modele, const Attente &attente, Conflit *conflit)
+Issue ecrireModifications(QSqlTableModel &modele, const Attente &attente, Conflit *conflit,
+                          const std::function<Issue(const QVariantList &)> &verifier)
 {
     historique::Operation operation(modele.database(), historique::registreDe(modele.tableName()));
     Transaction transaction(modele.database());
@@ -532,6 +533,14 @@ Issue ecrireModifications(QSqlTableModel &modele, const Attente &attente, Confli
     // Nothing is written over a change the user has not seen.
     if (!conflit->vide())
         return Issue::conflit();
+    if (verifier) {
+        QVariantList cles;
+        for (const LigneChargee &ligne : attente.lignes)
+            cles << ligne.cle;
+        issue = cles.isEmpty() ? Issue::ecrit() : verifier(cles);
+        if (!issue.ok())
+            return issue;
+    }
     if (!modele.submitAll()) {
         issue = Issue::erreur(modele.lastError().text(), modele.lastError().nativeErrorCode());
         qWarning("La base de donnée a refusé les modifications de %s : %s",
@@ -544,14 +553,15 @@ Issue ecrireModifications(QSqlTableModel &modele, const Attente &attente, Confli
 
 } // namespace
 
-Issue enregistrerGrille(QSqlTableModel &modele)
+Issue enregistrerGrille(QSqlTableModel &modele,
+                        const std::function<Issue(const QVariantList &cles)> &verifier)
 {
     QString refus;
     if (!preparerModifications(modele, &refus))
         return Issue::refus(QString(), refus);
     const Attente attente = enAttente(modele);
     Conflit conflit;
-    const Issue issue = ecrireModifications(modele, attente, &conflit);
+    const Issue issue = ecrireModifications(modele, attente, &conflit, verifier);
     if (issue.ok())
         return issue;
     // The model counts the rows it sent before the failure as written: once

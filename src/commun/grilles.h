@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class Progression;
 class QIODevice;
 class QSqlTableModel;
@@ -52,7 +54,11 @@ struct Conflit
 //   says the connection was lost.
 // This is the grids' write path: a deadlock or a row held elsewhere is never
 // run again (the rule of Changement::Grille) but told as a conflict.
-Issue enregistrerGrille(QSqlTableModel &modele);
+// `verifier`, when given, is asked inside that transaction, with the numbers
+// of the edited rows held, whether they may be written: what it refuses is
+// told as it says, and nothing is written.
+Issue enregistrerGrille(QSqlTableModel &modele,
+                        const std::function<Issue(const QVariantList &cles)> &verifier = {});
 
 class TriDeGrille : public QSortFilterProxyModel
 {
