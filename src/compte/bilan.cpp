@@ -84,13 +84,22 @@ struct Affichage
 };
 
 // Puts the page of that content in the dialog, in place of the one it had.
+// A long page takes a while to be freed: the old one goes once the new one
+// is on screen.
 void montrer(Affichage &affichage, std::shared_ptr<Contenu> contenu, QDialog *fenetre)
 {
-    delete affichage.page;
+    QPointer<PageResultat> ancienne = affichage.page;
     affichage.contenu = std::move(contenu);
     affichage.page = new PageResultat(affichage.contenu, fenetre);
     affichage.page->setGeometry(0, 35, 450, 460);
     affichage.page->show();
+    if (!ancienne)
+        return;
+    ancienne->setParent(nullptr);
+    QObject::connect(affichage.page.data(), &PageResultat::premierEcranAffiche, ancienne.data(),
+                     &QObject::deleteLater);
+    QObject::connect(affichage.page.data(), &QObject::destroyed, ancienne.data(),
+                     &QObject::deleteLater);
 }
 
 // The list of periods above the page, and the two days of "Du … au …"
