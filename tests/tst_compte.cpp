@@ -191,6 +191,13 @@ private Q_SLOTS:
             appuyer(d, "Graphique");
             enregistrerSous(banc, dossier.path(), "bilan-" + m.left(7) + ".pdf");
             appuyer(d, "Exporter en PDF");
+            // Back to everything, then days of one's own: the date fields come with them.
+            periode->setCurrentIndex(0);
+            QVERIFY(textePage(d).contains("Toutes vos dépenses s'élèvent à 35F"));
+            periode->setCurrentIndex(5);
+            nomme<QDateEdit>(d, "du")->setDate(mois.addDays(4));
+            QVERIFY(nomme<QDateEdit>(d, "au")->isVisible());
+            QVERIFY(textePage(d).contains("s'élèvent à 35F et \nTous vos gains s'élèvent à 0F"));
             appuyer(d, "Fermer la page");
         });
         QCOMPARE(banc.pilote.anomalies(), QStringList());

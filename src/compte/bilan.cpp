@@ -81,25 +81,32 @@ struct Affichage
 {
     std::shared_ptr<Contenu> contenu;
     QPointer<PageResultat> page;
+    // The whole book's page, read when the report opened.
+    QPointer<PageResultat> tout;
 };
 
-// Puts the page of that content in the dialog, in place of the one it had.
-// A long page takes a while to be freed: the old one goes once the new one
-// is on screen.
-void montrer(Affichage &affichage, std::shared_ptr<Contenu> contenu, QDialog *fenetre)
+// Puts that page in the dialog, in place of the one it had. A long page
+// takes a while to be freed: the whole book's is only set aside for when it
+// is chosen again (it goes with the dialog); any other goes once the next
+// page is on screen.
+void montrer(Affichage &affichage, PageResultat *page, QDialog *fenetre)
 {
     QPointer<PageResultat> ancienne = affichage.page;
-    affichage.contenu = std::move(contenu);
-    affichage.page = new PageResultat(affichage.contenu, fenetre);
-    affichage.page->setGeometry(0, 35, 450, 460);
-    affichage.page->show();
+    affichage.page = page;
+    affichage.contenu = page->contenu();
+    page->setParent(fenetre);
+    page->setGeometry(0, 35, 450, 460);
+    page->show();
     if (!ancienne)
         return;
     ancienne->setParent(nullptr);
-    QObject::connect(affichage.page.data(), &PageResultat::premierEcranAffiche, ancienne.data(),
+    if (ancienne == affichage.tout)
+        return;
+    if (page == affichage.tout)
+        return ancienne->deleteLater();
+    QObject::connect(page, &PageResultat::premierEcranAffiche, ancienne.data(),
                      &QObject::deleteLater);
-    QObject::connect(affichage.page.data(), &QObject::destroyed, ancienne.data(),
-                     &QObject::deleteLater);
+    QObject::connect(page, &QObject::destroyed, ancienne.data(), &QObject::deleteLater);
 }
 
 // The list of periods above the page, and the two days of "Du … au …"
@@ -144,7 +151,9 @@ void Entreprise::bilan()
     EtatCompte &etat = *etatCompte;
     rangeeDePeriode(fenetre, etat);
     auto affichage = std::make_shared<Affichage>();
-    montrer(*affichage, pageDuBilan(b, {}), fenetre);
+    affichage->tout = new PageResultat(pageDuBilan(b, {}), fenetre);
+    connect(fenetre, &QObject::destroyed, affichage->tout, &QObject::deleteLater);
+    montrer(*affichage, affichage->tout, fenetre);
 
     const StyleBouton style { Couleurs::bleu(), true, 5.0, 15.0 };
     const QList<Button *> boutons =
@@ -174,8 +183,10 @@ void Entreprise::bilan()
         etatCompte->au->setVisible(duAu);
         const compte::Periode periode = etatCompte->periodeChoisie();
         compte::Bilan lu;
-        if (lectureReussie(fenetre, compte::lireBilan(db, &lu, periode)))
-            montrer(*affichage, pageDuBilan(lu, periode), fenetre);
+        if (periode.tout())
+            montrer(*affichage, affichage->tout, fenetre);
+        else if (lectureReussie(fenetre, compte::lireBilan(db, &lu, periode)))
+            montrer(*affichage, new PageResultat(pageDuBilan(lu, periode), fenetre), fenetre);
     };
     connect(etat.periode, &QComboBox::currentIndexChanged, fenetre, changer);
     connect(etat.du, &QDateEdit::dateChanged, fenetre, changer);

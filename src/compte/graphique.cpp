@@ -5,9 +5,9 @@
 #include "compte/etat.h"
 #include "compte/registre.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
@@ -43,6 +43,22 @@ QValueAxis *axeDesMontants(const QList<compte::Point> &points)
     return axe;
 }
 
+// The buckets' names under their bars, upright when they are many; on a long
+// period every second or third one, so that they stay readable.
+QCategoryAxis *axeDesPeriodes(const QStringList &categories)
+{
+    auto *axe = new QCategoryAxis;
+    axe->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axe->setRange(-0.5, std::max<qsizetype>(categories.size(), 1) - 0.5);
+    const qsizetype pas = std::max<qsizetype>(1, (categories.size() + 23) / 24);
+    for (qsizetype n = 0; n < categories.size(); n += pas)
+        axe->append(categories.at(n), n);
+    if (categories.size() > 8)
+        axe->setLabelsAngle(-90);
+    axe->setGridLineVisible(false);
+    return axe;
+}
+
 // Gains (green) and expenses (red) as bars per bucket, the balance carried
 // from the period's start as a line; the exact figure of a bar in a tooltip.
 QChart *graphiqueEvolution(const QList<compte::Point> &points, const QString &titre)
@@ -53,7 +69,7 @@ QChart *graphiqueEvolution(const QList<compte::Point> &points, const QString &ti
     depenses->setColor(QColor(0xd6, 0x2b, 0x2b));
     auto *solde = new QLineSeries;
     solde->setName(QStringLiteral("Solde depuis le début de la période"));
-    solde->setColor(QColor(0x1f, 0x4e, 0xb4));
+    solde->setPen(QPen(QColor(0x1f, 0x4e, 0xb4), 2));
     QStringList categories;
     for (int n = 0; n < points.size(); ++n) {
         *gains << points.at(n).gains;
@@ -78,16 +94,13 @@ QChart *graphiqueEvolution(const QList<compte::Point> &points, const QString &ti
     graphique->setTitle(titre);
     graphique->addSeries(barres);
     graphique->addSeries(solde);
-    auto *axeDesPeriodes = new QBarCategoryAxis;
-    axeDesPeriodes->append(categories);
-    if (categories.size() > 12)
-        axeDesPeriodes->setLabelsAngle(-90);
-    QValueAxis *axeDesValeurs = axeDesMontants(points);
-    graphique->addAxis(axeDesPeriodes, Qt::AlignBottom);
-    graphique->addAxis(axeDesValeurs, Qt::AlignLeft);
+    QCategoryAxis *axeX = axeDesPeriodes(categories);
+    QValueAxis *axeY = axeDesMontants(points);
+    graphique->addAxis(axeX, Qt::AlignBottom);
+    graphique->addAxis(axeY, Qt::AlignLeft);
     for (QAbstractSeries *serie : graphique->series()) {
-        serie->attachAxis(axeDesPeriodes);
-        serie->attachAxis(axeDesValeurs);
+        serie->attachAxis(axeX);
+        serie->attachAxis(axeY);
     }
     graphique->legend()->setAlignment(Qt::AlignBottom);
     return graphique;
