@@ -158,6 +158,7 @@ private Q_SLOTS:
         const QStringList tout = lire({});
         QCOMPARE(tout.size(), 14);
         QCOMPARE(tout.last(), "janv. 2027 7 0 80.5");
+        QCOMPARE(lire({ { 1752, 9, 14 }, { 9999, 12, 31 } }), tout);
         // One month or less: per day, the last second of its last day in.
         const QStringList fevrier = lire(periode(2, { 2026, 3, 15 }));
         QCOMPARE(fevrier.size(), 28);

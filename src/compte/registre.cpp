@@ -47,9 +47,13 @@ void lierPeriode(QSqlQuery &requete, const Periode &periode)
 {
     if (periode.tout())
         return;
-    // The last day is in the period up to its last second.
+    // The last day is in the period up to its last second, 31 December 9999
+    // too (the server has no day after it).
+    const QDate lendemain = periode.fin.addDays(1);
     requete.bindValue(QStringLiteral(":debut"), periode.debut);
-    requete.bindValue(QStringLiteral(":apres"), periode.fin.addDays(1));
+    requete.bindValue(QStringLiteral(":apres"),
+                      lendemain.year() <= 9999 ? QDateTime(lendemain, QTime(0, 0))
+                                               : QDateTime(periode.fin, QTime(23, 59, 59, 999)));
 }
 
 // A read's statement run at once, its rows read as they are asked for.
@@ -137,15 +141,17 @@ bool anneeEntiere(const Periode &p)
     return p.debut == QDate(p.debut.year(), 1, 1) && p.fin == QDate(p.debut.year(), 12, 31);
 }
 
-// The whole book as a period: its first entry's day to its last one's;
-// invalid for an empty book.
+// The days of the period's first and last entries (of the whole book's for
+// the whole book); invalid when it has none.
 Issue etendue(const QSqlDatabase &db, Periode *periode)
 {
     QSqlQuery requete(db);
     requete.setForwardOnly(true);
-    if (!executer(requete,
-                  QStringLiteral("SELECT DATE(MIN(date_insert)) AS premier, "
-                                 "DATE(MAX(date_insert)) AS dernier FROM compte")))
+    requete.prepare(QStringLiteral("SELECT DATE(MIN(date_insert)) AS premier, "
+                                   "DATE(MAX(date_insert)) AS dernier FROM compte")
+                    + dansPeriode(*periode, QStringLiteral(" WHERE ")));
+    lierPeriode(requete, *periode);
+    if (!executer(requete))
         return Issue::erreur(requete);
     const Colonnes c(requete);
     if (requete.next())
@@ -381,7 +387,9 @@ Issue evolution(const QSqlDatabase &db, const Periode &choisie, QList<Point> *po
 {
     points->clear();
     Periode periode = choisie;
-    if (periode.tout()) {
+    // Over the whole book, or days chosen over more than ten years (up to
+    // thousands of months): from the first entry to the last one.
+    if (periode.tout() || periode.debut.addYears(10) < periode.fin) {
         const Issue issue = etendue(db, &periode);
         if (!issue.ok() || periode.tout())
             return issue;

@@ -125,8 +125,8 @@ struct Point
 };
 
 // Every bucket of the period, empty ones included, summed by the server. For
-// the whole book, from its first entry's month to its last one's; none for an
-// empty book.
+// the whole book, or a period of more than ten years, from its first entry's
+// bucket to its last one's; none when it has no entry.
 Issue evolution(const QSqlDatabase &db, const Periode &periode, QList<Point> *points);
 
 } // namespace compte
