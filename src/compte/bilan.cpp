@@ -83,6 +83,8 @@ struct Affichage
     QPointer<PageResultat> page;
     // The whole book's page, read when the report opened.
     QPointer<PageResultat> tout;
+    // The period of the page on screen, which names its PDF file.
+    compte::Periode periode;
 };
 
 // Puts that page in the dialog, in place of the one it had. A long page
@@ -134,6 +136,31 @@ void rangeeDePeriode(QDialog *fenetre, EtatCompte &etat)
     }
 }
 
+// The bottom row: "Imprimer" and "Exporter en PDF" the page on screen,
+// "Graphique", "Fermer la page". Returns "Graphique".
+Button *rangeeDuBilan(QDialog *fenetre, const std::shared_ptr<Affichage> &affichage)
+{
+    const StyleBouton style { Couleurs::bleu(), true, 5.0, 15.0 };
+    const QList<Button *> boutons =
+        rangee(fenetre, style,
+               { QStringLiteral("Imprimer"), QStringLiteral("Exporter en PDF"),
+                 QStringLiteral("Graphique"), QStringLiteral("Fermer la page") },
+               QPoint(10, 505), QSize(100, 25));
+    QObject::connect(boutons.at(0), &Button::clicked, fenetre,
+                     [fenetre, affichage] { apercuImpression(fenetre, affichage->contenu); });
+    QObject::connect(boutons.at(1), &Button::clicked, fenetre, [fenetre, affichage] {
+        const QString chemin = demanderFichierNomme(
+            fenetre, QStringLiteral("Exporter en PDF"),
+            QStringLiteral("bilan-") + compte::partieFichier(affichage->periode),
+            QStringLiteral("pdf"), QStringLiteral("Documents PDF (*.pdf)"));
+        if (!chemin.isEmpty())
+            ecrirePdf(fenetre, *affichage->contenu, chemin);
+    });
+    QObject::connect(boutons.at(3), &Button::clicked, fenetre, &QDialog::accept);
+    actionPrincipale(boutons.at(3));
+    return boutons.at(2);
+}
+
 } // namespace
 
 void Entreprise::bilan()
@@ -155,25 +182,7 @@ void Entreprise::bilan()
     connect(fenetre, &QObject::destroyed, affichage->tout, &QObject::deleteLater);
     montrer(*affichage, affichage->tout, fenetre);
 
-    const StyleBouton style { Couleurs::bleu(), true, 5.0, 15.0 };
-    const QList<Button *> boutons =
-        rangee(fenetre, style,
-               { QStringLiteral("Imprimer"), QStringLiteral("Exporter en PDF"),
-                 QStringLiteral("Graphique"), QStringLiteral("Fermer la page") },
-               QPoint(10, 505), QSize(100, 25));
-    connect(boutons.at(0), &Button::clicked, fenetre,
-            [fenetre, affichage] { apercuImpression(fenetre, affichage->contenu); });
-    connect(boutons.at(1), &Button::clicked, fenetre, [this, fenetre, affichage] {
-        const QString chemin = demanderFichierNomme(
-            fenetre, QStringLiteral("Exporter en PDF"),
-            QStringLiteral("bilan-") + compte::partieFichier(etatCompte->periodeChoisie()),
-            QStringLiteral("pdf"), QStringLiteral("Documents PDF (*.pdf)"));
-        if (!chemin.isEmpty())
-            ecrirePdf(fenetre, *affichage->contenu, chemin);
-    });
-    connect(boutons.at(2), &Button::clicked, this, &Entreprise::graphiqueBilan);
-    connect(boutons.at(3), &Button::clicked, fenetre, &QDialog::accept);
-    actionPrincipale(boutons.at(3));
+    connect(rangeeDuBilan(fenetre, affichage), &Button::clicked, this, &Entreprise::graphiqueBilan);
 
     // Another period: the report of its entries in place of the page.
     const auto changer = [this, fenetre, affichage] {
@@ -187,6 +196,9 @@ void Entreprise::bilan()
             montrer(*affichage, affichage->tout, fenetre);
         else if (lectureReussie(fenetre, compte::lireBilan(db, &lu, periode)))
             montrer(*affichage, new PageResultat(pageDuBilan(lu, periode), fenetre), fenetre);
+        else
+            return;
+        affichage->periode = periode;
     };
     connect(etat.periode, &QComboBox::currentIndexChanged, fenetre, changer);
     connect(etat.du, &QDateEdit::dateChanged, fenetre, changer);
