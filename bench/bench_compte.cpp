@@ -2,10 +2,14 @@
 // limit of its key): from the click to the window shown, and of the step that
 // validates, where there is one.
 
+#include "commun/historique.h"
+#include "compte/import.h"
 #include "support/banc.h"
+#include "support/fichiers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
 #include <QScrollArea>
@@ -13,6 +17,7 @@
 #include <QSqlQuery>
 #include <QSqlTableModel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 
 namespace {
@@ -189,6 +194,75 @@ private Q_SLOTS:
             banc.valeur(QStringLiteral("SELECT COUNT(*) FROM compte WHERE sujet = 'Gain'")).toInt(),
             plein / 3);
         QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    // A statement of 10,000 lines: its reading, the preview shown and redrawn,
+    // the import from the window, the same file again (all present), and undo.
+    void importerReleve()
+    {
+        Banc banc;
+        QVERIFY(banc.fenetre().connexionCompte());
+        const int n = 10000;
+        QByteArray contenu = "\xEF\xBB\xBF"
+                             "Date;Libellé;Montant\n";
+        for (int i = 0; i < n; ++i) {
+            contenu += QStringLiteral("%1;CB MAGASIN N°%2;%3%4,50\n")
+                           .arg(QDate(2025, 1, 1).addDays(i / 20).toString("dd/MM/yyyy"))
+                           .arg(i)
+                           .arg(i % 3 ? "-" : "+")
+                           .arg(i % 997 + 1)
+                           .toUtf8();
+        }
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("releve.csv"));
+        QVERIFY(ecrireFichier(chemin, contenu));
+        QElapsedTimer chrono;
+        chrono.start();
+        const compte::Lecture lecture = compte::detecter(contenu);
+        const qint64 detection = chrono.restart();
+        const compte::Releve releve = compte::lireReleve(contenu, lecture);
+        qInfo("  %d lines (%lld bytes): detection %lld ms, reading %lld ms", n,
+              qint64(contenu.size()), detection, chrono.elapsed());
+
+        Guet guet;
+        banc.pilote.dialogue([&](QDialog *d) {
+            banc.pilote.dialogue([&](QDialog *f) {
+                qobject_cast<QFileDialog *>(f)->selectFile(chemin);
+                guet.marquer(QStringLiteral("file chosen"));
+                f->accept();
+            });
+            banc.pilote.dialogue([&](QDialog *i) {
+                QApplication::processEvents();
+                guet.marquer(QStringLiteral("preview shown"));
+                nomme<QComboBox>(i, "separateur")->setCurrentIndex(1);
+                nomme<QComboBox>(i, "separateur")->setCurrentIndex(0);
+                guet.marquer(QStringLiteral("preview redrawn twice"));
+                banc.pilote.boite();
+                guet.marquer(QStringLiteral("click Importer"));
+                Banc::clic(boutonTexte(i, QStringLiteral("Importer")));
+            });
+            Banc::clic(boutonTexte(d, QStringLiteral("Importer un relevé")));
+            guet.marquer(QStringLiteral("import closed, grid reloaded"));
+            Banc::clic(boutonTexte(d, QStringLiteral("Fermer la fenêtre")));
+        });
+        Banc::clic(banc.bouton(panneau, QStringLiteral("Afficher/Modifier")));
+        guet.afficher("Importer un relevé (10,000 lines)");
+        QCOMPARE(banc.compte(QStringLiteral("compte")), n);
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+
+        const QSqlDatabase db = QSqlDatabase::database();
+        compte::BilanImport bilan;
+        chrono.restart();
+        QVERIFY(compte::importer(db, releve.lignes, QStringLiteral("releve.csv"), &bilan).ok());
+        QCOMPARE(bilan.presentes, n);
+        const qint64 encore = chrono.restart();
+        historique::Entree entree;
+        historique::Annulation annulation;
+        QVERIFY(historique::derniere(db, &entree).ok());
+        QVERIFY(historique::annuler(db, entree.numero, &annulation).ok());
+        qInfo("  the same file again (all present) %lld ms; undo of the import %lld ms", encore,
+              chrono.elapsed());
+        QCOMPARE(banc.compte(QStringLiteral("compte")), 0);
     }
 
     void bilan()

@@ -5,6 +5,7 @@
 // The server is the one the client library reaches for "localhost" (the
 // socket of MYSQL_UNIX_PORT).
 
+#include "commandes/factures.h"
 #include "commun/base.h"
 #include "commun/grilles.h"
 #include "support/banc.h"
@@ -79,6 +80,13 @@ int main(int argc, char **argv)
     fenetre.show();
     Pilote pilote;
     int commandes = 0, refusCommandes = 0, grilles = 0, grillesRefusees = 0, autres = 0;
+    // The invoices this workstation issues, each of its newest order, while
+    // the other one issues its own: one series of numbers for both.
+    int factures = 0, facturesRefusees = 0;
+    QSqlDatabase facturation = connexionServeur(QStringLiteral("facturation"), base);
+    QString probleme;
+    if (!schema::preparer(facturation, schema::tablesRegistres(), &probleme))
+        return 1;
     QStringList anomalies;
     // Counts the box that answered a save: done, or a conflict told; anything
     // else is an anomaly.
@@ -125,6 +133,14 @@ int main(int argc, char **argv)
 
         if (i % 10 != 5)
             continue;
+        QSqlQuery derniere(facturation);
+        derniere.prepare(QStringLiteral("SELECT MAX(id) FROM commandes WHERE nom = ?"));
+        derniere.addBindValue(QStringLiteral("produit %1-%2").arg(numero).arg(i));
+        const bool emise = executer(derniere) && derniere.next()
+            && commandes::facturer(facturation, { derniere.value(0) }, QDate(2026, 6, 1), {},
+                                   nullptr)
+                   .ok();
+        ++(emise ? factures : facturesRefusees);
         // Both workstations add one to the same three counters in the
         // customers' grid: no save may be lost.
         nomme<QComboBox>(&fenetre, "commandCombo")->setCurrentIndex(1);
@@ -151,9 +167,9 @@ int main(int argc, char **argv)
     const Conflits vus = conflits();
     anomalies << pilote.anomalies();
     std::printf("commandes=%d commandes_refusees=%d grilles=%d grilles_refusees=%d "
-                "rejoues=%d signales=%d autres=%d\n",
+                "rejoues=%d signales=%d autres=%d factures=%d factures_refusees=%d\n",
                 commandes, refusCommandes, grilles, grillesRefusees, vus.rejoues, vus.signales,
-                autres);
+                autres, factures, facturesRefusees);
     for (const QString &a : anomalies)
         std::printf("anomalie: %s\n", qPrintable(a));
     std::fflush(stdout);

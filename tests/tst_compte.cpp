@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QSpinBox>
 #include <QSqlTableModel>
 #include <QTableView>
 #include <QTextEdit>
@@ -38,6 +39,18 @@ void enregistrerSous(Banc &banc, const QString &dossier, const QString &propose)
         auto *dialogue = qobject_cast<QFileDialog *>(d);
         QCOMPARE(QFileInfo(dialogue->selectedFiles().value(0)).fileName(), propose);
         dialogue->selectFile(dossier + '/' + propose);
+        d->accept();
+    });
+}
+
+// Answers the next file dialog with a sample statement.
+void releve(Banc &banc, const QString &nom)
+{
+    banc.pilote.dialogue([=](QDialog *d) {
+        auto *choix = qobject_cast<QFileDialog *>(d);
+        QVERIFY(choix);
+        choix->setDirectory(TABLORAN_DONNEES);
+        choix->selectFile(nom);
         d->accept();
     });
 }
@@ -121,6 +134,60 @@ private Q_SLOTS:
         });
         QCOMPARE(livre(banc), "1 Dépense 150 a, 2 Dépense 99.50 b");
         vuesCommencent(banc.pilote, { "W Modifications échouées: ", "I Modifications reussies: " });
+    }
+
+    void statementImportedFromTheGrid()
+    {
+        Banc banc;
+        remplir(banc, "");
+        banc.lancer(panneauCompte, "Afficher/Modifier", [&](QDialog *d) {
+            // Looked at, then cancelled: nothing is written.
+            releve(banc, "releve-titre.csv");
+            banc.pilote.dialogue([&](QDialog *i) {
+                QCOMPARE(i->windowTitle(), "Importer un relevé bancaire");
+                appuyer(i, "Annuler");
+            });
+            appuyer(d, "Importer un relevé");
+            QCOMPARE(banc.compte("compte"), 0);
+            releve(banc, "releve-titre.csv");
+            banc.pilote.dialogue([&](QDialog *i) {
+                // The title block, the header, three entries and the totals refused.
+                auto *apercu = nomme<QTableView>(i, "apercu")->model();
+                QCOMPARE(nomme<QSpinBox>(i, "entete")->value(), 5);
+                QCOMPARE(apercu->rowCount(), 8);
+                const auto lecture = [&](int ligne) {
+                    return apercu->headerData(ligne, Qt::Vertical).toString() + " "
+                        + apercu->index(ligne, apercu->columnCount() - 1).data().toString();
+                };
+                QCOMPARE(lecture(0), "1 ignorée (avant l'en-tête)");
+                QCOMPARE(lecture(3), "5 en-tête");
+                QCOMPARE(lecture(4), "6 Dépense de 45.00 le 14/03/2026");
+                // Another separator redraws the preview: the amounts cut at their comma.
+                nomme<QComboBox>(i, "separateur")->setCurrentIndex(1);
+                QCOMPARE(apercu->columnCount(), 4);
+                nomme<QComboBox>(i, "separateur")->setCurrentIndex(0);
+                QCOMPARE(apercu->columnCount(), 6);
+                banc.pilote.boite(QMessageBox::Yes);
+                banc.pilote.boite();
+                appuyer(i, "Importer");
+            });
+            appuyer(d, "Importer un relevé");
+            QCOMPARE(modeleDe(d->findChild<QTableView *>())->rowCount(), 3);
+            appuyer(d, "Fermer la fenêtre");
+        });
+        QCOMPARE(livre(banc),
+                 "1 Dépense 45.00 CB STATION SERVICE, 2 Gain 310.50 REMISE CHEQUES, 3 Dépense "
+                 "29.99 PRLV TELEPHONE");
+        QCOMPARE(banc.pilote.boites.size(), 2);
+        QCOMPARE(banc.pilote.boites.at(0).texte,
+                 "Ces lignes ne peuvent pas être lues :\nLigne 9 : La date « Total des "
+                 "opérations » n'est pas une date au format dd/MM/yyyy\n\nImporter les 3 autres "
+                 "lignes ?");
+        QCOMPARE(banc.pilote.boites.at(1),
+                 attendue(QMessageBox::Information, "Import terminé",
+                          "Entrées ajoutées : 3\nLignes déjà présentes, ignorées : 0\nLignes "
+                          "refusées : 1"));
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
     }
 
     void reportSumsUpTheBook()

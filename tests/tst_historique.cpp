@@ -225,6 +225,32 @@ private Q_SLOTS:
         QCOMPARE(base.compte("historique"), entrees);
     }
 
+    // A transaction the server ended on its own without a word (a cluster node does so when
+    // another node's change beat it): nothing that followed is written, and the add runs again.
+    void aTransactionEndedByTheServerWritesNothingOfItsAttempt()
+    {
+        BaseDeTest base;
+        int essais = 0;
+        const auto inserer = [&](QSqlQuery &q) {
+            return q.exec("INSERT INTO compte SET sujet = 'Gain', valeur = '5', commentaire = '', "
+                          "date_insert = NOW()");
+        };
+        const Issue issue = historique::ecrire(
+            base.db, Changement::Ajout, "compte", [&](historique::Operation &operation) {
+                QSqlQuery q(base.db);
+                if (++essais == 1 && !(inserer(q) && q.exec("ROLLBACK")))
+                    return Issue::erreur(q);
+                if (!inserer(q))
+                    return Issue::erreur(q);
+                const Issue ajout = operation.ajout("compte", q.lastInsertId());
+                return ajout.ok() ? operation.clore("ajout", "Écriture") : ajout;
+            });
+        QVERIFY(issue.ok());
+        QCOMPARE(essais, 2);
+        for (const char *table : { "compte", "operations", "historique" })
+            QCOMPARE(base.compte(table), 1);
+    }
+
     // Emptying a full book and undoing it: the table comes back row for row, keys included.
     void fullBookEmptiedAndPutBack()
     {

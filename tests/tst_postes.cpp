@@ -52,6 +52,9 @@ private slots:
         QVERIFY(banc.fenetre().connexionCommande());
         if (grappe) // reads wait for what the other nodes have committed
             banc.sql("SET SESSION wsrep_sync_wait = 1");
+        banc.sql("INSERT INTO entreprise (id, nom, forme, adresse, tel, email, registre_commerce, "
+                 "identifiant_fiscal, taux_taxe, sans_taxe, devise, conditions) VALUES (1, 'T', "
+                 "'', '', '', '', '', '', 0, '', 'F', '')");
         for (int n = 1; n <= 3; ++n)
             banc.sql("INSERT INTO clients SET nom=?, email='compteur@exemple.fr', tel='0'",
                      { QString("Compteur %1").arg(n) });
@@ -80,7 +83,7 @@ private slots:
         }
         const qint64 duree = montre.elapsed();
 
-        int ecrites = 0, rejoues = 0, signales = 0, grilles = 0, grillesRefusees = 0;
+        int ecrites = 0, rejoues = 0, signales = 0, grilles = 0, grillesRefusees = 0, factures = 0;
         for (const Releve &r : releves) {
             QCOMPARE(r.anomalies, QStringList());
             QCOMPARE(r.chiffres.value("autres", -1), 0);
@@ -90,6 +93,8 @@ private slots:
             signales += r.chiffres.value("signales");
             grilles += r.chiffres.value("grilles");
             grillesRefusees += r.chiffres.value("grilles_refusees");
+            factures += r.chiffres.value("factures");
+            QCOMPARE(r.chiffres.value("factures_refusees", -1), 0);
             // Each conflict told is one of the boxes the workstation answered.
             QCOMPARE(r.chiffres.value("signales"),
                      r.chiffres.value("commandes_refusees") + r.chiffres.value("grilles_refusees"));
@@ -122,7 +127,13 @@ private slots:
         // The journal holds each change once, and no entry without its change; an order's
         // add is undone there like anywhere else.
         QCOMPARE(banc.lignes("SELECT genre, COUNT(*) FROM operations GROUP BY genre"),
-                 (QList<QVariantList> { { "ajout", 2 * nombre }, { "modification", grilles } }));
+                 (QList<QVariantList> { { "ajout", 2 * nombre },
+                                        { "facture", factures },
+                                        { "modification", grilles } }));
+        // Both workstations' invoices share one series: each number once, none skipped.
+        QCOMPARE(banc.valeur("SELECT COUNT(DISTINCT numero) * 1000 + MAX(numero) FROM factures"),
+                 factures * 1000 + factures);
+        QCOMPARE(factures, 2 * (nombre / 10));
         QCOMPARE(banc.valeur("SELECT COUNT(*) FROM historique LEFT JOIN commandes ON commandes.id "
                              "= cle WHERE table_nom = 'commandes' AND commandes.id IS NULL")
                      .toInt(),
@@ -130,7 +141,9 @@ private slots:
         historique::Annulation annulation;
         QVERIFY(historique::annuler(QSqlDatabase::database(banc.connexionVerification()),
                                     banc.valeur("SELECT MAX(numero) FROM operations WHERE genre "
-                                                "= 'ajout'")
+                                                "= 'ajout' AND numero NOT IN (SELECT operation "
+                                                "FROM historique JOIN commandes_facturees ON "
+                                                "commande_id = cle AND table_nom = 'commandes')")
                                         .toLongLong(),
                                     &annulation)
                     .ok());

@@ -109,7 +109,8 @@ void fichier(Banc &banc, const QString &chemin, QString *propose = nullptr)
 
 const QString question = "Q Confirmation de la restauration: Voulez vous vraiment restaurer le "
                          "fichier %1 ?\nLes données actuelles des tables compte, commandes, "
-                         "clients, employes, absence, operations et historique seront";
+                         "clients, employes, absence, entreprise, factures, lignes_facture, "
+                         "commandes_facturees, compteurs_factures, operations et historique seront";
 
 // Answers the next question: yes, then the box that follows; or Enter.
 void repondre(Banc &banc, bool oui)

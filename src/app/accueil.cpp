@@ -1,4 +1,5 @@
 #include "app/entreprise.h"
+#include "commandes/facturation.h"
 #include "commun/base.h"
 #include "commun/completeurs.h"
 #include "commun/dialogues.h"
@@ -253,6 +254,14 @@ void Entreprise::pageAccueil()
     typeCombo = employes.type;
     employeRechercheEdit = employes.recherche;
     boutonsDuBas(this);
+    // Between the orders' panel and the staff's: the invoices made from orders.
+    auto *factures =
+        new Button(Couleurs::bleu(), true, 5, 10, QStringLiteral("Factures"), 340, 16, this);
+    factures->move(300, 262);
+    connect(factures, &Button::clicked, this, [this] {
+        if (connexionCommande())
+            facturation::pageFactures(this, db);
+    });
 
     // The clock and the date
     horloge = new QLCDNumber(5, this);

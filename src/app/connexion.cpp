@@ -40,7 +40,7 @@ QStringList tablesDe(int section)
         return QStringList { QStringLiteral("compte") } + schema::tablesJournal();
     case 1:
         return QStringList { QStringLiteral("commandes"), QStringLiteral("clients") }
-        + schema::tablesJournal();
+        + schema::tablesFactures() + schema::tablesJournal();
     default:
         return QStringList { QStringLiteral("employes"), QStringLiteral("absence") }
         + schema::tablesJournal();

@@ -205,6 +205,9 @@ void Entreprise::annulerEntree(QWidget *parent, const Entree &entree)
                   ? QStringLiteral("Un autre poste a modifié les mêmes données au même moment.\n"
                                    "Rien n'a été modifié.")
                   : issue.raison);
+    } else if (issue == Issue::Refuse) {
+        // An invoice, a credit note, or orders an invoice holds: the reason says which.
+        boite(parent, QMessageBox::Warning, QStringLiteral("Annulation impossible"), issue.raison);
     } else if (historique::incertain(issue)) {
         boite(parent, QMessageBox::Warning, QStringLiteral("Annulation incertaine"), issue.raison);
     } else {

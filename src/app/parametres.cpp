@@ -1,5 +1,6 @@
 #include "app/parametres.h"
 #include "app/entreprise.h"
+#include "commandes/facturation.h"
 #include "commun/dialogues.h"
 #include "widgets/button.h"
 
@@ -72,7 +73,7 @@ QStringList motsParametres(const QString &contenu)
 
 void Entreprise::infoDialog()
 {
-    QDialog *page = ouvrirDialogue(QStringLiteral("Informations sur la base de donnée"), 400, 350);
+    QDialog *page = ouvrirDialogue(QStringLiteral("Informations sur la base de donnée"), 400, 400);
     etiquette(
         page, QStringLiteral("Informations et paramêtre de la base de donnée"),
         QStringLiteral("color:orange;font-weight:bold;font-size:15px;text-decoration:underline;"),
@@ -95,14 +96,21 @@ void Entreprise::infoDialog()
                        "tables appelées \"employes\" et \"absence\""),
     };
     QLabel *corps = etiquette(page, lignes.join(QLatin1Char('\n')),
-                              QStringLiteral("color:blue;font-size:12px;"), QRect(10, 50, 380, 270),
+                              QStringLiteral("color:blue;font-size:12px;"), QRect(10, 50, 380, 240),
                               Qt::AlignJustify);
     corps->setWordWrap(true);
     const QList<Button *> boutons =
         rangee(page, { Couleurs::bleu(), true, 10.0, 20.0 },
                { QStringLiteral("Sauvegarder"), QStringLiteral("Restaurer"),
                  QStringLiteral("Fermer la page") },
-               QPoint(10, 300), QSize(120, 40));
+               QPoint(10, 345), QSize(120, 40));
+    // The business as its invoices name it, kept with the orders.
+    Button *identite = bouton(page, { Couleurs::bleu(), true, 10.0, 20.0 },
+                              QStringLiteral("Identité de l'entreprise"), QRect(10, 298, 380, 38));
+    connect(identite, &Button::clicked, page, [this, page] {
+        if (connexionCommande())
+            facturation::dialogueIdentite(page, db);
+    });
     connect(boutons.at(0), &Button::clicked, this, &Entreprise::sauvegarderBase);
     connect(boutons.at(1), &Button::clicked, this, &Entreprise::restaurerBase);
     connect(boutons.at(2), &Button::clicked, page, &QDialog::accept);

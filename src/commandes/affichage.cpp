@@ -1,5 +1,6 @@
 #include "app/entreprise.h"
 #include "commandes/etat.h"
+#include "commandes/facturation.h"
 #include "commandes/registre.h"
 #include "commun/base.h"
 #include "commun/dialogues.h"
@@ -70,6 +71,43 @@ QTableView *grilleDe(QDialog *fenetre, QSqlQueryModel *modele, const QList<int> 
     return vue;
 }
 
+// The numbers of the orders chosen in the grid (rows without an order left out).
+QList<QVariant> commandesChoisies(QTableView *vue, int colonne)
+{
+    QList<QVariant> ids;
+    const QModelIndexList indexes = vue->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : indexes) {
+        const QVariant id = index.siblingAtColumn(colonne).data();
+        if (!id.isNull() && !ids.contains(id))
+            ids << id;
+    }
+    return ids;
+}
+
+// "Facturer": the chosen orders in a new invoice.
+void facturerChoisies(QDialog *fenetre, const QSqlDatabase &db, QTableView *vue, int colonne)
+{
+    const QList<QVariant> ids = commandesChoisies(vue, colonne);
+    if (ids.isEmpty()) {
+        boite(fenetre, QMessageBox::Information, QStringLiteral("Aucune commande choisie"),
+              QStringLiteral("Choisissez dans la liste les commandes d'un client à facturer."));
+        return;
+    }
+    facturation::nouvelleFacture(fenetre, db, ids);
+}
+
+// Orders are invoiced from the orders' grid and from the joined view, where
+// the order's number is the last column, hidden.
+void boutonFacturer(QDialog *fenetre, const QSqlDatabase &db, QTableView *vue, int colonne)
+{
+    Button *facturer = bouton(fenetre, { Couleurs::bleu(), true, 5.0, 5.0 },
+                              QStringLiteral("Facturer"), QRect(634, 560, 146, 30));
+    if (colonne > 0)
+        vue->hideColumn(colonne);
+    QObject::connect(facturer, &Button::clicked, fenetre,
+                     [fenetre, db, vue, colonne] { facturerChoisies(fenetre, db, vue, colonne); });
+}
+
 } // namespace
 
 bool Entreprise::clientsEnregistres()
@@ -118,18 +156,20 @@ void Entreprise::commandAfficheClick()
         rangee(fenetre, { Couleurs::bleu(), true, 5.0, 5.0 },
                { QStringLiteral("Valider"), QStringLiteral("Annuler"),
                  QStringLiteral("Exporter en CSV"), QStringLiteral("Fermer la page") },
-               QPoint(10, 560), QSize(choix == 1 ? 155 : 185, 30));
+               QPoint(10, 560), QSize(choix == 1 ? 155 : 146, 30));
     modele->setParent(fenetre);
     QSqlQueryModel *vueModele = modele.release();
     etatCommandes->commandModel = qobject_cast<QSqlTableModel *>(vueModele);
 
     QTableView *vue = grilleDe(fenetre, vueModele, colonnes);
+    if (choix != 1)
+        boutonFacturer(fenetre, db, vue, choix == 0 ? 0 : vueModele->columnCount() - 1);
     if (choix == 2) {
         // The joined view can only be read.
         boutons.at(0)->hide();
         boutons.at(1)->hide();
-        boutons.at(2)->setGeometry(10, 560, 385, 30);
-        boutons.at(3)->setGeometry(405, 560, 385, 30);
+        boutons.at(2)->setGeometry(10, 560, 300, 30);
+        boutons.at(3)->setGeometry(320, 560, 300, 30);
     }
 
     const QString fichier = QStringList { QStringLiteral("commandes"), QStringLiteral("clients"),

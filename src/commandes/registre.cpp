@@ -1,4 +1,5 @@
 #include "commandes/registre.h"
+#include "commandes/factures.h"
 #include "commun/historique.h"
 
 #include "commun/grilles.h"
@@ -279,6 +280,9 @@ Issue ajouter(const QSqlDatabase &db, const Commande &commande)
         Transaction transaction(db);
         if (!transaction.ouverte())
             return duClient(transaction.issue());
+        const Issue debut = operation.commencer();
+        if (!debut.ok())
+            return debut;
         const Issue client = numeroDuClient(db, commande.client, operation);
         if (!client.ok())
             return client;
@@ -339,20 +343,27 @@ Issue supprimerCommande(const QSqlDatabase &db, const QVariant &id)
 {
     return historique::ecrire(
         db, Changement::Suppression, registre, [&](historique::Operation &operation) {
-            Issue issue =
-                operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
-                                QStringLiteral("id = ?"), { id });
+            Issue issue = refusFacturees(db, QStringLiteral("cf.commande_id = ?"), { id }, true);
+            if (issue.ok())
+                issue =
+                    operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
+                                    QStringLiteral("id = ?"), { id });
             if (!issue.ok())
                 return issue;
-            const QJsonObject commande = operation.ligne(QStringLiteral("commandes"), false);
-            issue = executerTout(db, { QStringLiteral("DELETE FROM commandes WHERE id=:id") }, id);
+            QJsonObject commande;
+            issue = operation.ligne(QStringLiteral("commandes"), false, &commande);
+            if (issue.ok()) {
+                issue =
+                    executerTout(db, { QStringLiteral("DELETE FROM commandes WHERE id=:id") }, id);
+            }
             if (!issue.ok())
                 return issue;
             QSqlQuery q(db);
             q.prepare(QStringLiteral("SELECT nom FROM clients WHERE id = ?"));
             q.addBindValue(commande.value(QLatin1String("client_id")).toVariant());
-            const QString client =
-                executer(q) && q.next() ? q.value(0).toString() : QStringLiteral("?");
+            if (!executer(q))
+                return Issue::erreur(q);
+            const QString client = q.next() ? q.value(0).toString() : QStringLiteral("?");
             return operation.clore(
                 QStringLiteral("suppression"),
                 QStringLiteral("Commande n°%1 supprimée %2")
@@ -368,9 +379,13 @@ Issue supprimerClient(const QSqlDatabase &db, const QVariant &id)
     return historique::ecrire(
         db, Changement::Suppression, registre, [&](historique::Operation &operation) {
             int commandes = 0;
-            Issue issue =
-                operation.avant(QStringLiteral("clients"), historique::Action::Suppression,
-                                QStringLiteral("id = ?"), { id });
+            Issue issue = refusFacturees(db,
+                                         QStringLiteral("cf.commande_id IN (SELECT id FROM "
+                                                        "commandes WHERE client_id = ?)"),
+                                         { id }, true);
+            if (issue.ok())
+                issue = operation.avant(QStringLiteral("clients"), historique::Action::Suppression,
+                                        QStringLiteral("id = ?"), { id });
             if (issue.ok()) {
                 issue =
                     operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
@@ -385,9 +400,11 @@ Issue supprimerClient(const QSqlDatabase &db, const QVariant &id)
             }
             if (!issue.ok())
                 return issue;
-            const QString nom = operation.ligne(QStringLiteral("clients"), false)
-                                    .value(QLatin1String("nom"))
-                                    .toString();
+            QJsonObject client;
+            issue = operation.ligne(QStringLiteral("clients"), false, &client);
+            if (!issue.ok())
+                return issue;
+            const QString nom = client.value(QLatin1String("nom")).toString();
             return operation.clore(QStringLiteral("suppression"),
                                    QStringLiteral("Client %1 supprimé avec %2 commande%3")
                                        .arg(nom)
@@ -402,8 +419,10 @@ Issue viderCommandes(const QSqlDatabase &db, const schema::Bornes &bornes)
         db, Changement::Vidage, registre, [&](historique::Operation &operation) {
             const QString condition = schema::dansBorne(bornes, QStringLiteral("commandes"));
             int lignes = 0;
-            Issue issue = operation.avant(QStringLiteral("commandes"),
-                                          historique::Action::Suppression, condition, {}, &lignes);
+            Issue issue = refusVidage(db);
+            if (issue.ok())
+                issue = operation.avant(QStringLiteral("commandes"),
+                                        historique::Action::Suppression, condition, {}, &lignes);
             if (issue.ok()) {
                 issue = executerTout(
                     db, { QStringLiteral("DELETE FROM commandes WHERE ") + condition }, QVariant());
@@ -428,9 +447,10 @@ Issue viderClients(const QSqlDatabase &db, const schema::Bornes &bornes)
         db, Changement::Vidage, registre, [&](historique::Operation &operation) {
             int nombreCommandes = 0;
             int nombreClients = 0;
-            Issue issue =
-                operation.avant(QStringLiteral("clients"), historique::Action::Suppression, clients,
-                                {}, &nombreClients);
+            Issue issue = refusVidage(db);
+            if (issue.ok())
+                issue = operation.avant(QStringLiteral("clients"), historique::Action::Suppression,
+                                        clients, {}, &nombreClients);
             if (issue.ok()) {
                 issue =
                     operation.avant(QStringLiteral("commandes"), historique::Action::Suppression,
@@ -458,7 +478,8 @@ Issue charger(const QSqlDatabase &db, Vue vue, std::unique_ptr<QSqlQueryModel> *
         jointure->setQuery(
             QStringLiteral("SELECT commandes.nom, poids, poids_unite, quantite, "
                            "prix_unitaire, prix_total, commentaire, date_command, clients.nom, "
-                           "clients.entreprise, clients.email, clients.tel FROM commandes "
+                           "clients.entreprise, clients.email, clients.tel, commandes.id FROM "
+                           "commandes "
                            "RIGHT JOIN clients ON commandes.client_id = clients.id"),
             db);
         if (jointure->lastError().isValid()) {
@@ -482,6 +503,29 @@ Issue charger(const QSqlDatabase &db, Vue vue, std::unique_ptr<QSqlQueryModel> *
 
 Issue enregistrer(QSqlTableModel &modele)
 {
+    // An order on an issued invoice is neither edited nor deleted.
+    if (modele.tableName() == QLatin1String("commandes")) {
+        const int colonne = modele.fieldIndex(QStringLiteral("id"));
+        QVariantList ids;
+        for (int rang = 0; rang < modele.rowCount(); ++rang) {
+            for (int c = 0; c < modele.columnCount(); ++c) {
+                if (modele.isDirty(modele.index(rang, c))) {
+                    ids << modele.data(modele.index(rang, colonne));
+                    break;
+                }
+            }
+        }
+        if (!ids.isEmpty()) {
+            const Issue issue = refusFacturees(
+                modele.database(),
+                QStringLiteral("cf.commande_id IN (")
+                    + QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','))
+                    + QLatin1Char(')'),
+                ids);
+            if (!issue.ok())
+                return issue;
+        }
+    }
     return enregistrerGrille(modele);
 }
 

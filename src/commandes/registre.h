@@ -99,7 +99,8 @@ enum class Vue { Commandes, Clients, CommandesEtClients };
 
 // The rows of a view, loaded in a model without a parent: a QSqlTableModel
 // whose edits wait for enregistrer() for the two tables, a read-only model for
-// the joined view (every customer, with each of its orders).
+// the joined view (every customer, with each of its orders; the order's
+// number last, hidden by the display).
 Issue charger(const QSqlDatabase &db, Vue vue, std::unique_ptr<QSqlQueryModel> *modele);
 
 // Writes every pending edit of a table's grid, all or none (see enregistrerGrille).

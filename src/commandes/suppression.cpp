@@ -122,6 +122,10 @@ void Entreprise::supprimeProCl()
     }
     if (issueIncertaineSignalee(dialog, issue))
         return;
+    if (issue == Issue::Refuse) {
+        boite(dialog, QMessageBox::Warning, QStringLiteral("Suppression refusée"), issue.raison);
+        return;
+    }
     if (issue != Issue::Ecrit && issue != Issue::DejaSupprime) {
         QMessageBox::warning(dialog, QStringLiteral("Suppression échouée"),
                              QStringLiteral("Votre requête n'a pas pu être executée avec succes."));

@@ -1,5 +1,6 @@
 #include "app/entreprise.h"
 #include "commandes/etat.h"
+#include "commandes/factures.h"
 #include "commandes/registre.h"
 #include "commun/base.h"
 #include "commun/dialogues.h"
@@ -38,6 +39,12 @@ void Entreprise::produitVider()
     const QString mot =
         commandesSeules ? QStringLiteral("commandes") : QStringLiteral("clients et vos commandes");
 
+    // Orders that issued invoices hold stay: said before anything is asked.
+    const Issue gel = commandes::refusVidage(db);
+    if (gel == Issue::Refuse) {
+        boite(dialog, QMessageBox::Warning, QStringLiteral("Vidage refusé"), gel.raison);
+        return;
+    }
     if (!confirmer(dialog, QStringLiteral("Confirmation du vidage"),
                    QStringLiteral("Voulez vous vraiment vider vos ") + mot + QStringLiteral(" ?")))
         return;
@@ -56,6 +63,8 @@ void Entreprise::produitVider()
 
     if (issue == Issue::Conflit) {
         conflitSignale(dialog);
+    } else if (issue == Issue::Refuse) {
+        boite(dialog, QMessageBox::Warning, QStringLiteral("Vidage refusé"), issue.raison);
     } else if (issue == Issue::Ecrit) {
         clientComboChange();
         QMessageBox::information(dialog, QStringLiteral("Opération reussie"),

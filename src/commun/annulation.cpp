@@ -154,6 +154,23 @@ Issue essaiAnnulation(const QSqlDatabase &db, const Entree &entree, Operation &o
         if (!schema::colonnes(q.value(0).toString()).isEmpty())
             tables << q.value(0).toString();
     }
+    // Orders on an issued invoice stay as invoiced.
+    if (tables.contains(QStringLiteral("commandes"))) {
+        q.prepare(QStringLiteral(
+            "SELECT h.cle, f.annee, f.numero FROM historique h JOIN commandes_facturees cf ON "
+            "cf.commande_id = h.cle JOIN factures f ON f.id = cf.facture_id WHERE h.operation = ? "
+            "AND h.table_nom = 'commandes' LIMIT 1"));
+        q.addBindValue(entree.numero);
+        if (!executer(q))
+            return Issue::erreur(q);
+        if (q.next())
+            return Issue::refus(
+                QString(),
+                QStringLiteral("La commande n°%1 est sur la facture n° %2-%3, qui est émise : "
+                               "elle ne peut pas changer. Rien n'a été modifié.")
+                    .arg(q.value(0).toString(), q.value(1).toString(),
+                         q.value(2).toString().rightJustified(4, QLatin1Char('0'))));
+    }
     QList<Ecart> changees;
     if (!ecarts(entree.numero, tables, &changees, &q))
         return Issue::erreur(q);
@@ -272,12 +289,25 @@ Issue annuler(const QSqlDatabase &db, qint64 numero, Annulation *annulation)
         return Issue::refus(QString(),
                             QStringLiteral("Une restauration s'annule en rechargeant la "
                                            "sauvegarde faite juste avant elle."));
+    // An invoice's number is never taken back: an invoice is cancelled by a
+    // credit note, and a credit note stands.
+    if (annulee.genre == QLatin1String("facture") || annulee.genre == QLatin1String("avoir"))
+        return Issue::refus(QString(),
+                            annulee.genre == QLatin1String("facture")
+                                ? QStringLiteral("Une facture émise ne s'annule pas : son numéro "
+                                                 "est donné pour toujours. Établissez un avoir "
+                                                 "sur la page « Factures et avoirs ».")
+                                : QStringLiteral("Un avoir émis ne s'annule pas : son numéro est "
+                                                 "donné pour toujours, et la facture qu'il "
+                                                 "annule le reste."));
     Operation operation(db, annulee.registre);
     return ::ecrire(Changement::Annulation, [&] {
         Transaction transaction(db);
         if (!transaction.ouverte())
             return transaction.issue();
-        const Issue issue = essaiAnnulation(db, annulee, operation, annulation);
+        Issue issue = operation.commencer();
+        if (issue.ok())
+            issue = essaiAnnulation(db, annulee, operation, annulation);
         return issue.ok() ? operation.valider(transaction, issue) : issue;
     });
 }

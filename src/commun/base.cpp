@@ -84,14 +84,31 @@ bool tableDisparue()
     return disparue;
 }
 
+// Without autocommit while a transaction is open: should the server end it
+// on its own (a cluster node rolls back a transaction another node's change
+// beat, and does not always say so at once), the statements that follow are
+// not written one by one, but wait for a commit that does not come.
+static void autocommit(const QSqlDatabase &db, bool oui)
+{
+    QSqlQuery q(db);
+    executer(q, oui ? QStringLiteral("SET autocommit = 1") : QStringLiteral("SET autocommit = 0"));
+}
+
 Transaction::Transaction(const QSqlDatabase &connexion)
     : db(connexion)
 {
+    QSqlQuery q(db);
+    if (!executer(q, QStringLiteral("SET autocommit = 0"))) {
+        message = raisonDe(q.lastError(), QString());
+        codeServeur = q.lastError().nativeErrorCode();
+        return;
+    }
     active = db.transaction();
     if (!active) {
         message = raisonDe(db.lastError(), QString());
         codeServeur = db.lastError().nativeErrorCode();
         noter(QStringLiteral("START TRANSACTION"), db.lastError());
+        autocommit(db, true);
     }
 }
 
@@ -106,6 +123,7 @@ bool Transaction::valider()
         return false;
     if (db.commit()) {
         active = false;
+        autocommit(db, true);
         return true;
     }
     message = raisonDe(db.lastError(), QString());
@@ -124,6 +142,7 @@ void Transaction::annuler()
     // connection has lost the transaction, and the server drops it itself.
     if (!db.rollback())
         noter(QStringLiteral("ROLLBACK"), db.lastError());
+    autocommit(db, true);
 }
 
 bool conflitEntrePostes(const QString &codeServeur)

@@ -502,9 +502,10 @@ Issue journaliserApres(historique::Operation &operation, const QSqlTableModel &m
         if (issue.ok() && m.colonne == cle && m.valeur != m.cle)
             issue = operation.ajout(table, m.valeur);
     }
-    return issue.ok()
-        ? operation.clore(QStringLiteral("modification"), operation.modifications(table))
-        : issue;
+    QString resume;
+    if (issue.ok())
+        issue = operation.modifications(table, &resume);
+    return issue.ok() ? operation.clore(QStringLiteral("modification"), resume) : issue;
 }
 
 // One attempt at writing the edits: `conflit` gets the rows changed
@@ -516,14 +517,21 @@ Issue ecrireModifications(QSqlTableModel &modele, const Attente &attente, Confli
     QString code;
     if (!transaction.ouverte())
         return transaction.issue();
+    Issue issue = operation.commencer();
+    if (!issue.ok())
+        return issue;
+    // The rows are journaled before they are checked: the transaction then
+    // writes, and on a cluster a node that applies another workstation's
+    // change to them rolls it back, where a transaction that has only read
+    // them would go on over the value it read.
+    issue = journaliserAvant(operation, modele, attente);
+    if (!issue.ok())
+        return issue;
     if (!changeesAilleurs(modele, attente.lignes, true, conflit, &code))
         return Issue::erreur(QStringLiteral("la vérification des lignes a été refusée"), code);
     // Nothing is written over a change the user has not seen.
     if (!conflit->vide())
         return Issue::conflit();
-    Issue issue = journaliserAvant(operation, modele, attente);
-    if (!issue.ok())
-        return issue;
     if (!modele.submitAll()) {
         issue = Issue::erreur(modele.lastError().text(), modele.lastError().nativeErrorCode());
         qWarning("La base de donnée a refusé les modifications de %s : %s",

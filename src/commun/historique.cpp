@@ -200,6 +200,31 @@ Issue Operation::ajout(const QString &table, const QVariant &id)
     return executer(q) ? Issue::ecrit() : Issue::erreur(q);
 }
 
+Issue Operation::ajouts(const QString &table, const QVariantList &ids)
+{
+    // A thousand rows a statement: keys listed, as a cluster may number
+    // rows added together with gaps that other workstations fill.
+    for (qsizetype debut = 0; debut < ids.size(); debut += 1000) {
+        const QVariantList lot = ids.mid(debut, 1000);
+        QStringList marques;
+        marques.fill(QStringLiteral("?"), lot.size());
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO historique (operation, quand, poste, utilisateur, "
+                                 "table_nom, cle, action, avant, apres) SELECT ?, NOW(3), ?, "
+                                 "CURRENT_USER(), ?, id, 'ajout', NULL, %2 FROM %1 WHERE id IN "
+                                 "(%3) ORDER BY id")
+                      .arg(table, valeursJson(table, QString()), marques.join(QLatin1Char(','))));
+        q.addBindValue(n);
+        q.addBindValue(poste());
+        q.addBindValue(table);
+        for (const QVariant &id : lot)
+            q.addBindValue(id);
+        if (!executer(q))
+            return Issue::erreur(q);
+    }
+    return Issue::ecrit();
+}
+
 Issue Operation::apres(const QString &table)
 {
     QSqlQuery q(db);
@@ -213,22 +238,48 @@ Issue Operation::apres(const QString &table)
     return executer(q) ? Issue::ecrit() : Issue::erreur(q);
 }
 
+Issue Operation::commencer()
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO operations (numero, quand, poste, utilisateur, "
+                             "registre, genre, resume) VALUES (?, NOW(3), ?, CURRENT_USER(), ?, "
+                             "'en cours', '')"));
+    q.addBindValue(n);
+    q.addBindValue(poste());
+    q.addBindValue(registre);
+    commencee = executer(q);
+    return commencee ? Issue::ecrit() : Issue::erreur(q);
+}
+
 Issue Operation::clore(const QString &genre, const QString &resume, const QVariant &annulee,
                        const QString &fichier)
 {
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO operations (numero, quand, poste, utilisateur, "
-                             "registre, genre, resume, annulee, fichier) VALUES (?, NOW(3), ?, "
-                             "CURRENT_USER(), ?, ?, ?, ?, ?)"));
-    q.addBindValue(n);
-    q.addBindValue(poste());
-    q.addBindValue(registre);
+    q.prepare(commencee
+                  ? QStringLiteral("UPDATE operations SET quand = NOW(3), genre = ?, resume = ?, "
+                                   "annulee = ?, fichier = ? WHERE numero = ?")
+                  : QStringLiteral("INSERT INTO operations (genre, resume, annulee, fichier, "
+                                   "numero, quand, poste, utilisateur, registre) VALUES (?, ?, ?, "
+                                   "?, ?, NOW(3), ?, CURRENT_USER(), ?)"));
     q.addBindValue(genre);
     q.addBindValue(resume);
     // An invalid value is bound as NULL.
     q.addBindValue(annulee);
     q.addBindValue(fichier.isEmpty() ? QVariant() : QVariant(fichier));
-    return executer(q) ? Issue::ecrit() : Issue::erreur(q);
+    q.addBindValue(n);
+    if (!commencee) {
+        q.addBindValue(poste());
+        q.addBindValue(registre);
+    }
+    if (!executer(q))
+        return Issue::erreur(q);
+    // The row written first is gone: the server ended the transaction on its
+    // own, and nothing of this attempt will be written.
+    if (commencee && q.numRowsAffected() != 1)
+        return Issue::erreur(QStringLiteral("Un autre poste a modifié les mêmes données au même "
+                                            "moment"),
+                             QStringLiteral("1213"));
+    return Issue::ecrit();
 }
 
 Issue Operation::valider(Transaction &transaction, const Issue &issue) const
@@ -253,19 +304,21 @@ Issue Operation::valider(Transaction &transaction, const Issue &issue) const
     }
 }
 
-QJsonObject Operation::ligne(const QString &table, bool apres) const
+Issue Operation::ligne(const QString &table, bool apres, QJsonObject *ligne) const
 {
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT avant, apres FROM historique WHERE operation = ? AND "
                              "table_nom = ? ORDER BY id LIMIT 1"));
     q.addBindValue(n);
     q.addBindValue(table);
-    if (!executer(q) || !q.next())
-        return {};
-    return QJsonDocument::fromJson(q.value(apres ? 1 : 0).toString().toUtf8()).object();
+    if (!executer(q))
+        return Issue::erreur(q);
+    *ligne = q.next() ? QJsonDocument::fromJson(q.value(apres ? 1 : 0).toString().toUtf8()).object()
+                      : QJsonObject();
+    return Issue::ecrit();
 }
 
-QString Operation::modifications(const QString &table) const
+Issue Operation::modifications(const QString &table, QString *resume) const
 {
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT cle, avant, apres FROM historique WHERE operation = ? AND "
@@ -273,7 +326,7 @@ QString Operation::modifications(const QString &table) const
     q.addBindValue(n);
     q.addBindValue(table);
     if (!executer(q))
-        return QStringLiteral("%1 modifié%2s").arg(nomLigne(table, true), accord(table));
+        return Issue::erreur(q);
     QStringList numeros;
     QStringList changements;
     while (q.next()) {
@@ -288,16 +341,18 @@ QString Operation::modifications(const QString &table) const
         }
     }
     if (numeros.size() == 1) {
-        return QStringLiteral("%1 %2 modifié%3 : %4")
-            .arg(nomLigne(table), numeros.first(), accord(table),
-                 changements.join(QStringLiteral(", ")));
+        *resume = QStringLiteral("%1 %2 modifié%3 : %4")
+                      .arg(nomLigne(table), numeros.first(), accord(table),
+                           changements.join(QStringLiteral(", ")));
+        return Issue::ecrit();
     }
     const int total = int(numeros.size());
     if (numeros.size() > 5)
         numeros = numeros.mid(0, 5) << QStringLiteral("…");
-    return QStringLiteral("%1 %2 modifié%3s (%4)")
-        .arg(total)
-        .arg(nomLigne(table, true), accord(table), numeros.join(QStringLiteral(", ")));
+    *resume = QStringLiteral("%1 %2 modifié%3s (%4)")
+                  .arg(total)
+                  .arg(nomLigne(table, true), accord(table), numeros.join(QStringLiteral(", ")));
+    return Issue::ecrit();
 }
 
 bool incertain(const Issue &issue)
@@ -313,6 +368,9 @@ Issue ecrire(const QSqlDatabase &db, Changement changement, const QString &regis
         Transaction transaction(db);
         if (!transaction.ouverte())
             return transaction.issue();
+        const Issue debut = operation.commencer();
+        if (!debut.ok())
+            return debut;
         const Issue issue = corps(operation);
         if (!issue.ok())
             return issue;

@@ -70,9 +70,15 @@ public:
                 const QVariantList &valeurs = {}, int *lignes = nullptr);
     // After a row was added: its values as stored.
     Issue ajout(const QString &table, const QVariant &id);
+    // The same for many rows added at once.
+    Issue ajouts(const QString &table, const QVariantList &ids);
     // After the rows journaled by avant(…, Modification, …) were edited: their
     // values now. A row no longer under its key was deleted.
     Issue apres(const QString &table);
+    // The operation's own row, written first in each attempt's transaction,
+    // so that clore() can tell that the transaction is still the one that
+    // made the change: a cluster node may roll it back without a word.
+    Issue commencer();
     // The operation itself, once its rows are journaled: its kind ("ajout",
     // "modification", "suppression", "vidage", "annulation", "restauration")
     // and the sentence the history page shows.
@@ -85,16 +91,21 @@ public:
     // says nothing was, or that it cannot be known yet and what to check.
     Issue valider(Transaction &transaction, const Issue &issue) const;
 
-    // A row journaled in `table` (the first), before the change or after it.
-    QJsonObject ligne(const QString &table, bool apres) const;
+    // A row journaled in `table` (the first; none when there is none),
+    // before the change or after it.
+    // Like every statement of the change, a read refused here ends the
+    // attempt: the server may have rolled the transaction back already, and
+    // whatever ran after it would be written on its own.
+    Issue ligne(const QString &table, bool apres, QJsonObject *ligne) const;
     // What edits changed in `table`, as the history page says it
     // ("Écriture n°7 modifiée : valeur 1500 → 1600").
-    QString modifications(const QString &table) const;
+    Issue modifications(const QString &table, QString *resume) const;
 
 private:
     QSqlDatabase db;
     QString registre;
     qint64 n;
+    bool commencee = false;
 };
 
 // Whether the outcome of a write cannot be known yet: the answer to its

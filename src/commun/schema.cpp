@@ -55,6 +55,91 @@ QList<Table> journal()
     };
 }
 
+QList<Table> factures()
+{
+    return {
+        // The business as its invoices name it: one row, typed once. The
+        // logo's bytes are kept as base64 text, which backups hold as they
+        // hold any text.
+        { QStringLiteral("entreprise"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS entreprise (id TINYINT UNSIGNED NOT NULL, nom "
+              "VARCHAR(100) NOT NULL, forme VARCHAR(60) NOT NULL, adresse TEXT NOT NULL, tel "
+              "VARCHAR(60) NOT NULL, email VARCHAR(100) NOT NULL, registre_commerce VARCHAR(60) "
+              "NOT NULL, identifiant_fiscal VARCHAR(60) NOT NULL, taux_taxe INT UNSIGNED NOT "
+              "NULL, sans_taxe TEXT NOT NULL, devise VARCHAR(10) NOT NULL, conditions TEXT NOT "
+              "NULL, logo LONGTEXT, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
+          {},
+          { { QStringLiteral("nom"), 100 },
+            { QStringLiteral("forme"), largeurs::nom },
+            { QStringLiteral("adresse"), 0 },
+            { QStringLiteral("tel"), largeurs::nom },
+            { QStringLiteral("email"), 100 },
+            { QStringLiteral("registre_commerce"), largeurs::nom },
+            { QStringLiteral("identifiant_fiscal"), largeurs::nom },
+            { QStringLiteral("sans_taxe"), 0 },
+            { QStringLiteral("devise"), largeurs::unite },
+            { QStringLiteral("conditions"), 0 } } },
+        // Invoices and credit notes (serie 'A'), never changed once issued:
+        // the customer, the business, the tax and every line as printed,
+        // amounts in cents. A credit note names the invoice it cancels.
+        { QStringLiteral("factures"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS factures (id INT UNSIGNED NOT NULL AUTO_INCREMENT, "
+              "serie VARCHAR(2) NOT NULL, annee SMALLINT UNSIGNED NOT NULL, numero INT UNSIGNED "
+              "NOT NULL, date_facture DATE NOT NULL, facture_id INT UNSIGNED, client_id SMALLINT "
+              "UNSIGNED NOT NULL, client_nom VARCHAR(60) NOT NULL, client_entreprise "
+              "VARCHAR(60), client_email VARCHAR(60) NOT NULL, client_tel VARCHAR(60) NOT NULL, "
+              "client_adresse TEXT NOT NULL, emetteur LONGTEXT NOT NULL, taux_taxe INT UNSIGNED "
+              "NOT NULL, sans_taxe TEXT NOT NULL, devise VARCHAR(10) NOT NULL, conditions TEXT "
+              "NOT NULL, total_ht BIGINT NOT NULL, taxe BIGINT NOT NULL, total BIGINT NOT NULL, "
+              "PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
+          { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS factures_numero ON factures "
+                           "(serie, annee, numero)"),
+            QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS factures_avoir ON factures "
+                           "(facture_id)") },
+          {} },
+        { QStringLiteral("lignes_facture"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS lignes_facture (id INT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, facture_id INT UNSIGNED NOT NULL, commande_id SMALLINT UNSIGNED "
+              "NOT NULL, produit VARCHAR(60) NOT NULL, poids DOUBLE, unite VARCHAR(10) NOT NULL, "
+              "quantite INT NOT NULL, prix_unitaire BIGINT NOT NULL, total BIGINT NOT NULL, "
+              "PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
+          { QStringLiteral("CREATE INDEX IF NOT EXISTS lignes_facture_facture ON lignes_facture "
+                           "(facture_id)") },
+          {} },
+        // The orders an invoice in force holds: one invoice at a time per order.
+        { QStringLiteral("commandes_facturees"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS commandes_facturees (id INT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, commande_id SMALLINT UNSIGNED NOT NULL, facture_id INT UNSIGNED "
+              "NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
+          { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS commandes_facturees_commande ON "
+                           "commandes_facturees (commande_id)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS commandes_facturees_facture ON "
+                           "commandes_facturees (facture_id)") },
+          {} },
+        // The last number given in each series and year, read with a lock by
+        // the issuing transaction.
+        { QStringLiteral("compteurs_factures"),
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS compteurs_factures (id INT UNSIGNED NOT NULL "
+              "AUTO_INCREMENT, serie VARCHAR(2) NOT NULL, annee SMALLINT UNSIGNED NOT NULL, "
+              "dernier INT UNSIGNED NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT "
+              "CHARSET=utf8mb4;"),
+          { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS compteurs_factures_serie ON "
+                           "compteurs_factures (serie, annee)") },
+          {} },
+    };
+}
+
+// The invoices' tables, then the journal's, after the registers'.
+QList<Table> facturesEtJournal()
+{
+    return factures() + journal();
+}
+
 const QList<Table> &registres()
 {
     static const QList<Table> tables = QList<Table> {
@@ -111,7 +196,7 @@ const QList<Table> &registres()
           { QStringLiteral(
               "CREATE INDEX IF NOT EXISTS absence_employe_id ON absence (employe_id)") },
           {} },
-    } + journal();
+    } + facturesEtJournal();
     return tables;
 }
 
@@ -142,6 +227,15 @@ const QStringList &tablesRegistres()
             liste << table.nom;
         return liste;
     }();
+    return noms;
+}
+
+const QStringList &tablesFactures()
+{
+    static const QStringList noms = { QStringLiteral("entreprise"), QStringLiteral("factures"),
+                                      QStringLiteral("lignes_facture"),
+                                      QStringLiteral("commandes_facturees"),
+                                      QStringLiteral("compteurs_factures") };
     return noms;
 }
 

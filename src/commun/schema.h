@@ -31,6 +31,11 @@ namespace schema {
 // The program's tables, the journal's last, in the order a backup writes them.
 const QStringList &tablesRegistres();
 
+// The invoices' tables (the business's identity, invoices and credit notes,
+// their lines, the orders they hold, their numbering): the orders' gate
+// creates them with its own.
+const QStringList &tablesFactures();
+
 // The journal's tables (every change of a register is written there too):
 // each section's gate creates them with its own.
 const QStringList &tablesJournal();

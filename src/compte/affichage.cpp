@@ -3,6 +3,7 @@
 #include "commun/grilles.h"
 #include "compte/etat.h"
 #include "compte/registre.h"
+#include "compte/releve.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -45,14 +46,22 @@ void Entreprise::afficheDonne()
     const QList<Button *> boutons =
         rangee(fenetre, style, { QStringLiteral("Valider"), QStringLiteral("Annuler") },
                QPoint(10, 460), QSize(260, 25));
-    const QList<Button *> sorties = rangee(
-        fenetre, style, { QStringLiteral("Exporter en CSV"), QStringLiteral("Fermer la fenêtre") },
-        QPoint(10, 490), QSize(260, 25));
+    const QList<Button *> sorties =
+        rangee(fenetre, style,
+               { QStringLiteral("Exporter en CSV"), QStringLiteral("Importer un relevé"),
+                 QStringLiteral("Fermer la fenêtre") },
+               QPoint(10, 490), QSize(170, 25));
     for (Button *b : boutons)
         connect(b, &Button::clicked, this, &Entreprise::changementEtat);
     connect(sorties.at(0), &Button::clicked, fenetre,
             [fenetre, grille] { exporterCsv(fenetre, grille, QStringLiteral("compte")); });
-    connect(sorties.at(1), &Button::clicked, fenetre, &QDialog::accept);
+    // The grid shows the imported entries, unless edits are pending in it.
+    connect(sorties.at(1), &Button::clicked, fenetre, [this, fenetre] {
+        QSqlTableModel *modele = etatCompte->tableModel;
+        if (compte::importerReleve(fenetre, db) && modele && !modele->isDirty())
+            modele->select();
+    });
+    connect(sorties.at(2), &Button::clicked, fenetre, &QDialog::accept);
 
     fenetre->exec();
 }

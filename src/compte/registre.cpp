@@ -2,6 +2,7 @@
 #include "commun/grilles.h"
 #include "commun/historique.h"
 #include "commun/saisie.h"
+#include "compte/import.h"
 
 #include <QJsonObject>
 #include <QLocale>
@@ -180,6 +181,81 @@ Issue sommes(const QSqlDatabase &db, const Periode &periode, const QString &form
     return Issue::ecrit();
 }
 
+// An entry as the check for entries already in the book compares it: its
+// day, kind, amount as a number ("12.50" as "12.5") and label.
+QString cle(const QDate &jour, const QString &sujet, const QString &valeur,
+            const QString &commentaire)
+{
+    QString montant = montantLu(valeur, QString(), true, nullptr);
+    if (montant.isNull())
+        montant = valeur;
+    else if (montant.contains(QLatin1Char('.'))) {
+        while (montant.endsWith(QLatin1Char('0')))
+            montant.chop(1);
+        if (montant.endsWith(QLatin1Char('.')))
+            montant.chop(1);
+    }
+    return jour.toString(Qt::ISODate) + QChar(0x1F) + sujet + QChar(0x1F) + montant + QChar(0x1F)
+        + commentaire;
+}
+
+// How many entries of each key the book holds over the days of `ecritures`,
+// held until the import ends so that no workstation adds one meanwhile.
+Issue presentes(const QSqlDatabase &db, const QList<Ecriture> &ecritures,
+                QHash<QString, int> *nombres)
+{
+    QDate premier = ecritures.first().date.date();
+    QDate dernier = premier;
+    for (const Ecriture &e : ecritures) {
+        premier = std::min(premier, e.date.date());
+        dernier = std::max(dernier, e.date.date());
+    }
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT DATE(date_insert) AS jour, sujet, valeur, commentaire FROM "
+                             "compte WHERE date_insert >= ? AND date_insert < ? FOR UPDATE"));
+    q.addBindValue(premier.toString(Qt::ISODate));
+    q.addBindValue(dernier.addDays(1).toString(Qt::ISODate));
+    if (!executer(q))
+        return Issue::erreur(q);
+    const Colonnes c(q);
+    while (q.next()) {
+        ++(*nombres)[cle(c("jour").toDate(), c("sujet").toString(), c("valeur").toString(),
+                         c("commentaire").toString())];
+    }
+    return Issue::ecrit();
+}
+
+// The statement's entries not in the book yet, added; their numbers in `ids`.
+Issue ajouterNouvelles(const QSqlDatabase &db, const QList<Ecriture> &ecritures, QVariantList *ids,
+                       BilanImport *bilan)
+{
+    QHash<QString, int> dansLeLivre;
+    Issue issue = presentes(db, ecritures, &dansLeLivre);
+    if (!issue.ok())
+        return issue;
+    QHash<QString, int> dansLeFichier;
+    QSqlQuery requete(db);
+    requete.prepare(QStringLiteral("INSERT INTO compte (sujet, valeur, commentaire, date_insert) "
+                                   "VALUES (?, ?, ?, ?)"));
+    for (const Ecriture &e : ecritures) {
+        const QString k = cle(e.date.date(), e.sujet, e.valeur, e.commentaire);
+        if (++dansLeFichier[k] <= dansLeLivre.value(k)) {
+            ++bilan->presentes;
+            continue;
+        }
+        requete.addBindValue(e.sujet);
+        requete.addBindValue(e.valeur);
+        requete.addBindValue(saisie(e.commentaire));
+        requete.addBindValue(e.date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        if (!executer(requete))
+            return Issue::erreur(requete, table);
+        ids->append(requete.lastInsertId());
+    }
+    bilan->ajoutees = int(ids->size());
+    return Issue::ecrit();
+}
+
 } // namespace
 
 QStringList choixDePeriode()
@@ -301,7 +377,10 @@ Issue supprimer(const QSqlDatabase &db, const QVariant &id)
                                           QStringLiteral("id = ?"), { id });
             if (!issue.ok())
                 return issue;
-            const QJsonObject ligne = operation.ligne(table, false);
+            QJsonObject ligne;
+            issue = operation.ligne(table, false, &ligne);
+            if (!issue.ok())
+                return issue;
             QSqlQuery requete(db);
             requete.prepare(QStringLiteral("DELETE FROM compte WHERE id = :id"));
             requete.bindValue(QStringLiteral(":id"), id);
@@ -417,6 +496,44 @@ Issue evolution(const QSqlDatabase &db, const Periode &choisie, QList<Point> *po
         points->append(point);
     }
     return issue;
+}
+
+Issue importer(const QSqlDatabase &db, const QList<LigneReleve> &lignes, const QString &nomFichier,
+               BilanImport *bilan)
+{
+    // What reaches the server is checked here again, as typed entries are.
+    QList<Ecriture> ecritures;
+    int refusees = 0;
+    for (const LigneReleve &ligne : lignes) {
+        if (ligne.role != LigneReleve::Donnee)
+            continue;
+        if (!ligne.raison.isEmpty()) {
+            ++refusees;
+            continue;
+        }
+        Ecriture e = ligne.ecriture;
+        const Issue refus = refusDeSaisie(e, &e.valeur);
+        if (!refus.ok() || !e.date.isValid())
+            return refus.ok() ? Issue::refus(QString(), QStringLiteral("Date invalide")) : refus;
+        ecritures << e;
+    }
+    *bilan = { 0, 0, refusees };
+    if (ecritures.isEmpty())
+        return Issue::ecrit();
+    return historique::ecrire(db, Changement::Ajout, table, [&](historique::Operation &operation) {
+        *bilan = { 0, 0, refusees };
+        QVariantList ids;
+        Issue issue = ajouterNouvelles(db, ecritures, &ids, bilan);
+        if (!issue.ok() || ids.isEmpty())
+            return issue;
+        issue = operation.ajouts(table, ids);
+        if (!issue.ok())
+            return issue;
+        return operation.clore(QStringLiteral("import"),
+                               QStringLiteral("Relevé « %1 » importé (%2 entrée%3)")
+                                   .arg(nomFichier, historique::enNombre(bilan->ajoutees),
+                                        bilan->ajoutees > 1 ? QStringLiteral("s") : QString()));
+    });
 }
 
 } // namespace compte

@@ -129,6 +129,24 @@ struct Point
 // bucket to its last one's; none when it has no entry.
 Issue evolution(const QSqlDatabase &db, const Periode &periode, QList<Point> *points);
 
+// What importing a statement did.
+struct BilanImport
+{
+    int ajoutees = 0; // entries added
+    int presentes = 0; // lines the book held already
+    int refusees = 0; // lines that could not be read
+};
+
+struct LigneReleve;
+
+// Adds the readable lines of data of a statement (see import.h) as entries,
+// all in one operation of the history ("Relevé « releve.csv » importé (12
+// entrées)") or none. A line is skipped when the book already holds as many
+// entries of its day, kind, amount and label as the statement holds up to
+// and including it: importing a statement again adds nothing.
+Issue importer(const QSqlDatabase &db, const QList<LigneReleve> &lignes, const QString &nomFichier,
+               BilanImport *bilan);
+
 } // namespace compte
 
 #endif // COMPTE_REGISTRE_H

@@ -190,7 +190,10 @@ Issue supprimerPersonne(const QSqlDatabase &db, const QVariant &id)
             requete.bindValue(QStringLiteral(":id"), id);
             if (!executer(requete))
                 return Issue::erreur(requete, tableAbsences);
-            const QJsonObject p = operation.ligne(tablePersonnes, false);
+            QJsonObject p;
+            const Issue lue = operation.ligne(tablePersonnes, false, &p);
+            if (!lue.ok())
+                return lue;
             return operation.clore(QStringLiteral("suppression"),
                                    QStringLiteral("%1 %2 supprimé avec %3")
                                        .arg(nomDuType(p.value(QLatin1String("type")).toInt()),
@@ -348,7 +351,10 @@ Issue supprimerAbsence(const QSqlDatabase &db, const QVariant &id)
                 return Issue::erreur(requete, tableAbsences);
             if (requete.numRowsAffected() == 0)
                 return Issue::dejaSupprime();
-            const QJsonObject a = operation.ligne(tableAbsences, false);
+            QJsonObject a;
+            const Issue lue = operation.ligne(tableAbsences, false, &a);
+            if (!lue.ok())
+                return lue;
             return operation.clore(
                 QStringLiteral("suppression"),
                 QStringLiteral("Absence n°%1 supprimée (%2, %3 h)")
