@@ -33,7 +33,7 @@ QValueAxis *axeDesMontants(const QList<compte::Point> &points)
 {
     double bas = 0, haut = 0;
     for (const compte::Point &p : points) {
-        bas = std::min({ bas, p.solde });
+        bas = std::min({ bas, p.gains, p.depenses, p.solde });
         haut = std::max({ haut, p.gains, p.depenses, p.solde });
     }
     auto *axe = new QValueAxis;
