@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QChartView>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSqlQuery>
@@ -185,9 +186,10 @@ class BenchPages : public QObject
         qInfo("(tables filled with %d rows each in %lld ms)", n, chrono.elapsed());
     }
 
-    // Opens a page from its home-page button, a few times; prints its row of the table.
+    // Opens a page from its home-page button, a few times; prints its row of the
+    // table. With a period (the balance report's list), measured from its choice.
     void mesurer(const char *nom, int lignes, const QString &panneau, const QString &bouton,
-                 const QStringList &sql)
+                 const QStringList &sql, int periode = 0)
     {
         const qint64 instructions = tempsSql(sql);
         QList<qint64> premiers, pas, completes;
@@ -195,6 +197,11 @@ class BenchPages : public QObject
             banc->pilote.effacer();
             banc->pilote.dialogue([&](QDialog *d) {
                 QTRY_VERIFY_WITH_TIMEOUT(guet.premierEcran >= 0 && guet.complete >= 0, 120000);
+                if (periode > 0) {
+                    guet.demarrer();
+                    d->findChild<QComboBox *>(QStringLiteral("periode"))->setCurrentIndex(periode);
+                    QTRY_VERIFY_WITH_TIMEOUT(guet.premierEcran >= 0 && guet.complete >= 0, 120000);
+                }
                 d->reject();
             });
             guet.demarrer();
@@ -285,6 +292,68 @@ private Q_SLOTS:
         qInfo("|---|---|---|---|---|---|---|---|---|");
         tableau(1000);
         tableau(65535);
+    }
+
+    // The book over five years, up to now (65,535 entries): the report of
+    // everything, of last month, and the chart of everything, from the click
+    // to its first paint (the rule: under a second).
+    void periodes()
+    {
+        const int n = 65535;
+        banc = std::make_unique<Banc>();
+        QVERIFY(banc->fenetre().connexionCompte());
+        banc->sql(QStringLiteral(
+                      "INSERT INTO compte (id, sujet, valeur, commentaire, date_insert) SELECT "
+                      "seq, IF(seq % 3 = 0, 'Gain', 'Dépense'), CONCAT(seq % 997, '.50'), "
+                      "CONCAT('achat numéro ', seq), NOW() - INTERVAL seq * 40 MINUTE FROM "
+                      "seq_1_to_%1")
+                      .arg(n));
+        const QString liste = QStringLiteral(
+            "SELECT id, sujet, valeur, commentaire, DATE_FORMAT(date_insert, 'le %d %M %Y à "
+            "%Hh%imin') FROM compte WHERE sujet = '%1'%2");
+        const QDate mois = QDate::currentDate().addDays(1 - QDate::currentDate().day());
+        const QString dans =
+            QStringLiteral(" date_insert >= '%1' AND date_insert < '%2'")
+                .arg(mois.addMonths(-1).toString(Qt::ISODate), mois.toString(Qt::ISODate));
+        for (const QString &filtre : { QString(), dans }) {
+            const QString ou = filtre.isEmpty() ? QString() : QStringLiteral(" WHERE") + filtre;
+            mesurer(filtre.isEmpty() ? "balance report, 5 years" : "balance report, last month", n,
+                    compte, QStringLiteral("Bilan"),
+                    { liste.arg(QStringLiteral("Dépense"), filtre.isEmpty() ? "" : " AND" + filtre),
+                      liste.arg(QStringLiteral("Gain"), filtre.isEmpty() ? "" : " AND" + filtre),
+                      "SELECT sujet, SUM(valeur) FROM compte" + ou + " GROUP BY sujet DESC",
+                      "SELECT 1- 2",
+                      "SELECT DATE_FORMAT(MIN(date_insert), '%d %M %Y'), "
+                      "DATE_FORMAT(MAX(date_insert), '%d %M %Y') FROM compte"
+                          + ou },
+                    filtre.isEmpty() ? 0 : 2);
+        }
+
+        QList<qint64> temps;
+        for (int essai = 0; essai < mesures; ++essai) {
+            QElapsedTimer chrono;
+            qint64 peint = -1;
+            banc->pilote.dialogue([&](QDialog *d) {
+                banc->pilote.dialogue([&](QDialog *g) {
+                    auto *vue = g->findChild<QChartView *>();
+                    QTRY_VERIFY(vue->isVisible());
+                    vue->viewport()->repaint();
+                    peint = chrono.elapsed();
+                    QCOMPARE(vue->chart()->series().size(), 2);
+                    g->reject();
+                });
+                chrono.start();
+                Banc::clic(boutonTexte(d, QStringLiteral("Graphique")));
+                d->reject();
+            });
+            Banc::clic(banc->bouton(compte, QStringLiteral("Bilan")));
+            QCOMPARE(banc->pilote.anomalies(), QStringList());
+            temps << peint;
+        }
+        qInfo("chart of 5 years, %d entries: painted in %lld ms (limit 1000 ms)", n,
+              mediane(temps));
+        QVERIFY(mediane(temps) < 1000);
+        banc.reset();
     }
 
     // The history page at 100,000 operations: from the click to its list's

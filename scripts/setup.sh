@@ -19,9 +19,12 @@ fi
 # appstream: the test suite validates the installed metainfo.
 # libmariadb-dev: the gates ask the client library about the connection.
 # libcsv-dev: bank statements are cut into fields by libcsv.
+# qt6-charts-dev, libqt6opengl6-dev: the report's chart (Qt Charts' CMake
+# files need Qt's OpenGL ones, which its package does not bring).
 # file, dpkg-dev: `cpack -G DEB` finds the package's library dependencies with them.
 paquets=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-mysql libmariadb-dev libcsv-dev qt6-translations-l10n mariadb-server
-    mariadb-client poppler-utils fonts-liberation2 appstream file dpkg-dev)
+    mariadb-client poppler-utils fonts-liberation2 appstream file dpkg-dev
+    qt6-charts-dev libqt6opengl6-dev)
 manquants=()
 for p in "${paquets[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants+=("$p")

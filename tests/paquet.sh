@@ -44,7 +44,7 @@ done
 champ() { dpkg-deb -f "$paquet" "$1"; }
 depend=$(champ Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
 for paquetRequis in libqt6sql6-mysql fonts-liberation2 mariadb-client libqt6core6 libqt6gui6 \
-    libqt6widgets6 libqt6sql6 libqt6printsupport6 libmariadb3 libcsv3; do
+    libqt6widgets6 libqt6sql6 libqt6printsupport6 libmariadb3 libcsv3 libqt6charts6; do
     grep -qx "$paquetRequis" <<<"$depend" || echec "Depends lacks $paquetRequis: $(champ Depends)"
 done
 champ Recommends | grep -qw mariadb-server || echec "mariadb-server is not recommended"

@@ -1,8 +1,13 @@
 #include "commun/grilles.h"
 #include "support/banc.h"
 
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QSpinBox>
 #include <QSqlTableModel>
 #include <QTableView>
@@ -25,6 +30,17 @@ QString livre(Banc &banc)
         .valeur("SELECT GROUP_CONCAT(CONCAT_WS(' ', id, sujet, valeur, commentaire) ORDER BY id "
                 "SEPARATOR ', ') FROM compte")
         .toString();
+}
+
+// Answers the save dialog with a file in `dossier`, after checking the name it proposes.
+void enregistrerSous(Banc &banc, const QString &dossier, const QString &propose)
+{
+    banc.pilote.dialogue([=](QDialog *d) {
+        auto *dialogue = qobject_cast<QFileDialog *>(d);
+        QCOMPARE(QFileInfo(dialogue->selectedFiles().value(0)).fileName(), propose);
+        dialogue->selectFile(dossier + '/' + propose);
+        d->accept();
+    });
 }
 
 // Answers the next file dialog with a sample statement.
@@ -194,6 +210,65 @@ private Q_SLOTS:
             appuyer(d, "Fermer la page");
         });
         QCOMPARE(banc.pilote.anomalies(), QStringList());
+    }
+
+    void reportOfLastMonthAndItsChart()
+    {
+        Banc banc;
+        const QDate aujourdhui = QDate::currentDate();
+        const QDate mois = aujourdhui.addDays(1 - aujourdhui.day()).addMonths(-1);
+        const QString m = mois.toString("yyyy-MM-");
+        remplir(banc,
+                "(1, 'Gain', '100', 'paie', '" + m + "01 00:00'), (2, 'Dépense', '30', 'loyer', '"
+                    + m + "05 09:00'), (3, 'Dépense', '5', 'pain', '"
+                    + aujourdhui.addDays(1 - aujourdhui.day()).toString("yyyy-MM-dd") + "')");
+        QTemporaryDir dossier;
+        banc.lancer(panneauCompte, "Bilan", [&](QDialog *d) {
+            auto *periode = nomme<QComboBox>(d, "periode");
+            QCOMPARE(elements(periode).join('|'),
+                     "Tout|Ce mois-ci|Le mois dernier|Cette année|"
+                     "L'année dernière|Du … au …");
+            QVERIFY(textePage(d).contains("Toutes vos dépenses s'élèvent à 35F"));
+            periode->setCurrentIndex(2);
+            const QString mot = QLocale(QLocale::French).toString(mois, "MMMM yyyy");
+            QVERIFY(textePage(d).startsWith("Bilan d"));
+            dansLOrdre(textePage(d),
+                       { mot, "loyer", "paie", "s'élèvent à 30F", "à 100F", "économie de 70F" });
+            QVERIFY(!textePage(d).contains("pain") && !nomme<QDateEdit>(d, "du")->isVisible());
+            banc.pilote.dialogue([&](QDialog *g) {
+                QCOMPARE(g->windowTitle(), "Évolution de vos dépenses et gains");
+                const auto series = g->findChild<QChartView *>()->chart()->series();
+                const auto barres = qobject_cast<QBarSeries *>(series.at(0))->barSets();
+                const auto solde = qobject_cast<QLineSeries *>(series.at(1))->points();
+                // One bar per day: the month's first day gained 100, its fifth spent 30.
+                QCOMPARE(barres.at(0)->count(), mois.daysInMonth());
+                QCOMPARE(QList<qreal>({ barres.at(0)->at(0), barres.at(1)->at(4),
+                                        barres.at(1)->sum(), solde.at(3).y(), solde.last().y() }),
+                         QList<qreal>({ 100, 30, 30, 100, 70 }));
+                for (const QString extension : { "png", "pdf" }) {
+                    enregistrerSous(banc, dossier.path(),
+                                    "graphique-" + m.left(7) + "." + extension);
+                    appuyer(g, extension == "png" ? "Exporter en image" : "Exporter en PDF");
+                    QVERIFY(QFileInfo(dossier.filePath("graphique-" + m.left(7) + "." + extension))
+                                .size()
+                            > 1000);
+                }
+                appuyer(g, "Fermer la page");
+            });
+            appuyer(d, "Graphique");
+            enregistrerSous(banc, dossier.path(), "bilan-" + m.left(7) + ".pdf");
+            appuyer(d, "Exporter en PDF");
+            // Back to everything, then days of one's own: the date fields come with them.
+            periode->setCurrentIndex(0);
+            QVERIFY(textePage(d).contains("Toutes vos dépenses s'élèvent à 35F"));
+            periode->setCurrentIndex(5);
+            nomme<QDateEdit>(d, "du")->setDate(mois.addDays(4));
+            QVERIFY(nomme<QDateEdit>(d, "au")->isVisible());
+            QVERIFY(textePage(d).contains("s'élèvent à 35F et \nTous vos gains s'élèvent à 0F"));
+            appuyer(d, "Fermer la page");
+        });
+        QCOMPARE(banc.pilote.anomalies(), QStringList());
+        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files).size(), 3);
     }
 };
 

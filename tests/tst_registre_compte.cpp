@@ -24,6 +24,17 @@ QString livre(BaseDeTest &base)
         .toString();
 }
 
+// Entries around the months of 15 March 2026: each one a day's last second
+// or first second.
+void livreDe2026(BaseDeTest &base)
+{
+    base.sql("INSERT INTO compte VALUES (1, 'Gain', '100', '', '2025-12-31 23:59:59'), (2, "
+             "'Dépense', '10', '', '2026-01-01 00:00:00'), (3, 'Gain', '5.5', '', '2026-02-01 "
+             "00:00:00'), (4, 'Dépense', '20', '', '2026-02-28 23:59:59'), (5, 'Gain', '1', '', "
+             "'2026-03-01 00:00:00'), (6, 'Dépense', '3', '', '2026-03-15 12:00:00'), (7, "
+             "'Gain', '7', '', '2027-01-01 00:00:00')");
+}
+
 } // namespace
 
 class TestRegistreCompte : public QObject
@@ -80,6 +91,79 @@ private Q_SLOTS:
         QCOMPARE(QStringList({ bilan.totalDepenses, bilan.totalGains, bilan.difference,
                                bilan.premiereDate, bilan.derniereDate }),
                  QStringList({ "22.75", "10.4", "-12.35", "01 août 2013", "02 janvier 2014" }));
+    }
+
+    void reportOfAPeriodHasItsEntriesOnly()
+    {
+        BaseDeTest base;
+        livreDe2026(base);
+        // "choice [du au] | heading | file | expenses / gains / totals, difference, days"
+        const QStringList cas = {
+            "0 |  | " + QDate::currentDate().toString("yyyy-MM-dd")
+                + " | 10 20 3 / 100 5.5 1 7 / 33 113.5 80.5 31 décembre 2025 01 janvier 2027",
+            "1 | de mars 2026 | 2026-03 | 3 / 1 / 3 1 -2 01 mars 2026 15 mars 2026",
+            "2 | de février 2026 | 2026-02 | 20 / 5.5 / 20 5.5 -14.5 01 février 2026 28 février "
+            "2026",
+            "3 | de l'année 2026 | 2026 | 10 20 3 / 5.5 1 / 33 6.5 -26.5 01 janvier 2026 15 mars "
+            "2026",
+            "4 | de l'année 2025 | 2025 | / 100 / 0 100 100 31 décembre 2025 31 décembre 2025",
+            // Days given the wrong way round are taken the right way.
+            "5 2026-03-01 2026-01-01 | du 01/01/2026 au 01/03/2026 | 2026-01-01-au-2026-03-01 | 10 "
+            "20 / 5.5 1 / 30 6.5 -23.5 01 janvier 2026 01 mars 2026",
+            "5 2026-04-01 2026-04-30 | d'avril 2026 | 2026-04 | / / 0 0 0  ",
+        };
+        for (const QString &ligne : cas) {
+            const QStringList choix = ligne.section(" | ", 0, 0).split(' ');
+            const Periode p = periode(choix[0].toInt(), { 2026, 3, 15 },
+                                      QDate::fromString(choix.value(1), Qt::ISODate),
+                                      QDate::fromString(choix.value(2), Qt::ISODate));
+            Bilan b;
+            QVERIFY(lireBilan(base.db, &b, p).ok());
+            QStringList lu = { choix.join(' '), libelle(p), partieFichier(p) };
+            QStringList sommes;
+            for (Curseur<LigneBilan> *c : { &b.depenses, &b.gains }) {
+                for (const LigneBilan &l : c->suivants(10))
+                    sommes << l.valeur;
+                sommes << "/";
+            }
+            sommes << b.totalDepenses << b.totalGains << b.difference << b.premiereDate
+                   << b.derniereDate;
+            QCOMPARE((lu << sommes.join(' ')).join(" | "), ligne);
+        }
+    }
+
+    void evolutionSumsEachMonthOrDay()
+    {
+        BaseDeTest base;
+        QList<Point> points;
+        QVERIFY(evolution(base.db, {}, &points).ok() && points.isEmpty());
+        livreDe2026(base);
+        const auto lire = [&](const Periode &p) {
+            QStringList lu;
+            if (!evolution(base.db, p, &points).ok())
+                return QStringList({ "refusé" });
+            for (const Point &point : points) {
+                lu << QString("%1 %2 %3 %4")
+                          .arg(point.etiquette)
+                          .arg(point.gains)
+                          .arg(point.depenses)
+                          .arg(point.solde);
+            }
+            return lu;
+        };
+        QCOMPARE(lire({ { 2025, 12, 1 }, { 2026, 3, 31 } }),
+                 QStringList({ "déc. 2025 100 0 100", "janv. 2026 0 10 90",
+                               "févr. 2026 5.5 20 75.5", "mars 2026 1 3 73.5" }));
+        // The whole book: from its first month to its last one.
+        const QStringList tout = lire({});
+        QCOMPARE(tout.size(), 14);
+        QCOMPARE(tout.last(), "janv. 2027 7 0 80.5");
+        QCOMPARE(lire({ { 1752, 9, 14 }, { 9999, 12, 31 } }), tout);
+        // One month or less: per day, the last second of its last day in.
+        const QStringList fevrier = lire(periode(2, { 2026, 3, 15 }));
+        QCOMPARE(fevrier.size(), 28);
+        QCOMPARE(QStringList({ fevrier.first(), fevrier.at(1), fevrier.last() }),
+                 QStringList({ "01/02 5.5 0 5.5", "02/02 0 0 5.5", "28/02 0 20 -14.5" }));
     }
 
     void deleteEmptyAndAFullBook()

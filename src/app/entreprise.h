@@ -72,6 +72,8 @@ public Q_SLOTS:
     void afficheDonne();
     void changementEtat();
     void bilan();
+    // The chart of the report's period (src/compte/graphique.cpp)
+    void graphiqueBilan();
 
     // Orders and customers (src/commandes)
     void commandAjout();

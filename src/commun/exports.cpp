@@ -11,13 +11,20 @@
 QString demanderFichier(QWidget *parent, const QString &titre, const QString &nom,
                         const QString &extension, const QString &filtre)
 {
+    return demanderFichierNomme(parent, titre,
+                                nom + QLatin1Char('-')
+                                    + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")),
+                                extension, filtre);
+}
+
+QString demanderFichierNomme(QWidget *parent, const QString &titre, const QString &fichier,
+                             const QString &extension, const QString &filtre)
+{
     // The documents folder, or the home folder of a user who has none.
     QString dossier = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(dossier).isDir())
         dossier = QDir::homePath();
-    const QString proposition = QDir(dossier).filePath(
-        nom + QLatin1Char('-') + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))
-        + QLatin1Char('.') + extension);
+    const QString proposition = QDir(dossier).filePath(fichier + QLatin1Char('.') + extension);
     QFileDialog dialogue(parent, titre, proposition, filtre);
     dialogue.setAcceptMode(QFileDialog::AcceptSave);
     dialogue.setFileMode(QFileDialog::AnyFile);

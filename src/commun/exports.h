@@ -18,6 +18,10 @@ class QWidget;
 QString demanderFichier(QWidget *parent, const QString &titre, const QString &nom,
                         const QString &extension, const QString &filtre);
 
+// The same, proposing <fichier>.<extension> as it is named.
+QString demanderFichierNomme(QWidget *parent, const QString &titre, const QString &fichier,
+                             const QString &extension, const QString &filtre);
+
 // Writes a file whole or not at all: `ecrire` fills it and returns false when
 // the work was cancelled. A file that cannot be written (folder read-only,
 // disk full) is told in a warning box naming the file and the reason; in

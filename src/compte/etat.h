@@ -1,7 +1,11 @@
 #ifndef COMPTE_ETAT_H
 #define COMPTE_ETAT_H
 
+#include "compte/registre.h"
+
 #include <QComboBox>
+#include <QDate>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSqlTableModel>
@@ -18,6 +22,20 @@ struct EtatCompte
     QPointer<QComboBox> sujetListe;
     // Display and edit
     QPointer<QSqlTableModel> tableModel;
+    // Balance report: its period
+    QPointer<QComboBox> periode;
+    QPointer<QDateEdit> du;
+    QPointer<QDateEdit> au;
+
+    // The period the report's list shows, on today's date; the whole book
+    // when no report is open.
+    compte::Periode periodeChoisie() const
+    {
+        if (!periode || !du || !au)
+            return {};
+        return compte::periode(periode->currentIndex(), QDate::currentDate(), du->date(),
+                               au->date());
+    }
 };
 
 #endif // COMPTE_ETAT_H

@@ -5,6 +5,8 @@
 #include "compte/import.h"
 
 #include <QJsonObject>
+#include <QLocale>
+#include <QMap>
 #include <QSqlQuery>
 #include <QSqlTableModel>
 
@@ -34,15 +36,37 @@ Issue refusDeSaisie(const Ecriture &ecriture, QString *montant)
     return Issue::ecrit();
 }
 
+// The condition that keeps the entries of the period, after `lien` (" WHERE "
+// or " AND "); none for the whole book. Its days are bound by lierPeriode.
+QString dansPeriode(const Periode &periode, const QString &lien)
+{
+    return periode.tout() ? QString()
+                          : lien + QStringLiteral("date_insert >= :debut AND date_insert < :apres");
+}
+
+void lierPeriode(QSqlQuery &requete, const Periode &periode)
+{
+    if (periode.tout())
+        return;
+    // The last day is in the period up to its last second, 31 December 9999
+    // too (the server has no day after it).
+    const QDate lendemain = periode.fin.addDays(1);
+    requete.bindValue(QStringLiteral(":debut"), periode.debut);
+    requete.bindValue(QStringLiteral(":apres"),
+                      lendemain.year() <= 9999 ? QDateTime(lendemain, QTime(0, 0))
+                                               : QDateTime(periode.fin, QTime(23, 59, 59, 999)));
+}
+
 // A read's statement run at once, its rows read as they are asked for.
 std::shared_ptr<QSqlQuery> lecture(const QSqlDatabase &db, const QString &instruction,
-                                   const QString &sujet, Issue *issue)
+                                   const QString &sujet, Issue *issue, const Periode &periode = {})
 {
     auto requete = std::make_shared<QSqlQuery>(db);
     requete->setForwardOnly(true);
     requete->prepare(instruction);
     if (!sujet.isNull())
         requete->bindValue(QStringLiteral(":sujet"), sujet);
+    lierPeriode(*requete, periode);
     *issue = executer(*requete) ? Issue::ecrit() : Issue::erreur(*requete);
     return requete;
 }
@@ -54,15 +78,19 @@ LigneBilan ligneBilan(const Colonnes &c)
 
 // The totals, gains first. Servers that refuse an order inside GROUP BY get
 // the same two sums with ORDER BY.
-Issue lireTotaux(const QSqlDatabase &db, Bilan *bilan)
+Issue lireTotaux(const QSqlDatabase &db, Bilan *bilan, const Periode &periode)
 {
     QSqlQuery requete(db);
     requete.setForwardOnly(true);
-    if (!requete.exec(QStringLiteral("SELECT sujet, SUM(valeur) AS total FROM compte GROUP BY "
-                                     "sujet DESC"))
-        && !executer(requete,
-                     QStringLiteral("SELECT sujet, SUM(valeur) AS total FROM compte "
-                                    "GROUP BY sujet ORDER BY sujet DESC")))
+    const QString debut = QStringLiteral("SELECT sujet, SUM(valeur) AS total FROM compte")
+        + dansPeriode(periode, QStringLiteral(" WHERE "));
+    const auto lire = [&](const QString &fin, bool seul) {
+        requete.prepare(debut + fin);
+        lierPeriode(requete, periode);
+        return seul ? executer(requete) : requete.exec();
+    };
+    if (!lire(QStringLiteral(" GROUP BY sujet DESC"), false)
+        && !lire(QStringLiteral(" GROUP BY sujet ORDER BY sujet DESC"), true))
         return Issue::erreur(requete);
     const Colonnes c(requete);
     while (requete.next()) {
@@ -75,8 +103,9 @@ Issue lireTotaux(const QSqlDatabase &db, Bilan *bilan)
     return Issue::ecrit();
 }
 
-// The difference as the server writes it, and the book's first and last days.
-Issue lireDifferenceEtDates(const QSqlDatabase &db, Bilan *bilan)
+// The difference as the server writes it, and the first and last days of the
+// period's entries.
+Issue lireDifferenceEtDates(const QSqlDatabase &db, Bilan *bilan, const Periode &periode)
 {
     QSqlQuery requete(db);
     requete.setForwardOnly(true);
@@ -88,16 +117,67 @@ Issue lireDifferenceEtDates(const QSqlDatabase &db, Bilan *bilan)
     if (requete.next())
         bilan->difference = texteNombre(Colonnes(requete)("difference"));
 
-    if (!executer(requete,
-                  QStringLiteral("SELECT DATE_FORMAT(MIN(date_insert), '%d %M %Y') AS premiere, "
-                                 "DATE_FORMAT(MAX(date_insert), '%d %M %Y') AS derniere FROM "
-                                 "compte")))
+    requete.prepare(QStringLiteral("SELECT DATE_FORMAT(MIN(date_insert), '%d %M %Y') AS premiere, "
+                                   "DATE_FORMAT(MAX(date_insert), '%d %M %Y') AS derniere FROM "
+                                   "compte")
+                    + dansPeriode(periode, QStringLiteral(" WHERE ")));
+    lierPeriode(requete, periode);
+    if (!executer(requete))
         return Issue::erreur(requete);
     const Colonnes c(requete);
     if (requete.next()) {
         bilan->premiereDate = c("premiere").toString();
         bilan->derniereDate = c("derniere").toString();
     }
+    return Issue::ecrit();
+}
+
+bool moisEntier(const Periode &p)
+{
+    return p.debut.day() == 1 && p.fin == p.debut.addMonths(1).addDays(-1);
+}
+
+bool anneeEntiere(const Periode &p)
+{
+    return p.debut == QDate(p.debut.year(), 1, 1) && p.fin == QDate(p.debut.year(), 12, 31);
+}
+
+// The days of the period's first and last entries (of the whole book's for
+// the whole book); invalid when it has none.
+Issue etendue(const QSqlDatabase &db, Periode *periode)
+{
+    QSqlQuery requete(db);
+    requete.setForwardOnly(true);
+    requete.prepare(QStringLiteral("SELECT DATE(MIN(date_insert)) AS premier, "
+                                   "DATE(MAX(date_insert)) AS dernier FROM compte")
+                    + dansPeriode(*periode, QStringLiteral(" WHERE ")));
+    lierPeriode(requete, *periode);
+    if (!executer(requete))
+        return Issue::erreur(requete);
+    const Colonnes c(requete);
+    if (requete.next())
+        *periode = { c("premier").toDate(), c("dernier").toDate() };
+    return Issue::ecrit();
+}
+
+// The server's sums of the period's amounts, per bucket ("2026-01", or
+// "2026-01-15" by day) and kind ("Gain" or "Dépense").
+Issue sommes(const QSqlDatabase &db, const Periode &periode, const QString &format,
+             QMap<QString, QMap<QString, double>> *totaux)
+{
+    QSqlQuery requete(db);
+    requete.setForwardOnly(true);
+    requete.prepare(QStringLiteral("SELECT DATE_FORMAT(date_insert, '%1') AS cle, sujet, "
+                                   "SUM(valeur) AS total FROM compte")
+                        .arg(format)
+                    + dansPeriode(periode, QStringLiteral(" WHERE "))
+                    + QStringLiteral(" GROUP BY cle, sujet"));
+    lierPeriode(requete, periode);
+    if (!executer(requete))
+        return Issue::erreur(requete);
+    const Colonnes c(requete);
+    while (requete.next())
+        (*totaux)[c("cle").toString()][c("sujet").toString()] = c("total").toDouble();
     return Issue::ecrit();
 }
 
@@ -177,6 +257,66 @@ Issue ajouterNouvelles(const QSqlDatabase &db, const QList<Ecriture> &ecritures,
 }
 
 } // namespace
+
+QStringList choixDePeriode()
+{
+    return { QStringLiteral("Tout"),
+             QStringLiteral("Ce mois-ci"),
+             QStringLiteral("Le mois dernier"),
+             QStringLiteral("Cette année"),
+             QStringLiteral("L'année dernière"),
+             QStringLiteral("Du … au …") };
+}
+
+Periode periode(int choix, const QDate &aujourdhui, const QDate &du, const QDate &au)
+{
+    const QDate mois(aujourdhui.year(), aujourdhui.month(), 1);
+    const int annee = aujourdhui.year();
+    switch (choix) {
+    case 1:
+        return { mois, mois.addMonths(1).addDays(-1) };
+    case 2:
+        return { mois.addMonths(-1), mois.addDays(-1) };
+    case 3:
+        return { QDate(annee, 1, 1), QDate(annee, 12, 31) };
+    case 4:
+        return { QDate(annee - 1, 1, 1), QDate(annee - 1, 12, 31) };
+    case 5:
+        return { qMin(du, au), qMax(du, au) };
+    default:
+        return {};
+    }
+}
+
+QString libelle(const Periode &p)
+{
+    if (p.tout())
+        return QString();
+    if (moisEntier(p)) {
+        const QString mois =
+            QLocale(QLocale::French).toString(p.debut, QStringLiteral("MMMM yyyy"));
+        // "d'avril", "d'août", "d'octobre"
+        return (QStringLiteral("aeiou").contains(mois.at(0)) ? QStringLiteral("d'")
+                                                             : QStringLiteral("de "))
+            + mois;
+    }
+    if (anneeEntiere(p))
+        return QStringLiteral("de l'année %1").arg(p.debut.year());
+    const QString jour = QStringLiteral("dd/MM/yyyy");
+    return QStringLiteral("du %1 au %2").arg(p.debut.toString(jour), p.fin.toString(jour));
+}
+
+QString partieFichier(const Periode &p)
+{
+    const QString jour = QStringLiteral("yyyy-MM-dd");
+    if (p.tout())
+        return QDate::currentDate().toString(jour);
+    if (moisEntier(p))
+        return p.debut.toString(QStringLiteral("yyyy-MM"));
+    if (anneeEntiere(p))
+        return QString::number(p.debut.year());
+    return p.debut.toString(jour) + QStringLiteral("-au-") + p.fin.toString(jour);
+}
 
 Issue ajouter(const QSqlDatabase &db, const Ecriture &ecriture)
 {
@@ -303,22 +443,59 @@ Issue enregistrer(QSqlTableModel &modele)
     return enregistrerGrille(modele);
 }
 
-Issue lireBilan(const QSqlDatabase &db, Bilan *bilan)
+Issue lireBilan(const QSqlDatabase &db, Bilan *bilan, const Periode &periode)
 {
     const QString instruction =
         QStringLiteral("SELECT id, sujet, valeur, commentaire, DATE_FORMAT(date_insert, "
-                       "'le %d %M %Y à %Hh%imin') AS quand FROM compte WHERE sujet = :sujet");
+                       "'le %d %M %Y à %Hh%imin') AS quand FROM compte WHERE sujet = :sujet")
+        + dansPeriode(periode, QStringLiteral(" AND "));
     Issue issue;
-    const auto depenses = lecture(db, instruction, QStringLiteral("Dépense"), &issue);
+    const auto depenses = lecture(db, instruction, QStringLiteral("Dépense"), &issue, periode);
     if (!issue.ok())
         return issue;
-    const auto gains = lecture(db, instruction, QStringLiteral("Gain"), &issue);
+    const auto gains = lecture(db, instruction, QStringLiteral("Gain"), &issue, periode);
     if (!issue.ok())
         return issue;
     bilan->depenses = Curseur<LigneBilan>(depenses, ligneBilan);
     bilan->gains = Curseur<LigneBilan>(gains, ligneBilan);
-    issue = lireTotaux(db, bilan);
-    return issue.ok() ? lireDifferenceEtDates(db, bilan) : issue;
+    issue = lireTotaux(db, bilan, periode);
+    return issue.ok() ? lireDifferenceEtDates(db, bilan, periode) : issue;
+}
+
+Issue evolution(const QSqlDatabase &db, const Periode &choisie, QList<Point> *points)
+{
+    points->clear();
+    Periode periode = choisie;
+    // Over the whole book, or days chosen over more than ten years (up to
+    // thousands of months): from the first entry to the last one.
+    if (periode.tout() || periode.debut.addYears(10) < periode.fin) {
+        const Issue issue = etendue(db, &periode);
+        if (!issue.ok() || periode.tout())
+            return issue;
+    }
+    const bool parJour = periode.fin < periode.debut.addMonths(1);
+    QMap<QString, QMap<QString, double>> totaux;
+    const Issue issue = sommes(
+        db, periode, parJour ? QStringLiteral("%Y-%m-%d") : QStringLiteral("%Y-%m"), &totaux);
+    if (!issue.ok())
+        return issue;
+    const QLocale francais(QLocale::French);
+    double solde = 0;
+    QDate d = parJour ? periode.debut : QDate(periode.debut.year(), periode.debut.month(), 1);
+    for (; d <= periode.fin; d = parJour ? d.addDays(1) : d.addMonths(1)) {
+        const auto somme = totaux.value(
+            d.toString(parJour ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM")));
+        Point point;
+        point.debut = d;
+        point.etiquette = parJour ? d.toString(QStringLiteral("dd/MM"))
+                                  : francais.toString(d, QStringLiteral("MMM yyyy"));
+        point.gains = somme.value(QStringLiteral("Gain"));
+        point.depenses = somme.value(QStringLiteral("Dépense"));
+        solde += point.gains - point.depenses;
+        point.solde = solde;
+        points->append(point);
+    }
+    return issue;
 }
 
 Issue importer(const QSqlDatabase &db, const QList<LigneReleve> &lignes, const QString &nomFichier,

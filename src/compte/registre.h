@@ -8,10 +8,12 @@
 #include "commun/base.h"
 #include "commun/schema.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -60,6 +62,28 @@ std::unique_ptr<QSqlTableModel> grille(const QSqlDatabase &db, Issue *issue);
 // Writes the grid's pending edits, all or none (see enregistrerGrille).
 Issue enregistrer(QSqlTableModel &modele);
 
+// Days of the book, from `debut` to `fin`, both included. Invalid dates: the
+// whole book.
+struct Periode
+{
+    QDate debut;
+    QDate fin;
+    bool tout() const { return !debut.isValid() || !fin.isValid(); }
+};
+
+// The periods the report offers, in the order of its list: "Tout", "Ce
+// mois-ci", "Le mois dernier", "Cette année", "L'année dernière", "Du … au …".
+QStringList choixDePeriode();
+// The period of the list's choice on that day; "Du … au …" takes `du` and
+// `au` (in either order).
+Periode periode(int choix, const QDate &aujourdhui, const QDate &du = {}, const QDate &au = {});
+// The period as a heading says it after "Bilan": "de novembre 2026", "d'avril
+// 2026", "de l'année 2026", "du 15/01/2026 au 31/03/2026"; empty for the whole book.
+QString libelle(const Periode &periode);
+// The period in a file's name: "2026-11", "2026", "2026-01-15-au-2026-03-31";
+// today's date for the whole book.
+QString partieFichier(const Periode &periode);
+
 // One line of the balance report: the date as the server writes it in French
 // ("le 05 mars 2013 à 09h25min").
 struct LigneBilan
@@ -84,7 +108,26 @@ struct Bilan
     QString derniereDate;
 };
 
-Issue lireBilan(const QSqlDatabase &db, Bilan *bilan);
+// The report of the entries dated within the period (the first and last days
+// of the totals are those of its entries).
+Issue lireBilan(const QSqlDatabase &db, Bilan *bilan, const Periode &periode = {});
+
+// One bar of the evolution chart: a month, or a day when the period is one
+// month or less.
+struct Point
+{
+    QDate debut;
+    QString etiquette; // "janv. 2026", or "15/01"
+    double gains = 0;
+    double depenses = 0;
+    // Gains minus expenses since the period's start, this bucket included.
+    double solde = 0;
+};
+
+// Every bucket of the period, empty ones included, summed by the server. For
+// the whole book, or a period of more than ten years, from its first entry's
+// bucket to its last one's; none when it has no entry.
+Issue evolution(const QSqlDatabase &db, const Periode &periode, QList<Point> *points);
 
 // What importing a statement did.
 struct BilanImport
