@@ -55,7 +55,7 @@ QList<Table> journal()
     };
 }
 
-QList<Table> factures()
+QList<Table> identite()
 {
     return {
         // The business as its invoices name it: one row, typed once. The
@@ -80,41 +80,19 @@ QList<Table> factures()
             { QStringLiteral("sans_taxe"), 0 },
             { QStringLiteral("devise"), largeurs::unite },
             { QStringLiteral("conditions"), 0 } } },
-        // Invoices and credit notes (serie 'A'), never changed once issued:
-        // the customer, the business, the tax and every line as printed,
-        // amounts in cents. A credit note names the invoice it cancels.
-        { QStringLiteral("factures"),
-          QStringLiteral(
-              "CREATE TABLE IF NOT EXISTS factures (id INT UNSIGNED NOT NULL AUTO_INCREMENT, "
-              "serie VARCHAR(2) NOT NULL, annee SMALLINT UNSIGNED NOT NULL, numero INT UNSIGNED "
-              "NOT NULL, date_facture DATE NOT NULL, facture_id INT UNSIGNED, client_id SMALLINT "
-              "UNSIGNED NOT NULL, client_nom VARCHAR(60) NOT NULL, client_entreprise "
-              "VARCHAR(60), client_email VARCHAR(60) NOT NULL, client_tel VARCHAR(60) NOT NULL, "
-              "client_adresse TEXT NOT NULL, emetteur LONGTEXT NOT NULL, taux_taxe INT UNSIGNED "
-              "NOT NULL, sans_taxe TEXT NOT NULL, devise VARCHAR(10) NOT NULL, conditions TEXT "
-              "NOT NULL, total_ht BIGINT NOT NULL, taxe BIGINT NOT NULL, total BIGINT NOT NULL, "
-              "PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
-          { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS factures_numero ON factures "
-                           "(serie, annee, numero)"),
-            QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS factures_avoir ON factures "
-                           "(facture_id)") },
-          {} },
-        { QStringLiteral("lignes_facture"),
-          QStringLiteral(
-              "CREATE TABLE IF NOT EXISTS lignes_facture (id INT UNSIGNED NOT NULL "
-              "AUTO_INCREMENT, facture_id INT UNSIGNED NOT NULL, commande_id SMALLINT UNSIGNED "
-              "NOT NULL, produit VARCHAR(60) NOT NULL, poids DOUBLE, unite VARCHAR(10) NOT NULL, "
-              "quantite INT NOT NULL, prix_unitaire BIGINT NOT NULL, total BIGINT NOT NULL, "
-              "PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
-          { QStringLiteral("CREATE INDEX IF NOT EXISTS lignes_facture_facture ON lignes_facture "
-                           "(facture_id)") },
-          {} },
+    };
+}
+
+// Which orders are invoiced, and the numbers given in each series.
+QList<Table> suiviFactures()
+{
+    return {
         // The orders an invoice in force holds: one invoice at a time per order.
         { QStringLiteral("commandes_facturees"),
-          QStringLiteral(
-              "CREATE TABLE IF NOT EXISTS commandes_facturees (id INT UNSIGNED NOT NULL "
-              "AUTO_INCREMENT, commande_id SMALLINT UNSIGNED NOT NULL, facture_id INT UNSIGNED "
-              "NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
+          QStringLiteral("CREATE TABLE IF NOT EXISTS commandes_facturees (id INT UNSIGNED NOT NULL "
+                         "AUTO_INCREMENT, commande_id SMALLINT UNSIGNED NOT NULL, facture_id INT "
+                         "UNSIGNED "
+                         "NOT NULL, PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
           { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS commandes_facturees_commande ON "
                            "commandes_facturees (commande_id)"),
             QStringLiteral("CREATE INDEX IF NOT EXISTS commandes_facturees_facture ON "
@@ -132,6 +110,51 @@ QList<Table> factures()
                            "compteurs_factures (serie, annee)") },
           {} },
     };
+}
+
+QList<Table> factures()
+{
+    return identite()
+        + QList<Table> {
+              // Invoices and credit notes (serie 'A'), never changed once issued:
+              // the customer, the business, the tax and every line as printed,
+              // amounts in cents. A credit note names the invoice it cancels.
+              { QStringLiteral("factures"),
+                QStringLiteral(
+                    "CREATE TABLE IF NOT EXISTS factures (id INT UNSIGNED NOT NULL AUTO_INCREMENT, "
+                    "serie VARCHAR(2) NOT NULL, annee SMALLINT UNSIGNED NOT NULL, numero INT "
+                    "UNSIGNED "
+                    "NOT NULL, date_facture DATE NOT NULL, facture_id INT UNSIGNED, client_id "
+                    "SMALLINT "
+                    "UNSIGNED NOT NULL, client_nom VARCHAR(60) NOT NULL, client_entreprise "
+                    "VARCHAR(60), client_email VARCHAR(60) NOT NULL, client_tel VARCHAR(60) NOT "
+                    "NULL, "
+                    "client_adresse TEXT NOT NULL, emetteur LONGTEXT NOT NULL, taux_taxe INT "
+                    "UNSIGNED "
+                    "NOT NULL, sans_taxe TEXT NOT NULL, devise VARCHAR(10) NOT NULL, conditions "
+                    "TEXT "
+                    "NOT NULL, total_ht BIGINT NOT NULL, taxe BIGINT NOT NULL, total BIGINT NOT "
+                    "NULL, "
+                    "PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
+                { QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS factures_numero ON factures "
+                                 "(serie, annee, numero)"),
+                  QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS factures_avoir ON factures "
+                                 "(facture_id)") },
+                {} },
+              { QStringLiteral("lignes_facture"),
+                QStringLiteral(
+                    "CREATE TABLE IF NOT EXISTS lignes_facture (id INT UNSIGNED NOT NULL "
+                    "AUTO_INCREMENT, facture_id INT UNSIGNED NOT NULL, commande_id SMALLINT "
+                    "UNSIGNED "
+                    "NOT NULL, produit VARCHAR(60) NOT NULL, poids DOUBLE, unite VARCHAR(10) NOT "
+                    "NULL, "
+                    "quantite INT NOT NULL, prix_unitaire BIGINT NOT NULL, total BIGINT NOT NULL, "
+                    "PRIMARY KEY(id)) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;"),
+                { QStringLiteral(
+                    "CREATE INDEX IF NOT EXISTS lignes_facture_facture ON lignes_facture "
+                    "(facture_id)") },
+                {} },
+          } + suiviFactures();
 }
 
 // The invoices' tables, then the journal's, after the registers'.

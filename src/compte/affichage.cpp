@@ -59,7 +59,7 @@ void Entreprise::afficheDonne()
     connect(sorties.at(1), &Button::clicked, fenetre, [this, fenetre] {
         QSqlTableModel *modele = etatCompte->tableModel;
         if (compte::importerReleve(fenetre, db) && modele && !modele->isDirty())
-            modele->select();
+            lectureReussie(fenetre, chargerGrille(*modele));
     });
     connect(sorties.at(2), &Button::clicked, fenetre, &QDialog::accept);
 
