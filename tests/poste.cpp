@@ -87,6 +87,18 @@ int main(int argc, char **argv)
     QString probleme;
     if (!schema::preparer(facturation, schema::tablesRegistres(), &probleme))
         return 1;
+    // An invoice told refused because the other workstation was in the way, or
+    // because the server refused a statement (on a cluster, a transaction
+    // another node's commit beat is sometimes told without its code), is asked
+    // for again, as a user would.
+    const auto facturer = [&](const QVariant &commande) {
+        Issue issue;
+        for (int essai = 0;
+             essai < 20 && (essai == 0 || issue == Issue::Conflit || issue == Issue::Erreur);
+             ++essai)
+            issue = commandes::facturer(facturation, { commande }, QDate(2026, 6, 1), {}, nullptr);
+        return issue.ok();
+    };
     QStringList anomalies;
     // Counts the box that answered a save: done, or a conflict told; anything
     // else is an anomaly.
@@ -136,10 +148,7 @@ int main(int argc, char **argv)
         QSqlQuery derniere(facturation);
         derniere.prepare(QStringLiteral("SELECT MAX(id) FROM commandes WHERE nom = ?"));
         derniere.addBindValue(QStringLiteral("produit %1-%2").arg(numero).arg(i));
-        const bool emise = executer(derniere) && derniere.next()
-            && commandes::facturer(facturation, { derniere.value(0) }, QDate(2026, 6, 1), {},
-                                   nullptr)
-                   .ok();
+        const bool emise = executer(derniere) && derniere.next() && facturer(derniere.value(0));
         ++(emise ? factures : facturesRefusees);
         // Both workstations add one to the same three counters in the
         // customers' grid: no save may be lost.
@@ -163,6 +172,18 @@ int main(int argc, char **argv)
         });
         Banc::clic(boutonAccueil(fenetre, QStringLiteral("Afficher et/ou modifier")));
     }
+
+    // Then every order of this workstation not invoiced yet, one invoice each, while the
+    // other workstation does the same: one series, each number once, none skipped.
+    QSqlQuery propres(facturation);
+    propres.prepare(QStringLiteral("SELECT id FROM commandes WHERE nom LIKE ? AND id NOT IN "
+                                   "(SELECT commande_id FROM commandes_facturees) ORDER BY id"));
+    propres.addBindValue(QStringLiteral("produit %1-%").arg(numero));
+    QVariantList restantes;
+    for (bool lu = executer(propres); lu && propres.next();)
+        restantes << propres.value(0);
+    for (const QVariant &id : std::as_const(restantes))
+        ++(facturer(id) ? factures : facturesRefusees);
 
     const Conflits vus = conflits();
     anomalies << pilote.anomalies();

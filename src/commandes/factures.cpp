@@ -5,8 +5,10 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QSqlQuery>
+#include <QThread>
 
 #include <limits>
 
@@ -409,6 +411,10 @@ Issue numeroter(const QSqlDatabase &db, const std::function<Issue(historique::Op
         issue = historique::ecrire(db, Changement::Ajout, registre, corps);
         if (issue != Issue::Conflit)
             break;
+        // Workstations that keep meeting on the series' last number wait a
+        // little, each its own time, before the next attempt: on a cluster
+        // the one that commits first wins every time they start together.
+        QThread::msleep(QRandomGenerator::global()->bounded(5, 20 + 20 * essai));
     }
     return issue;
 }
