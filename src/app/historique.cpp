@@ -183,12 +183,18 @@ void Entreprise::annulerEntree(QWidget *parent, const Entree &entree)
 {
     if (entree.genre == QLatin1String("restauration"))
         return annulerRestauration(parent, entree);
-    if (boite(parent, QMessageBox::Question, QStringLiteral("Annuler la modification"),
-              QStringLiteral("Voulez-vous annuler la modification « %1 » du %2, poste %3 ?\nCette "
-                             "annulation pourra elle-même être annulée.")
-                  .arg(entree.resume, entree.quand, entree.poste),
-              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-        != QMessageBox::Yes)
+    // An issued invoice or credit note is never undone: no question is asked
+    // before the box that says so.
+    const bool definitive =
+        entree.genre == QLatin1String("facture") || entree.genre == QLatin1String("avoir");
+    if (!definitive
+        && boite(
+               parent, QMessageBox::Question, QStringLiteral("Annuler la modification"),
+               QStringLiteral("Voulez-vous annuler la modification « %1 » du %2, poste %3 ?\nCette "
+                              "annulation pourra elle-même être annulée.")
+                   .arg(entree.resume, entree.quand, entree.poste),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+            != QMessageBox::Yes)
         return;
     historique::Annulation annulation;
     const Issue issue = historique::annuler(db, entree.numero, &annulation);
