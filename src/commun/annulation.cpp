@@ -35,6 +35,21 @@ Entree entreeLue(const Colonnes &c)
              c("genre").toString(), c("resume").toString(),      c("fichier").toString() };
 }
 
+// The operation the condition (one bound value) selects; DejaSupprime when none.
+Issue uneEntree(const QSqlDatabase &db, const QString &condition, const QVariant &valeur,
+                Entree *entree)
+{
+    QSqlQuery q(db);
+    q.prepare(choixEntree + condition);
+    q.addBindValue(valeur);
+    if (!executer(q))
+        return Issue::erreur(q);
+    if (!q.next())
+        return Issue::dejaSupprime();
+    *entree = entreeLue(Colonnes(q));
+    return Issue::ecrit();
+}
+
 // A statement of the undo, for one table of the operation.
 bool executerPour(QSqlQuery &q, const QString &instruction, qint64 numero, const QString &table)
 {
@@ -252,28 +267,13 @@ Issue entrees(const QSqlDatabase &db, const QString &registre, qint64 apres, int
 
 Issue derniere(const QSqlDatabase &db, Entree *entree)
 {
-    QSqlQuery q(db);
-    q.prepare(choixEntree + QStringLiteral("WHERE poste = ? ORDER BY id DESC LIMIT 1"));
-    q.addBindValue(poste());
-    if (!executer(q))
-        return Issue::erreur(q);
-    if (!q.next())
-        return Issue::dejaSupprime();
-    *entree = entreeLue(Colonnes(q));
-    return Issue::ecrit();
+    return uneEntree(db, QStringLiteral("WHERE poste = ? ORDER BY id DESC LIMIT 1"), poste(),
+                     entree);
 }
 
 Issue entree(const QSqlDatabase &db, qint64 numero, Entree *entree)
 {
-    QSqlQuery q(db);
-    q.prepare(choixEntree + QStringLiteral("WHERE numero = ?"));
-    q.addBindValue(numero);
-    if (!executer(q))
-        return Issue::erreur(q);
-    if (!q.next())
-        return Issue::dejaSupprime();
-    *entree = entreeLue(Colonnes(q));
-    return Issue::ecrit();
+    return uneEntree(db, QStringLiteral("WHERE numero = ?"), numero, entree);
 }
 
 Issue annuler(const QSqlDatabase &db, qint64 numero, Annulation *annulation)
